@@ -1,0 +1,118 @@
+#pragma once
+// The control, property and event services on which all logic is written.
+// Logic names a window and a control and reads or writes a numbered slot;
+// events are delivered to routines bound by name in the window description.
+// Every call may come from any thread: off the window thread it is carried
+// out there and the caller waits.
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+#include <functional>
+
+#include "runtime/window_desc.h"
+
+class QWidget;
+class QObject;
+
+namespace rt {
+
+// Property slot numbers, as the logic uses them.
+namespace slot {
+inline constexpr int Left = 0, Top = 1, Width = 2, Height = 3, Tag = 4, Visible = 5,
+                     Disabled = 6, Cursor = 7;
+inline constexpr int WindowCaption = 8, AlwaysOnTop = 29;
+inline constexpr int EditContent = 8, EditFont = 12;
+inline constexpr int ButtonCaption = 10;
+inline constexpr int CheckCaption = 11, Checked = 18;
+inline constexpr int ComboSelection = 19;
+inline constexpr int DialogType = 8, DialogTitle = 9, DialogFile = 10, DialogFilter = 11,
+                     DialogFolder = 13;
+inline constexpr int TimerPeriod = 8;
+inline constexpr int LabelCaption = 8, LabelColour = 11;
+inline constexpr int GridRows = 17, GridColumns = 18, GridFixedRows = 19;
+inline constexpr int MenuCaption = 0, MenuChecked = 1, MenuDisabled = 2, MenuVisible = 3;
+}  // namespace slot
+
+// Event numbers.
+namespace ev {
+inline constexpr int Created = 0, MayClose = 1, Destroying = 2, Moved = 3, Resized = 4,
+                     CloseRequested = 12;
+inline constexpr int Clicked = 0, Chosen = 0, ContentChanged = 0, Period = 0, ListClosed = 3,
+                     CellEdited = 2;
+inline constexpr int MouseDown = -1, MouseUp = -2, DoubleClick = -3, RightDown = -4,
+                     RightUp = -5, MouseMove = -6, FocusIn = -7, FocusOut = -8, KeyDown = -9,
+                     KeyUp = -10, CharTyped = -11, Wheel = -12;
+}  // namespace ev
+
+// A routine bound to an event. Arguments follow the event table (x, y, key
+// state; key code, key state; ...). Returning an invalid QVariant means
+// "no value"; returning false from a may-close or mouse/key handler vetoes.
+using Handler = std::function<QVariant(const QVariantList& args)>;
+
+// ---- registries --------------------------------------------------------
+void registerWindow(const WindowDesc& desc);
+void bindHandler(const QString& name, Handler handler);
+// Convenience for handlers that take no arguments and return nothing.
+void bindAction(const QString& name, std::function<void()> action);
+
+// ---- program ------------------------------------------------------------
+// The folder of the executable; tests point it at a temporary folder.
+QString programDirectory();
+void setProgramDirectory(const QString& dir);
+
+void registerExitRoutine(std::function<void()> routine);
+// Loads the start-up window and runs the message loop; returns the exit code.
+int runMessageLoop(const QString& startWindow);
+// Runs the registered exit routines (once). Called when the program ends.
+void runExitRoutines();
+
+// ---- windows ------------------------------------------------------------
+bool loadWindow(const QString& window);
+void destroyWindow(const QString& window);
+bool isLoaded(const QString& window);
+// Destroys every loaded window at once (tests use it between cases).
+void unloadAll();
+void processPendingEvents();
+int clientWidth(const QString& window);
+int screenWidth();
+int screenHeight();
+// Omitted values (INT_MIN) keep the current one.
+void moveControl(const QString& window, const QString& control, int left, int top,
+                 int width = -1, int height = -1);
+void appendEditText(const QString& window, const QString& control, const QString& text);
+bool openCommonDialog(const QString& window, const QString& control);
+bool isWindowActive(const QString& window);
+bool isWindowMinimized(const QString& window);
+
+// ---- properties -----------------------------------------------------------
+QVariant getProperty(const QString& window, const QString& control, int slot);
+void setProperty(const QString& window, const QString& control, int slot, const QVariant& value,
+                 int member = -1);
+
+// The widget (or non-visual QObject) behind a control; nullptr when the
+// window is not loaded. Runtime-internal and for tests.
+QObject* controlObject(const QString& window, const QString& control);
+QWidget* windowWidget(const QString& window);
+
+// Raises an event of a control as the window system would (tests and the
+// runtime's own widgets use it). Returns the handler's result.
+QVariant raiseEvent(const QString& window, const QString& control, int event,
+                    const QVariantList& args = {});
+
+// ---- message boxes ----------------------------------------------------------
+inline constexpr int MbOk = 0, MbYesNo = 4;
+inline constexpr int IdOk = 0, IdCancel = 1, IdAbort = 2, IdRetry = 3, IdIgnore = 4, IdYes = 5,
+                     IdNo = 6;
+// Modal box; returns the button pressed. Owner: a window name or empty.
+int messageBox(const QString& message, int style = MbOk, const QString& caption = QString(),
+               const QString& owner = QString());
+// An independent box that does not block its caller; several may be open.
+void showMessageBoxAsync(const QString& message, const QString& caption);
+// Programming error: shows "运行时出错!" with code and message, then exits.
+[[noreturn]] void fatalError(int code, const QString& message);
+
+// Runs fn on the window thread; the caller waits (direct call when already there).
+void onGuiThread(const std::function<void()>& fn);
+
+}  // namespace rt

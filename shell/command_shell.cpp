@@ -1,0 +1,185 @@
+#include "shell/command_shell.h"
+
+#include <QSignalBlocker>
+#include <QStringList>
+#include <utility>
+
+#include "runtime/commands.h"
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <unistd.h>
+#include <csignal>
+#endif
+
+namespace zorvik {
+namespace {
+
+// Output is taken in reads of this size; the zero-byte and lone-space rules
+// apply to each read, as they always have.
+constexpr qsizetype kReadSize = 260;
+// How much output one event-loop turn takes on. Enough that a flood is shown
+// quickly, small enough that appending it never stalls the window.
+constexpr qint64 kTurnBudget = 64 * 1024;
+constexpr int kStartTimeoutMs = 5000;
+constexpr int kStopTimeoutMs = 1000;
+
+QString endNotice() {
+    return QStringLiteral("\r\n命令解释器已退出，下一条命令将重新启动它。\r\n");
+}
+
+}  // namespace
+
+CommandShell::CommandShell(QObject* parent) : QObject(parent) {
+    process_.setProcessChannelMode(QProcess::MergedChannels);
+#ifdef Q_OS_WIN
+    process_.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments* args) {
+        args->flags |= CREATE_NO_WINDOW;
+        args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
+        args->startupInfo->wShowWindow = SW_HIDE;
+    });
+#else
+    // Its own process group, so that shutting down reaches whatever a table
+    // command left running, not just the shell.
+    process_.setChildProcessModifier([] { ::setsid(); });
+#endif
+    connect(&process_, &QProcess::readyReadStandardOutput, this, &CommandShell::schedulePump);
+    connect(&process_, &QProcess::finished, this, &CommandShell::onFinished);
+}
+
+CommandShell::~CommandShell() {
+    sink_ = nullptr;
+    shutdown();
+}
+
+QString CommandShell::defaultInterpreter() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("cmd");
+#else
+    // Lines are typed ending in CR LF, as the Windows console expects them.
+    // A POSIX shell would keep the CR in the last word ("ls\r": not found),
+    // so the shell runs a read loop that drops one trailing CR and evaluates
+    // the rest in the shell itself: cd and variables still carry over.
+    // "command eval" keeps a syntax error in one line from ending the shell,
+    // as a mistyped command does not end the Windows console either.
+    // Inner quotes are tripled for QProcess::splitCommand.
+    return QStringLiteral(
+        R"(/bin/sh -c "zorvik_cr=$(printf '\r'); while IFS= read -r zorvik_line; do )"
+        R"(command eval """${zorvik_line%$zorvik_cr}"""; done")");
+#endif
+}
+
+void CommandShell::setSink(Sink sink) {
+    sink_ = std::move(sink);
+}
+
+qint64 CommandShell::launch(const QString& commandLine, const QString& folder) {
+    stopProcess();
+    shutDown_ = false;
+    commandLine_ = commandLine.isEmpty() ? defaultInterpreter() : commandLine;
+    folder_ = folder.isEmpty() ? rt::systemFolder() : folder;
+    return startProcess() ? process_.processId() : -1;
+}
+
+bool CommandShell::startProcess() {
+    QStringList args = QProcess::splitCommand(commandLine_);
+    if (args.isEmpty()) return false;
+    process_.setProgram(args.takeFirst());
+    process_.setArguments(args);
+    process_.setWorkingDirectory(folder_);
+    decoder_.reset();
+    process_.start();
+    return process_.waitForStarted(kStartTimeoutMs);
+}
+
+void CommandShell::sendLine(const QString& line) {
+    if (shutDown_ || commandLine_.isEmpty()) return;
+    if (process_.state() == QProcess::NotRunning) {
+        // Starting again discards what the old process left unread: show it
+        // first, with the notice that it ended.
+        readAvailable(-1);
+        deliver(false);
+        if (!startProcess()) return;
+    }
+    process_.write(encodeForConsole(line + QStringLiteral("\r\n")));
+}
+
+void CommandShell::showText(const QString& text) {
+    deliver(false);
+    if (sink_ && !text.isEmpty()) sink_(text);
+}
+
+void CommandShell::shutdown() {
+    shutDown_ = true;
+    stopProcess();
+    pending_.clear();
+    endNoticeDue_ = false;
+}
+
+void CommandShell::stopProcess() {
+    if (process_.state() == QProcess::NotRunning) return;
+    // Ending it is on purpose: no notice about it.
+    const QSignalBlocker quiet(&process_);
+#ifndef Q_OS_WIN
+    const auto pid = static_cast<pid_t>(process_.processId());
+    if (pid > 0) ::kill(-pid, SIGKILL);
+#endif
+    process_.kill();
+    process_.waitForFinished(kStopTimeoutMs);
+}
+
+bool CommandShell::isRunning() const {
+    return process_.state() != QProcess::NotRunning;
+}
+
+qint64 CommandShell::processId() const {
+    return process_.processId();
+}
+
+void CommandShell::schedulePump() {
+    if (pumpQueued_) return;
+    pumpQueued_ = true;
+    QMetaObject::invokeMethod(this, &CommandShell::pumpTurn, Qt::QueuedConnection);
+}
+
+// One turn of the output pump: a bounded share of what has arrived, shown in
+// one append. Whatever is left comes in the next turn, so the window keeps
+// turning however fast the interpreter prints.
+void CommandShell::pumpTurn() {
+    pumpQueued_ = false;
+    readAvailable(kTurnBudget);
+    deliver(true);
+    if (process_.bytesAvailable() > 0 || endNoticeDue_) schedulePump();
+}
+
+void CommandShell::readAvailable(qint64 budget) {
+    const qint64 available = process_.bytesAvailable();
+    const QByteArray block = process_.read(budget < 0 ? available : qMin(budget, available));
+    const QByteArrayView bytes(block);
+    for (qsizetype at = 0; at < bytes.size(); at += kReadSize)
+        pending_ += decoder_.decodeChunk(bytes.sliced(at, qMin(kReadSize, bytes.size() - at)));
+    if (endNoticeDue_ && process_.bytesAvailable() == 0) {
+        pending_ += endNotice();
+        endNoticeDue_ = false;
+    }
+}
+
+void CommandShell::deliver(bool holdTrailingCr) {
+    QString text = std::exchange(pending_, QString());
+    // A CR LF pair split between two appends would show as two line breaks;
+    // a CR at the end waits for what follows it.
+    if (holdTrailingCr && text.endsWith(u'\r')) {
+        text.chop(1);
+        pending_ = QStringLiteral("\r");
+    }
+    if (sink_ && !text.isEmpty()) sink_(text);
+}
+
+void CommandShell::onFinished() {
+    if (shutDown_) return;
+    endNoticeDue_ = true;
+    schedulePump();
+}
+
+}  // namespace zorvik

@@ -1,0 +1,37 @@
+#include "shell/table_command.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+
+#include "runtime/runtime.h"
+
+namespace zorvik {
+
+CommandShell& commandShell() {
+    // Parented to the application so the process is ended while Qt is still
+    // there to wait for it.
+    static QPointer<CommandShell> shell;
+    if (!shell) shell = new CommandShell(QCoreApplication::instance());
+    return *shell;
+}
+
+void launchCommandShell() {
+    CommandShell& shell = commandShell();
+    shell.setSink([](const QString& text) {
+        rt::appendEditText(QStringLiteral("主窗口"), QStringLiteral("编辑框_CMD输出"), text);
+    });
+    shell.launch(CommandShell::defaultInterpreter(), rt::programDirectory());
+}
+
+void shutdownCommandShell() {
+    commandShell().shutdown();
+}
+
+void runTableCommand(int row, const QString& command) {
+    const QString crlf = QStringLiteral("\r\n");
+    commandShell().showText(crlf + crlf + crlf + QStringLiteral("    任务") + QString::number(row) +
+                            QStringLiteral("：") + crlf);
+    commandShell().sendLine(command);
+}
+
+}  // namespace zorvik

@@ -7,7 +7,10 @@
 // Test binaries run outside any desktop: default to the offscreen platform
 // and give Qt a private runtime folder so it does not warn.
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A 1920 x 1080 screen, so placement formulas give the figures users see.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM",
+                QByteArray("offscreen:configfile=") + ZORVIK_TEST_DATA "/offscreen_1920x1080.json");
     QTemporaryDir runtimeDir;
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtimeDir.isValid()) {
         QFile::setPermissions(runtimeDir.path(),

@@ -1,0 +1,153 @@
+#include "runtime/keys.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QSet>
+#include <unordered_map>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace rt {
+namespace {
+
+const std::unordered_map<int, int>& keyTable() {
+    static const std::unordered_map<int, int> table = {
+        {Qt::Key_Cancel, 3},      {Qt::Key_Backspace, 8},   {Qt::Key_Tab, 9},
+        {Qt::Key_Backtab, 9},     {Qt::Key_Return, 13},     {Qt::Key_Enter, 13},
+        {Qt::Key_Shift, 16},      {Qt::Key_Control, 17},    {Qt::Key_Alt, 18},
+        {Qt::Key_AltGr, 18},      {Qt::Key_Pause, 19},      {Qt::Key_CapsLock, 20},
+        {Qt::Key_Escape, 27},     {Qt::Key_Space, 32},      {Qt::Key_PageUp, 33},
+        {Qt::Key_PageDown, 34},   {Qt::Key_End, 35},        {Qt::Key_Home, 36},
+        {Qt::Key_Left, 37},       {Qt::Key_Up, 38},         {Qt::Key_Right, 39},
+        {Qt::Key_Down, 40},       {Qt::Key_Print, 44},      {Qt::Key_Insert, 45},
+        {Qt::Key_Delete, 46},     {Qt::Key_Meta, 91},       {Qt::Key_Super_L, 91},
+        {Qt::Key_Super_R, 92},    {Qt::Key_Menu, 93},       {Qt::Key_NumLock, 144},
+        {Qt::Key_ScrollLock, 145}, {Qt::Key_Semicolon, 186}, {Qt::Key_Colon, 186},
+        {Qt::Key_Equal, 187},     {Qt::Key_Plus, 187},      {Qt::Key_Comma, 188},
+        {Qt::Key_Less, 188},      {Qt::Key_Minus, 189},     {Qt::Key_Underscore, 189},
+        {Qt::Key_Period, 190},    {Qt::Key_Greater, 190},   {Qt::Key_Slash, 191},
+        {Qt::Key_Question, 191},  {Qt::Key_QuoteLeft, 192}, {Qt::Key_AsciiTilde, 192},
+        {Qt::Key_BracketLeft, 219}, {Qt::Key_BraceLeft, 219}, {Qt::Key_Backslash, 220},
+        {Qt::Key_Bar, 220},       {Qt::Key_BracketRight, 221}, {Qt::Key_BraceRight, 221},
+        {Qt::Key_Apostrophe, 222}, {Qt::Key_QuoteDbl, 222},
+        // Shifted digits on a US layout still name the digit key.
+        {Qt::Key_Exclam, 49},     {Qt::Key_At, 50},         {Qt::Key_NumberSign, 51},
+        {Qt::Key_Dollar, 52},     {Qt::Key_Percent, 53},    {Qt::Key_AsciiCircum, 54},
+        {Qt::Key_Ampersand, 55},  {Qt::Key_Asterisk, 56},   {Qt::Key_ParenLeft, 57},
+        {Qt::Key_ParenRight, 48},
+    };
+    return table;
+}
+
+int keypadCode(int key) {
+    switch (key) {
+        case Qt::Key_Asterisk: return 106;
+        case Qt::Key_Plus: return 107;
+        case Qt::Key_Minus: return 189;
+        case Qt::Key_Period:
+        case Qt::Key_Comma: return 190;
+        case Qt::Key_Slash: return 191;
+        default: return -1;
+    }
+}
+
+}  // namespace
+
+int virtualKeyCode(const QKeyEvent* e) {
+    const int key = e->key();
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) return key;  // keypad digits too
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) return key;
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 112 + (key - Qt::Key_F1);
+    if (e->modifiers() & Qt::KeypadModifier) {
+        const int k = keypadCode(key);
+        if (k > 0) return k;
+    }
+#ifdef Q_OS_WIN
+    if (e->nativeVirtualKey() != 0) {
+        const int vk = int(e->nativeVirtualKey());
+        if (vk >= 0x60 && vk <= 0x69) return vk - 0x60 + '0';
+        if (vk == VK_SUBTRACT) return 189;
+        if (vk == VK_DECIMAL) return 190;
+        if (vk == VK_DIVIDE) return 191;
+        return vk;
+    }
+#endif
+    auto it = keyTable().find(key);
+    return it == keyTable().end() ? 0 : it->second;
+}
+
+int keyStateOf(const QKeyEvent* e) {
+    int state = 0;
+    const auto m = e->modifiers();
+    if ((m & Qt::ControlModifier) && e->key() != Qt::Key_Control) state |= 1;
+    if ((m & Qt::ShiftModifier) && e->key() != Qt::Key_Shift) state |= 2;
+    if ((m & Qt::AltModifier) && e->key() != Qt::Key_Alt) state |= 4;
+    return state;
+}
+
+#ifdef Q_OS_WIN
+
+void installKeyTracker() {}
+
+bool keyDownOrPressedSinceLastQuery(int vk) { return vk > 0 && GetAsyncKeyState(vk) != 0; }
+
+#else
+
+namespace {
+
+class KeyTracker : public QObject {
+public:
+    QSet<int> down, pressedSince;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        switch (e->type()) {
+            case QEvent::KeyPress: {
+                const int vk = virtualKeyCode(static_cast<QKeyEvent*>(e));
+                if (vk) {
+                    down.insert(vk);
+                    pressedSince.insert(vk);
+                }
+                break;
+            }
+            case QEvent::KeyRelease: {
+                auto* k = static_cast<QKeyEvent*>(e);
+                if (!k->isAutoRepeat()) down.remove(virtualKeyCode(k));
+                break;
+            }
+            case QEvent::ApplicationStateChange:
+                if (QGuiApplication::applicationState() != Qt::ApplicationActive) {
+                    down.clear();
+                    pressedSince.clear();
+                }
+                break;
+            default: break;
+        }
+        return QObject::eventFilter(watched, e);
+    }
+};
+
+KeyTracker* tracker = nullptr;
+
+}  // namespace
+
+void installKeyTracker() {
+    if (tracker || !qApp) return;
+    tracker = new KeyTracker;
+    tracker->setParent(qApp);
+    qApp->installEventFilter(tracker);
+}
+
+bool keyDownOrPressedSinceLastQuery(int vk) {
+    installKeyTracker();
+    if (!tracker || vk <= 0) return false;
+    const bool result = tracker->down.contains(vk) || tracker->pressedSince.contains(vk);
+    tracker->pressedSince.remove(vk);
+    return result;
+}
+
+#endif
+
+}  // namespace rt

@@ -1,0 +1,92 @@
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <cstdio>
+#include <cstdlib>
+
+#include "runtime/runtime.h"
+#include "runtime/window_host.h"
+
+using namespace Qt::StringLiterals;
+
+namespace rt {
+namespace {
+
+// Windows message-box style bits -> Qt buttons.
+QMessageBox::StandardButtons buttonsFor(int style) {
+    switch (style & 0xF) {
+        case 1: return QMessageBox::Ok | QMessageBox::Cancel;
+        case 2: return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+        case 3: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case 4: return QMessageBox::Yes | QMessageBox::No;
+        case 5: return QMessageBox::Retry | QMessageBox::Cancel;
+        default: return QMessageBox::Ok;
+    }
+}
+
+int codeFor(int button) {
+    switch (button) {
+        case QMessageBox::Cancel: return IdCancel;
+        case QMessageBox::Abort: return IdAbort;
+        case QMessageBox::Retry: return IdRetry;
+        case QMessageBox::Ignore: return IdIgnore;
+        case QMessageBox::Yes: return IdYes;
+        case QMessageBox::No: return IdNo;
+        default: return IdOk;
+    }
+}
+
+QMessageBox::Icon iconFor(int style) {
+    switch (style & 0xF0) {
+        case 0x10: return QMessageBox::Critical;
+        case 0x20: return QMessageBox::Question;
+        case 0x30: return QMessageBox::Warning;
+        case 0x40: return QMessageBox::Information;
+        default: return QMessageBox::NoIcon;
+    }
+}
+
+}  // namespace
+
+int messageBox(const QString& message, int style, const QString& caption, const QString& owner) {
+    int result = IdOk;
+    onGuiThread([&] {
+        QWidget* parent = owner.isEmpty() ? nullptr : windowWidget(owner);
+        QMessageBox box(iconFor(style), caption.isEmpty() ? u"信息："_s : caption, message,
+                        buttonsFor(style), parent);
+        box.setObjectName(u"zorvikMessageBox"_s);
+        if (!parent) box.setWindowFlag(Qt::WindowStaysOnTopHint, (style & 0x1000) != 0);
+        result = codeFor(box.exec());
+    });
+    return result;
+}
+
+void showMessageBoxAsync(const QString& message, const QString& caption) {
+    onGuiThread([=] {
+        // An independent top-level box: it holds neither the caller nor the
+        // other windows, and any number of them may be open at once.
+        auto* box = new QMessageBox(QMessageBox::NoIcon, caption, message, QMessageBox::Ok);
+        box->setObjectName(u"zorvikReminderBox"_s);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::NonModal);
+        box->show();
+        box->raise();
+        box->activateWindow();
+    });
+}
+
+void fatalError(int code, const QString& message) {
+    const QString text = u"运行时出错!\n\n错误代码：%1\n错误信息：%2"_s.arg(code).arg(message);
+    std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+    // Without a screen to show it on (tests, offscreen runs) the box would
+    // wait forever; the message on stderr is all anyone can see there.
+    if (qApp && QGuiApplication::platformName() != u"offscreen"_s) {
+        onGuiThread([&] {
+            QMessageBox box(QMessageBox::Critical, u"运行时出错!"_s, text, QMessageBox::Ok);
+            box.exec();
+        });
+    }
+    std::_Exit(1);
+}
+
+}  // namespace rt

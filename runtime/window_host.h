@@ -1,0 +1,84 @@
+#pragma once
+// Runtime-internal: loaded windows, their controls, and the top-level
+// widget that gives a window Windows-like outer-size semantics.
+
+#include <QPointer>
+#include <QSize>
+#include <QWidget>
+#include <map>
+#include <memory>
+
+#include "runtime/runtime.h"
+
+class QMenuBar;
+class QAction;
+
+namespace rt::detail {
+
+struct ControlEntry {
+    ControlDesc desc;
+    QPointer<QObject> obj;        // the widget or non-visual object
+    QWidget* widget = nullptr;    // null for non-visual kinds and menu items
+    QPointer<QAction> action;     // menu items
+    QString tag;
+};
+
+class HostWindow;
+
+struct WindowInstance {
+    WindowDesc desc;
+    QPointer<HostWindow> host;
+    std::map<QString, ControlEntry> controls;
+    QSize lastReportedOuter;
+    bool destroying = false;
+    bool alwaysOnTop = false;
+};
+
+class HostWindow : public QWidget {
+    Q_OBJECT
+public:
+    HostWindow(WindowInstance* instance);
+    QWidget* client() const { return client_; }
+    QMenuBar* menuBar() const { return menuBar_; }
+    void setMenuBar(QMenuBar* bar);
+    // Outer size as the logic sees it: frame and menu bar included.
+    QSize outerSize() const { return outer_; }
+    void setOuterSize(QSize outer);
+    QPoint outerPos() const;
+    void setOuterPos(QPoint p);
+    void setAlwaysOnTop(bool on);
+    bool closingByRequest = false;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+
+private:
+    QSize frameExtra() const;
+    void applyGeometry();
+    WindowInstance* instance_;
+    QWidget* client_;
+    QMenuBar* menuBar_ = nullptr;
+    QSize outer_;
+    QSize appliedExtra_;
+};
+
+WindowInstance* findWindow(const QString& name);
+ControlEntry* findControl(WindowInstance* w, const QString& control);
+// Looks up a control of a loaded window, or stops the program with the
+// runtime's programming-error box (logic never addresses unloaded windows).
+ControlEntry* requireControl(const QString& window, const QString& control, bool forWrite);
+QVariant dispatch(WindowInstance* w, const QString& control, const EventBindings& bindings,
+                  int event, const QVariantList& args);
+void reportResizeIfChanged(WindowInstance* w);
+void finishDestroy(const QString& name);
+
+// Builds the widgets of a description (controls.cpp / builder.cpp).
+void buildControls(WindowInstance* w);
+void buildMenu(WindowInstance* w);
+
+bool onGui();
+
+}  // namespace rt::detail

@@ -1,0 +1,19 @@
+#pragma once
+// The timer engine: one pass per second, counting down or up.
+
+#include <QString>
+
+namespace zorvik {
+
+void startOrPause();
+void runTimer(qint32 total);
+void endOfRun();
+void resetTimer();
+void setSettingsLock(bool value, bool setMode);
+void playEndSound();
+// Whether a pass schedule is armed (a loop counts or is about to stop).
+bool loopArmed();
+// Display text of a duration part: at least two digits.
+QString twoDigits(qint32 part);
+
+}  // namespace zorvik

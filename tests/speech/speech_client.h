@@ -1,0 +1,62 @@
+#pragma once
+// Drives a real zorvik-speech process over real sockets, and checks what it
+// sends back is MP3 a player can use.
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+namespace speechtest {
+
+inline QString serviceBinary() {
+    return QStringLiteral(ZORVIK_BINARY_DIR "/bin/zorvik-speech");
+}
+
+// A port nobody listens on right now.
+quint16 freePort();
+// Polls until the port accepts a connection or timeoutMs passes.
+bool waitForListening(quint16 port, int timeoutMs);
+
+// The service started with the given extra arguments; killed when dropped.
+class Service {
+  public:
+    explicit Service(const QStringList& extraArguments = {});
+    ~Service();
+    bool listening() const { return listening_; }
+    quint16 port() const { return port_; }
+    QProcess& process() { return process_; }
+
+  private:
+    QProcess process_;
+    quint16 port_;
+    bool listening_ = false;
+};
+
+struct Reply {
+    int status = 0;  // 0: no HTTP answer at all
+    QByteArray contentType;
+    qint64 contentLength = -1;
+    QByteArray body;
+};
+
+// Sends raw bytes as the request and reads until the service closes.
+Reply send(quint16 port, const QByteArray& request, int timeoutMs = 20000);
+Reply get(quint16 port, const QByteArray& target);
+// The request target for a text, percent-encoding every byte.
+QByteArray speechTarget(const QString& text, int speed = 6);
+Reply parseReply(const QByteArray& raw);
+
+struct Mp3Scan {
+    bool valid = false;  // frame sync at 0 and every frame follows the last exactly
+    int frames = 0;
+    int sampleRate = 0;
+    bool mono = false;
+    qint64 durationMs = 0;
+};
+Mp3Scan scanMp3(const QByteArray& data);
+// Decoded length in ms with the platform decoder, -1 when it fails.
+qint64 decodedMs(const QByteArray& mp3);
+
+}  // namespace speechtest

@@ -1,0 +1,449 @@
+#include "runtime/grid_control.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QPainter>
+#include <QSaveFile>
+#include <QStyledItemDelegate>
+#include <algorithm>
+#include <optional>
+
+#include "runtime/grid_model.h"
+
+namespace rt {
+
+// Paints the fixed rows in the horizontal header's place, so they stay in
+// view while the other rows scroll under them.
+class FixedRowsHeader : public QHeaderView {
+  public:
+    FixedRowsHeader(GridModel* model, QWidget* parent)
+        : QHeaderView(Qt::Horizontal, parent), model_(model) {}
+
+  protected:
+    void paintSection(QPainter* painter, const QRect& rect, int column) const override {
+        const GridSettings& s = model_->carried.settings;
+        const int fixed = std::min<int>(s.fixedRows, int(model_->rows.size()));
+        painter->save();
+        int top = rect.top();
+        for (int row = 0; row < fixed && top <= rect.bottom(); ++row) {
+            const QRect cellRect(rect.left(), top, rect.width(),
+                                 gridShownSize(model_->rows[row].height));
+            top += cellRect.height();
+            paintCell(painter, cellRect, row, column);
+        }
+        painter->restore();
+    }
+
+  private:
+    void paintCell(QPainter* painter, const QRect& r, int row, int column) const {
+        const GridSettings& s = model_->carried.settings;
+        const GridCell* cell = model_->find(row, column);
+        painter->fillRect(r, gridColour(model_->attr(cell, AttrBackground)));
+        if (cell && !cell->text.isEmpty()) {
+            painter->setFont(model_->qtFont(model_->fontOf(cell)));
+            painter->setPen(gridColour(model_->attr(cell, AttrTextColour)));
+            const Qt::Alignment a = gridAlignment(model_->attr(cell, AttrFormat));
+            painter->drawText(r.adjusted(2, 0, -2, 0), int(a) | Qt::TextSingleLine, cell->text);
+        }
+        painter->setPen(gridColour(s.lineColour));
+        painter->drawLine(r.topRight(), r.bottomRight());
+        painter->drawLine(r.bottomLeft(), r.bottomRight());
+    }
+
+    GridModel* model_;
+};
+
+// Lets the control find the editor that is open, to store its text before
+// a save.
+class GridEditorDelegate : public QStyledItemDelegate {
+  public:
+    explicit GridEditorDelegate(GridControl* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        grid_->editor_ = editor;
+        return editor;
+    }
+
+  private:
+    GridControl* grid_;
+};
+
+// ---- the control ----------------------------------------------------------
+
+namespace {
+
+struct CellRange {
+    int firstRow, firstColumn, lastRow, lastColumn;
+};
+
+std::optional<CellRange> clipRange(int rows, int columns, int row, int column, int lastRow,
+                                   int lastColumn) {
+    CellRange r{std::max(row, 0), std::max(column, 0), std::min(std::max(lastRow, row), rows - 1),
+                std::min(std::max(lastColumn, column), columns - 1)};
+    if (r.firstRow > r.lastRow || r.firstColumn > r.lastColumn) return std::nullopt;
+    return r;
+}
+
+int mostCommon(const std::vector<GridRow>& rows, int fallback) {
+    QHash<int, int> seen;
+    int best = fallback, bestCount = 0;
+    for (const GridRow& row : rows) {
+        const int count = ++seen[gridShownSize(row.height)];
+        if (count > bestCount) best = gridShownSize(row.height), bestCount = count;
+    }
+    return best;
+}
+
+// Merge records follow the rows they cover when rows come and go.
+void shiftMerges(QList<GridMerge>& merges, int row, bool inserted) {
+    for (qsizetype i = merges.size() - 1; i >= 0; --i) {
+        GridMerge& m = merges[i];
+        if (inserted) {
+            if (m.firstRow >= row) ++m.firstRow, ++m.mainRow;
+            if (m.lastRow >= row) ++m.lastRow;
+        } else if (m.firstRow == row && m.lastRow == row) {
+            merges.removeAt(i);
+        } else {
+            if (m.firstRow > row) --m.firstRow;
+            if (m.mainRow > row) --m.mainRow;
+            if (m.lastRow >= row) --m.lastRow;
+        }
+    }
+}
+
+}  // namespace
+
+GridControl::GridControl(QWidget* parent) : QTableView(parent), model_(new GridModel(this)) {
+    setHorizontalHeader(new FixedRowsHeader(model_, this));
+    setModel(model_);
+    setItemDelegate(new GridEditorDelegate(this));
+    verticalHeader()->hide();
+    for (QHeaderView* header : {horizontalHeader(), verticalHeader()}) {
+        header->setMinimumSectionSize(0);
+        header->setSectionResizeMode(QHeaderView::Fixed);
+    }
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setHighlightSections(false);
+    setSelectionMode(SingleSelection);
+    setSelectionBehavior(SelectItems);
+    setWordWrap(false);
+    setEditTriggers(DoubleClicked | SelectedClicked | EditKeyPressed | AnyKeyPressed);
+    setFont(gridFont(defaultLogFont()));
+
+    GridFile designed;
+    designed.settings.rows = 1;
+    designed.settings.columns = 3;
+    designed.settings.fixedRows = 1;
+    designed.rowHeights = {designed.settings.defaultRowHeight};
+    designed.columnWidths = QList<int32_t>(3, designed.settings.defaultColumnWidth);
+    applyGridFile(designed);
+}
+
+GridControl::~GridControl() = default;
+
+int GridControl::rows() const {
+    return model_->rowCount();
+}
+int GridControl::columns() const {
+    return model_->columnCount();
+}
+int GridControl::fixedRows() const {
+    return model_->carried.settings.fixedRows;
+}
+
+void GridControl::setRows(int count) {
+    const int old = rows();
+    if (count <= 0 || count == old) return;
+    model_->resizeRows(count, model_->carried.settings.defaultRowHeight);
+    for (int r = old; r < count; ++r) syncRow(r);
+    syncFixedRows();
+    syncMerges();
+}
+
+void GridControl::setColumns(int count) {
+    const int old = columns();
+    if (count <= 0 || count == old) return;
+    model_->resizeColumns(count, model_->carried.settings.defaultColumnWidth);
+    for (int c = old; c < count; ++c) setColumnWidth(c, gridShownSize(model_->widths[c]));
+    syncMerges();
+}
+
+void GridControl::setFixedRows(int count) {
+    if (count < 0) return;
+    model_->carried.settings.fixedRows = count;
+    syncFixedRows();
+    syncMerges();
+}
+
+int GridControl::currentRow() const {
+    const QModelIndex index = currentIndex();
+    return index.isValid() ? index.row() : -1;
+}
+
+void GridControl::clearCursor() {
+    selectionModel()->clear();
+}
+
+void GridControl::commitPendingEdit() {
+    if (!editor_ || state() != EditingState) return;
+    const QPointer<QWidget> editor = editor_;
+    QTableView::commitData(editor);
+    if (editor) QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+void GridControl::commitData(QWidget* editor) {
+    QTableView::commitData(editor);
+    edited_ = true;
+}
+
+void GridControl::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    QTableView::closeEditor(editor, hint);
+    if (!edited_) return;
+    edited_ = false;
+    // Raised from the event loop: the handler saves, and a save clears the
+    // cursor, which must not happen inside the view's own cursor change.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (onCellEdited) onCellEdited();
+        },
+        Qt::QueuedConnection);
+}
+
+bool GridControl::insertRow(const QString& title, int position) {
+    GridSettings& s = model_->carried.settings;
+    if (rows() == 0 && columns() == 0 && s.fixedRows == 0) {
+        s.fixedRows = 1;
+        s.fixedColumns = 1;
+        setColumns(1);
+        setRows(1);
+    }
+    const int count = rows();
+    if (position < s.fixedRows || position >= count) position = count;
+    const QModelIndex cursor = currentIndex();
+    const int32_t height = count > 0 ? model_->rows[0].height : s.defaultRowHeight;
+    model_->insertRowAt(position, height);
+    if (columns() > 0 && !title.isEmpty()) model_->at(position, 0).text = title;
+    shiftMerges(model_->carried.merges, position, true);
+    syncRow(position);
+    syncFixedRows();
+    syncMerges();
+    if (cursor.isValid() && cursor.row() >= position)
+        selectionModel()->setCurrentIndex(model_->index(cursor.row(), cursor.column()),
+                                          QItemSelectionModel::ClearAndSelect);
+    return true;
+}
+
+bool GridControl::deleteRow(int row) {
+    if (row < 0 || row >= rows()) return false;
+    model_->removeRowAt(row);
+    shiftMerges(model_->carried.merges, row, false);
+    syncFixedRows();
+    syncMerges();
+    return true;
+}
+
+QVariant GridControl::cell(int row, int column) const {
+    if (!model_->contains(row, column)) return {};
+    const GridCell* c = model_->find(row, column);
+    if (c && !c->data.isEmpty()) return c->data;
+    if (c && c->check != 0) return true;
+    return c ? c->text : QString();
+}
+
+QString GridControl::cellText(int row, int column) const {
+    const GridCell* c = model_->find(row, column);
+    return c ? c->text : QString();
+}
+
+bool GridControl::setCellText(int row, int column, const QString& text) {
+    if (!model_->contains(row, column)) return false;
+    model_->setData(model_->index(row, column), text, Qt::EditRole);
+    horizontalHeader()->viewport()->update();
+    return true;
+}
+
+int GridControl::gridRowHeight(int row) const {
+    return row >= 0 && row < rows() ? model_->rows[row].height : -1;
+}
+
+void GridControl::setGridRowHeight(int row, int height) {
+    if (row < 0 || row >= rows()) return;
+    model_->rows[row].height = height;
+    syncRow(row);
+    if (row < fixedRows()) syncFixedRows();
+}
+
+int GridControl::gridColumnWidth(int column) const {
+    return column >= 0 && column < columns() ? model_->widths[column] : -1;
+}
+
+void GridControl::setGridColumnWidth(int column, int width) {
+    if (column < 0 || column >= columns()) return;
+    model_->widths[column] = width;
+    setColumnWidth(column, gridShownSize(width));
+}
+
+bool GridControl::setFontHeight(int row, int column, int lastRow, int lastColumn, int height) {
+    const auto range = clipRange(rows(), columns(), row, column, lastRow, lastColumn);
+    if (!range) return false;
+    for (int r = range->firstRow; r <= range->lastRow; ++r) {
+        for (int c = range->firstColumn; c <= range->lastColumn; ++c) {
+            GridCell& cell = model_->at(r, c);
+            QByteArray font = model_->fontOf(&cell);
+            setLogFontHeight(font, height);
+            cell.font = font == model_->defaultFont ? QByteArray() : font;
+            model_->dropIfPlain(r, c);
+        }
+    }
+    Q_EMIT model_->dataChanged(model_->index(range->firstRow, range->firstColumn),
+                               model_->index(range->lastRow, range->lastColumn));
+    horizontalHeader()->viewport()->update();
+    return true;
+}
+
+int GridControl::fontHeight(int row, int column) const {
+    if (!model_->contains(row, column)) return 0;
+    return logFontHeight(model_->fontOf(model_->find(row, column)));
+}
+
+bool GridControl::setAlignment(int row, int column, int lastRow, int lastColumn, int alignment) {
+    const auto range = clipRange(rows(), columns(), row, column, lastRow, lastColumn);
+    if (!range) return false;
+    const int32_t horizontal = alignment == 2   ? gridflag::Center
+                               : alignment == 3 ? gridflag::Right
+                                                : 0;
+    for (int r = range->firstRow; r <= range->lastRow; ++r) {
+        for (int c = range->firstColumn; c <= range->lastColumn; ++c) {
+            int32_t flags = model_->attr(model_->find(r, c), AttrFormat);
+            flags =
+                (flags & ~(gridflag::Center | gridflag::Right)) | horizontal | gridflag::VCenter;
+            if (!(flags & gridflag::WordBreak)) flags |= gridflag::SingleLine;
+            model_->setAttr(r, c, AttrFormat, flags);
+        }
+    }
+    Q_EMIT model_->dataChanged(model_->index(range->firstRow, range->firstColumn),
+                               model_->index(range->lastRow, range->lastColumn));
+    horizontalHeader()->viewport()->update();
+    return true;
+}
+
+int GridControl::attribute(int row, int column, int list) const {
+    if (!model_->contains(row, column) || list < 0 || list >= kAttributeLists) return 0;
+    return model_->attr(model_->find(row, column), list);
+}
+
+GridFile GridControl::toGridFile() const {
+    return model_->save();
+}
+
+void GridControl::applyGridFile(const GridFile& file) {
+    GridModel next(nullptr);
+    next.load(file);
+    // Most rows share one height: making it the default leaves only the
+    // others to resize, which keeps loading large tables fast.
+    verticalHeader()->setDefaultSectionSize(mostCommon(next.rows, 24));
+    horizontalHeader()->setDefaultSectionSize(gridShownSize(file.settings.defaultColumnWidth));
+    hiddenExtent_ = 0;
+    model_->resetTo(std::move(next));
+    syncView();
+}
+
+bool GridControl::saveFile(const QString& path) {
+    commitPendingEdit();
+    clearCursor();
+    const QByteArray bytes = encodeGridFile(toGridFile());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+bool GridControl::loadFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    std::optional<GridFile> decoded;
+    const qint64 size = file.size();
+    if (uchar* mapped = size > 0 ? file.map(0, size) : nullptr)
+        decoded = decodeGridFile(QByteArrayView(mapped, size));
+    else
+        decoded = decodeGridFile(file.readAll());
+    if (!decoded) return false;
+    applyGridFile(*decoded);
+    return true;
+}
+
+void GridControl::syncView() {
+    QHeaderView* vertical = verticalHeader();
+    vertical->setUpdatesEnabled(false);
+    const int common = vertical->defaultSectionSize();
+    for (int r = 0; r < rows(); ++r)
+        if (gridShownSize(model_->rows[r].height) != common) syncRow(r);
+    vertical->setUpdatesEnabled(true);
+    const int defaultWidth = horizontalHeader()->defaultSectionSize();
+    for (int c = 0; c < columns(); ++c)
+        if (gridShownSize(model_->widths[c]) != defaultWidth)
+            setColumnWidth(c, gridShownSize(model_->widths[c]));
+    syncFixedRows();
+    syncMerges();
+    syncLook();
+}
+
+void GridControl::syncRow(int row) {
+    setRowHeight(row, gridShownSize(model_->rows[row].height));
+}
+
+void GridControl::syncFixedRows() {
+    const int limit = std::min(fixedRows(), rows());
+    QHeaderView* vertical = verticalHeader();
+    vertical->setUpdatesEnabled(false);
+    for (int r = 0; r < limit; ++r)
+        if (!isRowHidden(r)) setRowHidden(r, true);
+    for (int r = limit; r < std::min(rows(), hiddenExtent_ + 1); ++r)
+        if (isRowHidden(r)) setRowHidden(r, false);
+    vertical->setUpdatesEnabled(true);
+    hiddenExtent_ = limit;
+    int height = 0;
+    for (int r = 0; r < limit && height < kGridMaxShownSize; ++r)
+        height += gridShownSize(model_->rows[r].height);
+    horizontalHeader()->setVisible(limit > 0);
+    horizontalHeader()->setFixedHeight(std::min(height, kGridMaxShownSize));
+    updateGeometries();
+    horizontalHeader()->viewport()->update();
+}
+
+void GridControl::syncMerges() {
+    clearSpans();
+    // Only well-formed, non-overlapping ranges in the scrolling rows are
+    // shown merged; every record is kept either way.
+    constexpr int kShownMerges = 256;
+    QList<QRect> shown;
+    for (const GridMerge& m : model_->carried.merges) {
+        if (shown.size() >= kShownMerges) break;
+        const QRect area(QPoint(m.firstColumn, m.firstRow), QPoint(m.lastColumn, m.lastRow));
+        const bool inside = m.firstRow >= fixedRows() && m.firstColumn >= 0 && m.lastRow < rows() &&
+                            m.lastColumn < columns() && m.firstRow <= m.lastRow &&
+                            m.firstColumn <= m.lastColumn;
+        if (!inside || (area.width() == 1 && area.height() == 1)) continue;
+        if (std::any_of(shown.begin(), shown.end(),
+                        [&](const QRect& r) { return r.intersects(area); }))
+            continue;
+        shown.append(area);
+        setSpan(m.firstRow, m.firstColumn, area.height(), area.width());
+    }
+}
+
+void GridControl::syncLook() {
+    const GridSettings& s = model_->carried.settings;
+    const QString sheet =
+        QStringLiteral("QTableView{gridline-color:%1;background-color:%2;color:%3;}")
+            .arg(gridColour(s.lineColour).name(), gridColour(s.background).name(),
+                 gridColour(s.textColour).name());
+    if (styleSheet() != sheet) setStyleSheet(sheet);
+}
+
+}  // namespace rt

@@ -1,14 +1,87 @@
+// The start routine and the main window's lifecycle: creation, closing
+// and destruction.
+
 #include "app/program.h"
 
 #include "runtime/runtime.h"
+#include "settings/config.h"
+#include "settings/reminder_table.h"
+#include "shell/table_command.h"
+#include "timer/engine.h"
+#include "timer/inputs.h"
+#include "timer/timer_state.h"
+#include "ui/panels.h"
+#include "ui/windows.h"
+
+using namespace Qt::StringLiterals;
 
 namespace zorvik {
+namespace {
 
-void assembleProgram() {}
+const QString kMain = u"主窗口"_s;
+
+void mainWindowCreated() {
+    TimerCore& c = core();
+    c.clockSeconds = c.clockMinutes = c.clockHours = c.elapsedSeconds = c.currentRow =
+        c.customRowCount = c.runActive = 0;
+    rt::setProperty(kMain, u"记录1"_s, rt::slot::Visible, false);
+    rt::setProperty(kMain, u"记录2"_s, rt::slot::Visible, false);
+    c.stopRequested = 0;
+    rt::setProperty(kMain, kMain, rt::slot::Width, 265);
+    rt::setProperty(kMain, kMain, rt::slot::Height, 300);
+    const int w = rt::getProperty(kMain, kMain, rt::slot::Width).toInt();
+    const int h = rt::getProperty(kMain, kMain, rt::slot::Height).toInt();
+    rt::moveControl(kMain, QString(), rt::screenWidth() / 2 - w - 12,
+                    rt::screenHeight() / 2 - h - 50);
+    const QString display = u"透明标签_时间显示"_s;
+    const int labelWidth = rt::getProperty(kMain, display, rt::slot::Width).toInt();
+    rt::setProperty(kMain, display, rt::slot::Left,
+                    int((rt::clientWidth(kMain) - labelWidth) / 2.0));
+    rt::setProperty(kMain, u"分隔条1"_s, rt::slot::Width, rt::clientWidth(kMain));
+    c.rowArmed = 0;
+    applySettings();
+    rt::setProperty(kMain, u"编辑框_CMD输出"_s, rt::slot::EditFont, 10, 5);
+    launchCommandShell();
+}
+
+bool askToQuit() {
+    return rt::messageBox(u"是否终止计时并退出计时器？"_s, rt::MbYesNo, u"提示："_s, kMain) ==
+           rt::IdYes;
+}
+
+void releaseProgramTexts() {
+    configFilePath.clear();
+    reminderDataPath.clear();
+    TimerCore& c = core();
+    c.hoursText.clear();
+    c.minutesText.clear();
+    c.secondsText.clear();
+}
+
+}  // namespace
+
+void assembleProgram() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    registerWindows();
+    registerTimerHandlers();
+    registerPanelHandlers();
+    registerReminderTableHandlers();
+    rt::bindAction(u"onMainWindowCreated"_s, mainWindowCreated);
+    rt::bindHandler(u"onMainWindowMayClose"_s, [](const QVariantList&) {
+        return askToQuit() ? QVariant() : QVariant(false);
+    });
+    rt::bindAction(u"onExitClicked"_s, [] {
+        if (askToQuit()) rt::destroyWindow(kMain);
+    });
+    rt::bindAction(u"onMainWindowDestroying"_s, shutdownCommandShell);
+    rt::registerExitRoutine(releaseProgramTexts);
+}
 
 int startProgram() {
     assembleProgram();
-    return rt::runMessageLoop(QStringLiteral("主窗口"));
+    return rt::runMessageLoop(kMain);
 }
 
 }  // namespace zorvik

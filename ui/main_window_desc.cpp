@@ -1,6 +1,7 @@
 // The main window as data: one row per control, in the order of its
 // design tables (timer panel, settings panel, table panel, output panel).
 
+#include "runtime/runtime.h"
 #include "ui/windows.h"
 
 using namespace Qt::StringLiterals;

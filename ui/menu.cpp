@@ -1,5 +1,6 @@
 // The main window's menu bar and the colours and font it is drawn with.
 
+#include "runtime/runtime.h"
 #include "ui/windows.h"
 
 using namespace Qt::StringLiterals;

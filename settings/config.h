@@ -1,0 +1,25 @@
+#pragma once
+// The configuration file "配置.ini": one key written the moment its
+// control changes, every key read back when the main window is created or
+// a configuration folder is imported. The controls hold the settings; the
+// file mirrors them.
+
+#include <QString>
+
+namespace zorvik {
+
+// Full path of the configuration file in use; empty until the first read.
+extern QString configFilePath;
+
+bool writeSetting(const QString& section, const QString& key, const QString& value);
+QString readSetting(const QString& section, const QString& key);
+// Reads every key and applies it to the controls, then loads the table
+// and the start hotkey.
+void applySettings();
+// Points the configuration at another file (import); the next read
+// creates it with the defaults when it is missing.
+void useConfigFile(const QString& path);
+// The default of a key, as a new file receives it ("" for unknown keys).
+QString defaultSetting(const QString& section, const QString& key);
+
+}  // namespace zorvik

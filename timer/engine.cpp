@@ -1,0 +1,265 @@
+// The timer engine as a small state machine. Each pass runs the steps of
+// the countdown or the count-up in their order; the wait between passes is
+// a deadline at the loop's start + n seconds on the steady clock, so the
+// per-pass work never accumulates as drift.
+
+#include "timer/engine.h"
+
+#include <limits>
+
+#include "runtime/commands.h"
+#include "runtime/end_sound.h"
+#include "runtime/runtime.h"
+#include "runtime/sound.h"
+#include "timer/clock.h"
+#include "timer/scheduling.h"
+#include "timer/timer_state.h"
+
+using namespace Qt::StringLiterals;
+
+namespace zorvik {
+namespace {
+
+const QString kStart = u"开始"_s;
+const QString kPause = u"暂停"_s;
+const QString kDisplay = u"透明标签_时间显示"_s;
+
+enum class Mode { Countdown, CountUp };
+
+struct Loop {
+    bool armed = false;
+    Mode mode = Mode::Countdown;
+    qint32 total = 0;
+    Clock::TimePoint start;
+    qint64 passes = 0;  // waits scheduled since start
+    int timerId = 0;
+};
+
+Loop loop;
+
+QString startCaption() { return rt::getProperty(kMainWindow, kStart, rt::slot::ButtonCaption).toString(); }
+void setStartCaption(const QString& c) {
+    rt::setProperty(kMainWindow, kStart, rt::slot::ButtonCaption, c);
+}
+bool ticked(const QString& control) {
+    return rt::getProperty(kMainWindow, control, rt::slot::Checked).toBool();
+}
+QString content(const QString& control) {
+    return rt::getProperty(kMainWindow, control, rt::slot::EditContent).toString();
+}
+void setDisplay(const QString& text) {
+    rt::setProperty(kMainWindow, kDisplay, rt::slot::LabelCaption, text);
+}
+void setDisplayColour(int colourRef) {
+    rt::setProperty(kMainWindow, kDisplay, rt::slot::LabelColour, colourRef);
+}
+void showRecords(bool on) {
+    rt::setProperty(kMainWindow, u"记录1"_s, rt::slot::Visible, on);
+    rt::setProperty(kMainWindow, u"记录2"_s, rt::slot::Visible, on);
+}
+
+void reminderStep() {
+    if (ticked(u"启用自定义提醒"_s)) customStep();
+    else intervalStep();
+}
+
+void showClock() {
+    TimerCore& c = core();
+    c.secondsText = twoDigits(c.clockSeconds);
+    c.minutesText = twoDigits(c.clockMinutes);
+    c.hoursText = twoDigits(c.clockHours);
+    setDisplay(c.hoursText + u':' + c.minutesText + u':' + c.secondsText);
+}
+
+// The part of a pass before its wait. False: the run has ended.
+bool beforeWait() {
+    TimerCore& c = core();
+    if (loop.mode == Mode::Countdown) {
+        reminderStep();
+        if (c.elapsedSeconds < loop.total) {
+            const qint32 r = loop.total - c.elapsedSeconds;
+            c.clockSeconds = (r % 3600) % 60;
+            c.clockMinutes = (r % 3600) / 60;
+            c.clockHours = r / 3600;
+            showClock();
+            return true;
+        }
+        c.clockSeconds = c.clockMinutes = c.clockHours = c.elapsedSeconds = 0;
+        endOfRun();
+        return false;
+    }
+    const double counted = double(c.clockHours) * 3600.0 + c.clockMinutes * 60.0 + c.clockSeconds;
+    if (counted - loop.total >= -1e-7) {
+        c.clockSeconds = c.clockMinutes = c.clockHours = 0;
+        endOfRun();
+        return false;
+    }
+    return true;
+}
+
+// The part of a pass after its wait: the second is counted. False: stop.
+bool afterWait() {
+    TimerCore& c = core();
+    if (loop.mode == Mode::Countdown) {
+        c.elapsedSeconds += 1;
+        c.secondsSinceReminder += 1;
+    } else {
+        c.clockSeconds += 1;
+        c.secondsSinceReminder += 1;
+        if (c.clockSeconds >= 60) {
+            c.clockSeconds = 0;
+            c.clockMinutes += 1;
+        }
+        if (c.clockMinutes >= 60) {
+            c.clockMinutes = 0;
+            c.clockHours += 1;
+        }
+        showClock();
+        reminderStep();
+    }
+    return startCaption() == kPause && c.stopRequested == 0;
+}
+
+void stopLoop() {
+    if (loop.timerId) clock().cancel(loop.timerId);
+    loop = Loop{};
+    if (startCaption() == kPause) setStartCaption(kStart);
+}
+
+void armNext();
+
+void onPassDue() {
+    loop.timerId = 0;
+    const Clock::TimePoint due = loop.start + std::chrono::seconds(loop.passes);
+    const Clock::TimePoint now = clock().now();
+    if (!afterWait() || !beforeWait()) {
+        stopLoop();
+        return;
+    }
+    // After a stall (sleep, a frozen machine) the missed seconds are not
+    // caught up: the schedule starts again from now.
+    if (now - due > std::chrono::seconds(1)) {
+        loop.start = now;
+        loop.passes = 0;
+    }
+    armNext();
+}
+
+void armNext() {
+    loop.passes += 1;
+    loop.timerId = clock().schedule(loop.start + std::chrono::seconds(loop.passes), onPassDue);
+}
+
+}  // namespace
+
+TimerCore& core() {
+    static TimerCore c;
+    return c;
+}
+
+QString twoDigits(qint32 part) {
+    QString t = QString::number(part);
+    if (t.size() == 1) t.prepend(u'0');
+    return t;
+}
+
+bool loopArmed() { return loop.armed; }
+
+void setSettingsLock(bool value, bool setMode) {
+    static const QStringList locked = {
+        u"倒计时"_s,       u"正计时"_s,       u"提醒类型_组合框"_s,
+        u"提醒_编辑框"_s,  u"启用自定义提醒"_s, u"插入表格_按钮"_s,
+        u"删除表格_按钮"_s, u"高级表格1"_s,     u"选择框_命令行"_s};
+    for (const QString& name : locked) {
+        const bool disabled =
+            setMode ? value : !rt::getProperty(kMainWindow, name, rt::slot::Disabled).toBool();
+        rt::setProperty(kMainWindow, name, rt::slot::Disabled, disabled);
+    }
+}
+
+void startOrPause() {
+    TimerCore& c = core();
+    setDisplayColour(0);
+    if (c.runActive == 0) {
+        rt::setProperty(kMainWindow, u"记录1"_s, rt::slot::LabelCaption,
+                        u"始于："_s + rt::dateTimeToText(rt::nowTime()));
+        showRecords(false);
+        const double total = rt::toNumber(content(u"输入_时"_s)) * 3600.0 +
+                             rt::toNumber(content(u"输入_分"_s)) * 60.0 +
+                             rt::toNumber(content(u"输入_秒"_s));
+        // Only a hand-edited file can hold such a total; clamp, never wrap.
+        c.totalSeconds = qint32(std::clamp(total, double(std::numeric_limits<qint32>::min()),
+                                           double(std::numeric_limits<qint32>::max())));
+        rt::setProperty(kMainWindow, u"编辑框_CMD输出"_s, rt::slot::EditContent, QString());
+        c.intervalSeconds = float(rt::toNumber(content(u"提醒_编辑框"_s)) * 60.0);
+        c.reminderKind =
+            rt::getProperty(kMainWindow, u"提醒类型_组合框"_s, rt::slot::ComboSelection).toInt();
+        c.customRowCount =
+            rt::getProperty(kMainWindow, u"高级表格1"_s, rt::slot::GridRows).toInt() - 1;
+        setSettingsLock(false, false);
+    }
+    c.runActive = 1;
+    if (startCaption() == kStart) {
+        setStartCaption(kPause);
+        runTimer(c.totalSeconds);
+        if (!loop.armed && startCaption() == kPause) setStartCaption(kStart);
+    } else if (startCaption() == kPause) {
+        // Takes effect when the second being waited for has been counted.
+        setStartCaption(kStart);
+    }
+}
+
+void runTimer(qint32 total) {
+    // A pause and resume within one second find the loop still armed: it
+    // simply goes on, so exactly one loop counts.
+    if (loop.armed) return;
+    Loop fresh;
+    if (ticked(u"倒计时"_s)) fresh.mode = Mode::Countdown;
+    else if (ticked(u"正计时"_s)) fresh.mode = Mode::CountUp;
+    else return;
+    fresh.armed = true;
+    fresh.total = total;
+    fresh.start = clock().now();
+    loop = fresh;
+    if (!beforeWait()) {
+        stopLoop();
+        return;
+    }
+    armNext();
+}
+
+void endOfRun() {
+    TimerCore& c = core();
+    setDisplayColour(255);  // red
+    rt::setProperty(kMainWindow, u"记录2"_s, rt::slot::LabelCaption,
+                    u"终于："_s + rt::dateTimeToText(rt::nowTime()));
+    setDisplay(u"00:00:00"_s);
+    showRecords(true);
+    c.secondsSinceReminder = c.runActive = c.currentRow = c.rowArmed = 0;
+    setSettingsLock(false, false);
+    playEndSound();
+}
+
+void resetTimer() {
+    TimerCore& c = core();
+    // The counting loop stops at once; the second it was waiting for is
+    // not counted, and nothing holds a start that follows right away.
+    if (loop.timerId) clock().cancel(loop.timerId);
+    loop = Loop{};
+    setStartCaption(kStart);
+    c.clockSeconds = c.clockMinutes = c.clockHours = c.elapsedSeconds = c.runActive =
+        c.secondsSinceReminder = c.currentRow = c.rowArmed = 0;
+    c.stopRequested = 0;
+    showRecords(false);
+    setDisplayColour(0);
+    setDisplay(u"00:00:00"_s);
+    setSettingsLock(false, true);
+}
+
+void playEndSound() {
+    if (!rt::getProperty(kMainWindow, u"结束音"_s, rt::slot::MenuChecked).toBool()) return;
+    rt::stopSound();
+    rt::playSound(rt::endSoundClip());
+}
+
+}  // namespace zorvik

@@ -1,0 +1,97 @@
+// The main window's panels are shown and hidden by its outer size alone:
+// widths 265, 560 and 878, heights 300 and 580.
+
+#include "ui/panels.h"
+
+#include "runtime/commands.h"
+#include "runtime/runtime.h"
+#include "settings/config.h"
+
+using namespace Qt::StringLiterals;
+
+namespace zorvik {
+namespace {
+
+const QString kMain = u"主窗口"_s;
+const QString kCommandToggle = u"按钮_收起cmd信息"_s;
+const QString kTableToggle = u"自定义提醒_按钮"_s;
+
+int width() { return rt::getProperty(kMain, kMain, rt::slot::Width).toInt(); }
+int height() { return rt::getProperty(kMain, kMain, rt::slot::Height).toInt(); }
+void setWidth(int w) { rt::setProperty(kMain, kMain, rt::slot::Width, w); }
+void setHeight(int h) { rt::setProperty(kMain, kMain, rt::slot::Height, h); }
+QString caption(const QString& button) {
+    return rt::getProperty(kMain, button, rt::slot::ButtonCaption).toString();
+}
+void setCaption(const QString& button, const QString& text) {
+    rt::setProperty(kMain, button, rt::slot::ButtonCaption, text);
+}
+bool ticked(const QString& box) { return rt::getProperty(kMain, box, rt::slot::Checked).toBool(); }
+
+void toggleSettingsPanel() {
+    if (height() == 580) {
+        setHeight(300);
+        setCaption(kTableToggle, u"配置↓"_s);
+    }
+    const bool open = width() == 265;
+    setWidth(open ? 560 : 265);
+    rt::setProperty(kMain, u"设置"_s, rt::slot::LabelCaption, open ? u"设置<"_s : u"设置>"_s);
+}
+
+void toggleTablePanel() {
+    if (height() == 300) {
+        setHeight(580);
+        setCaption(kTableToggle, u"配置↑"_s);
+        if (caption(kCommandToggle) == u"收起<"_s) setWidth(878);
+    } else {
+        setHeight(300);
+        setCaption(kTableToggle, u"配置↓"_s);
+        if (width() >= 878) setWidth(560);
+    }
+}
+
+void toggleCommandPanel() {
+    if (ticked(u"选择框_命令行"_s) && width() < 878) {
+        setWidth(878);
+        setCaption(kCommandToggle, u"收起<"_s);
+    } else {
+        setWidth(560);
+        setCaption(kCommandToggle, u"打开>"_s);
+    }
+}
+
+void commandSwitchClicked() {
+    const bool on = ticked(u"选择框_命令行"_s);
+    writeSetting(u"自定义提醒"_s, u"启用CMD命令"_s, rt::toText(on));
+    toggleCommandPanel();
+    rt::setProperty(kMain, kCommandToggle, rt::slot::Disabled, !on);
+}
+
+void stayOnTopClicked() {
+    const bool on = ticked(u"选择框_窗口置顶"_s);
+    writeSetting(u"计时"_s, u"窗口置顶"_s, rt::toText(on));
+    rt::setProperty(kMain, kMain, rt::slot::AlwaysOnTop, on);
+}
+
+}  // namespace
+
+void relayoutMainWindow() {
+    const QString footer = u"透明标签4"_s;
+    const int labelWidth = rt::getProperty(kMain, footer, rt::slot::Width).toInt();
+    rt::setProperty(kMain, footer, rt::slot::Left, int((width() - labelWidth) / 2.0));
+    rt::setProperty(kMain, u"分隔条1"_s, rt::slot::Width, rt::clientWidth(kMain));
+}
+
+void registerPanelHandlers() {
+    rt::bindHandler(u"onSettingsLabelPressed"_s, [](const QVariantList&) {
+        toggleSettingsPanel();
+        return QVariant();
+    });
+    rt::bindAction(u"onTablePanelToggle"_s, toggleTablePanel);
+    rt::bindAction(u"onCommandPanelToggle"_s, toggleCommandPanel);
+    rt::bindAction(u"onCommandSwitchClicked"_s, commandSwitchClicked);
+    rt::bindAction(u"onStayOnTopClicked"_s, stayOnTopClicked);
+    rt::bindAction(u"onMainWindowResized"_s, relayoutMainWindow);
+}
+
+}  // namespace zorvik

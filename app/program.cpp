@@ -10,6 +10,7 @@
 #include "timer/engine.h"
 #include "timer/inputs.h"
 #include "timer/timer_state.h"
+#include "ui/menu_actions.h"
 #include "ui/panels.h"
 #include "ui/windows.h"
 
@@ -68,6 +69,7 @@ void assembleProgram() {
     registerTimerHandlers();
     registerPanelHandlers();
     registerReminderTableHandlers();
+    registerMenuAndHotkeyHandlers();
     rt::bindAction(u"onMainWindowCreated"_s, mainWindowCreated);
     rt::bindHandler(u"onMainWindowMayClose"_s, [](const QVariantList&) {
         return askToQuit() ? QVariant() : QVariant(false);

@@ -1,0 +1,7 @@
+#include "ui/menu_actions.h"
+
+namespace zorvik {
+
+void registerMenuAndHotkeyHandlers() {}
+
+}  // namespace zorvik

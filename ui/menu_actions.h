@@ -1,0 +1,9 @@
+#pragma once
+
+namespace zorvik {
+
+// Binds the menu items, the hotkey window, the help window and the start
+// hotkey poll.
+void registerMenuAndHotkeyHandlers();
+
+}  // namespace zorvik

@@ -1,0 +1,29 @@
+#pragma once
+// Key-by-key access to profile files ("[section]" lines and "key=value"
+// lines in GBK), with the reading and writing rules of the Windows profile
+// calls, so a file edited on one system reads the same on the other.
+
+#include <QString>
+
+namespace rt {
+
+// The value of key in section, or def when the file, the section or the key
+// is missing. Names match case-insensitively for ASCII letters; the first of
+// duplicate sections or keys wins; surrounding blanks and one pair of
+// matching quotes around the value are dropped; values are cut to 10239
+// bytes. Leading characters up to the space are skipped in the three names;
+// if one of them is then empty the result is "" whatever def says.
+QString readIniEntry(const QString& file, const QString& section, const QString& key,
+                     const QString& def = QString());
+
+// Writes value under key in section, creating the file, the section (at the
+// end) or the key (after the last key of its section) as needed. Every other
+// byte of the file is kept; new lines end in CR LF; the file is replaced in
+// one step, so a crash leaves either the old or the new file. A value is a
+// single line: anything from its first line break on is not stored. False
+// when the file cannot be read or written, or a name is empty or could not
+// be read back as written.
+bool writeIniEntry(const QString& file, const QString& section, const QString& key,
+                   const QString& value);
+
+}  // namespace rt

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "runtime/runtime.h"
+#include "shell/table_command.h"
+#include "shell_output_recorder.h"
+
+namespace zorvik {
+namespace {
+
+using test::OutputRecorder;
+
+const QString kWindow = QStringLiteral("主窗口");
+const QString kPanel = QStringLiteral("编辑框_CMD输出");
+
+QString header(int row) {
+    return QStringLiteral("\r\n\r\n\r\n    任务%1：\r\n").arg(row);
+}
+
+TEST(TableCommandTest, TaskLineComesBeforeTheCommandsOutput) {
+    QTemporaryDir folder;
+    OutputRecorder output;
+    CommandShell& shell = commandShell();
+    shell.setSink(output.sink());
+    ASSERT_GT(shell.launch(CommandShell::defaultInterpreter(), folder.path()), 0);
+
+    runTableCommand(3, QStringLiteral("echo hi"));
+    ASSERT_TRUE(output.waitForText(QStringLiteral("hi\n")));
+    ASSERT_FALSE(output.deliveries.isEmpty());
+    // Exactly these bytes: full-width colon, four ASCII spaces, CR LF pairs.
+    EXPECT_EQ(output.deliveries.first().toUtf8(),
+              QByteArray("\r\n\r\n\r\n    \xe4\xbb\xbb\xe5\x8a\xa1"
+                         "3\xef\xbc\x9a\r\n"));
+    EXPECT_EQ(output.text(), header(3) + QStringLiteral("hi\n"));
+
+    // An empty command is typed as an empty line: nothing runs, nothing
+    // complains, and the next row goes on normally.
+    output.clear();
+    runTableCommand(1, QString());
+    runTableCommand(2, QStringLiteral("echo ok"));
+    ASSERT_TRUE(output.waitForText(QStringLiteral("ok\n")));
+    EXPECT_EQ(output.text(), header(1) + header(2) + QStringLiteral("ok\n"));
+
+    shutdownCommandShell();
+    shell.setSink(nullptr);
+    EXPECT_FALSE(shell.isRunning());
+}
+
+TEST(TableCommandTest, OutputLandsInTheMainWindowsPanel) {
+    QTemporaryDir folder;
+    rt::setProgramDirectory(folder.path());
+    rt::WindowDesc desc;
+    desc.name = kWindow;
+    desc.caption = QStringLiteral("panel");
+    rt::ControlDesc box{kPanel, rt::Kind::EditBox, QString(), 0, 0, 300, 200, QString(), {}, {}};
+    box.props = {{QStringLiteral("multiLine"), true}, {QStringLiteral("vScroll"), true}};
+    desc.controls.push_back(box);
+    rt::registerWindow(desc);
+    ASSERT_TRUE(rt::loadWindow(kWindow));
+
+    launchCommandShell();
+    runTableCommand(2, QStringLiteral("pwd"));
+    const QString expected = QDir(folder.path()).canonicalPath();
+    auto panel = [] { return rt::getProperty(kWindow, kPanel, rt::slot::EditContent).toString(); };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return panel().contains(expected); }, 5000))
+        << panel().toStdString();
+    EXPECT_TRUE(panel().contains(QStringLiteral("    任务2：")));
+    EXPECT_LT(panel().indexOf(QStringLiteral("任务2")), panel().indexOf(expected));
+
+    shutdownCommandShell();
+    rt::unloadAll();
+    rt::setProgramDirectory(QString());
+}
+
+}  // namespace
+}  // namespace zorvik

@@ -1,0 +1,125 @@
+#include "runtime/sound.h"
+
+#include <QAudioOutput>
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QMediaPlayer>
+#include <QPointer>
+#include <QThread>
+#include <QUrl>
+#include <QtEndian>
+#include <functional>
+
+namespace rt {
+
+namespace {
+
+quint32 readU32(const QByteArray& data, qsizetype at) {
+    return qFromLittleEndian<quint32>(data.constData() + at);
+}
+
+quint16 readU16(const QByteArray& data, qsizetype at) {
+    return qFromLittleEndian<quint16>(data.constData() + at);
+}
+
+bool formatUsable(const QByteArray& data, qsizetype at, quint32 size) {
+    if (size < 16) return false;
+    const quint16 channels = readU16(data, at + 2);
+    const quint32 rate = readU32(data, at + 4);
+    const quint16 bits = readU16(data, at + 14);
+    return channels > 0 && rate > 0 && bits > 0;
+}
+
+// Lives on the application thread; made when the first sound plays.
+MemoryWavPlayer* service() {
+    static QPointer<MemoryWavPlayer> player;
+    if (!player) player = new MemoryWavPlayer(QCoreApplication::instance());
+    return player;
+}
+
+void onAppThread(std::function<void()> fn) {
+    auto* app = QCoreApplication::instance();
+    if (!app) return;
+    if (app->thread() == QThread::currentThread()) {
+        fn();
+        return;
+    }
+    QMetaObject::invokeMethod(app, std::move(fn), Qt::QueuedConnection);
+}
+
+}  // namespace
+
+bool isPlayableWave(const QByteArray& data) {
+    if (data.size() < 12 || !data.startsWith("RIFF") || data.mid(8, 4) != "WAVE") return false;
+    bool format = false;
+    qsizetype at = 12;
+    while (at + 8 <= data.size()) {
+        const QByteArray id = data.mid(at, 4);
+        const quint32 size = readU32(data, at + 4);
+        const qsizetype body = at + 8;
+        if (id == "data") return format;
+        if (body + qsizetype(size) > data.size()) return false;
+        if (id == "fmt ") format = formatUsable(data, body, size);
+        at = body + qsizetype(size) + (size & 1);  // chunks are padded to even length
+    }
+    return false;
+}
+
+bool playSound(const QByteArray& wav) {
+    if (!isPlayableWave(wav)) return false;
+    onAppThread([wav] { service()->play(wav); });
+    return true;
+}
+
+void stopSound() {
+    onAppThread([] { service()->stop(); });
+}
+
+bool soundPlaying() {
+    return service()->isPlaying();
+}
+
+MemoryWavPlayer::MemoryWavPlayer(QObject* parent) : QObject(parent) {}
+
+MemoryWavPlayer::~MemoryWavPlayer() {
+    // The player reads from the buffer and renders into the output: it goes first.
+    delete player_;
+    delete output_;
+    delete buffer_;
+}
+
+void MemoryWavPlayer::ensurePlayer() {
+    if (player_) return;
+    output_ = new QAudioOutput(this);
+    player_ = new QMediaPlayer(this);
+    player_->setAudioOutput(output_);
+    connect(player_, &QMediaPlayer::mediaStatusChanged, this, [this](auto status) {
+        if (status == QMediaPlayer::EndOfMedia || status == QMediaPlayer::InvalidMedia)
+            Q_EMIT finished();
+    });
+}
+
+void MemoryWavPlayer::play(const QByteArray& wav) {
+    ensurePlayer();
+    player_->stop();
+    // The backend lets go of the previous buffer before that is deleted.
+    player_->setSource(QUrl());
+    QBuffer* previous = buffer_;
+    buffer_ = new QBuffer(this);
+    buffer_->setData(wav);
+    buffer_->open(QIODevice::ReadOnly);
+    // The name only tells the backend which demuxer to pick.
+    player_->setSourceDevice(buffer_, QUrl(QStringLiteral("clip.wav")));
+    if (previous) previous->deleteLater();
+    player_->play();
+}
+
+void MemoryWavPlayer::stop() {
+    if (player_) player_->stop();
+}
+
+bool MemoryWavPlayer::isPlaying() const {
+    return player_ && player_->playbackState() == QMediaPlayer::PlayingState;
+}
+
+}  // namespace rt

@@ -5,6 +5,7 @@
 #include <QTcpSocket>
 #include <QThread>
 
+#include "runtime/http.h"
 #include "speech_client.h"
 
 using namespace speechtest;
@@ -56,6 +57,12 @@ TEST(SpeechService, SpeaksChineseAndEnglishAsPlayableMp3) {
     qint64 plus = 0;
     expectPlayableMp3(get(service.port(), "/txt/apiz.php?text=test+123&spd=6"), &plus);
     EXPECT_NEAR(double(plus), double(test), 100.0);
+    // The program's own HTTP client, with the address it builds for 休息.
+    const QByteArray viaProgram =
+        rt::httpGet("http://127.0.0.1:" + QString::number(service.port()) +
+                    "/txt/apiz.php?text=%E4%BC%91%E6%81%AF&spd=6");
+    EXPECT_TRUE(scanMp3(viaProgram).valid);
+    EXPECT_NEAR(double(scanMp3(viaProgram).durationMs), double(rest), 100.0);
 }
 
 TEST(SpeechService, SpeedSetsThePace) {

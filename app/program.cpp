@@ -3,6 +3,8 @@
 
 #include "app/program.h"
 
+#include "runtime/fonts.h"
+#include "runtime/keys.h"
 #include "runtime/runtime.h"
 #include "settings/config.h"
 #include "settings/reminder_table.h"
@@ -65,6 +67,8 @@ void assembleProgram() {
     static bool done = false;
     if (done) return;
     done = true;
+    rt::useDefaultUiFont();
+    rt::installKeyTracker();
     registerWindows();
     registerTimerHandlers();
     registerPanelHandlers();
@@ -77,7 +81,10 @@ void assembleProgram() {
     rt::bindAction(u"onExitClicked"_s, [] {
         if (askToQuit()) rt::destroyWindow(kMain);
     });
-    rt::bindAction(u"onMainWindowDestroying"_s, shutdownCommandShell);
+    rt::bindAction(u"onMainWindowDestroying"_s, [] {
+        stopEngine();
+        shutdownCommandShell();
+    });
     rt::registerExitRoutine(releaseProgramTexts);
 }
 

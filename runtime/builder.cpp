@@ -120,7 +120,7 @@ QWidget* makeEdit(WindowInstance* w, const QString& name, const ControlDesc& d, 
     auto* e = new LineEdit(parent, filter);
     e->setStyleSheet(editStyle(p, "QLineEdit"));
     e->setAlignment(alignmentOf(p) | Qt::AlignVCenter);
-    if (p.contains(u"maxLength"_s)) e->setMaxLength(p.value(u"maxLength"_s).toInt());
+    if (p.contains(u"maxLength"_s)) e->setMaxTyped(p.value(u"maxLength"_s).toInt());
     e->setText(d.caption);
     QObject::connect(e, &QLineEdit::textEdited, e, raise);
     return e;

@@ -83,7 +83,11 @@ LineEdit::LineEdit(QWidget* parent, InputFilter filter) : QLineEdit(parent), fil
 }
 
 void LineEdit::keyPressEvent(QKeyEvent* e) {
-    if (rejectTyped(filter_, e)) {
+    const QString t = e->text();
+    const bool inserts = !t.isEmpty() && t[0].isPrint() &&
+                         !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    const qsizetype after = text().size() - selectedText().size() + t.size();
+    if (rejectTyped(filter_, e) || (inserts && maxTyped_ >= 0 && after > maxTyped_)) {
         e->accept();
         return;
     }

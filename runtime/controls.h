@@ -53,12 +53,15 @@ class LineEdit : public QLineEdit {
     Q_OBJECT
 public:
     LineEdit(QWidget* parent, InputFilter filter);
+    // Caps what typing can insert; texts the program writes count in full.
+    void setMaxTyped(int n) { maxTyped_ = n; }
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
     InputFilter filter_;
+    int maxTyped_ = -1;
 };
 
 class TextEdit : public QPlainTextEdit {

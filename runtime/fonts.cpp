@@ -9,7 +9,7 @@ namespace rt {
 
 QStringList fontFamiliesFor(const QString& face) {
     static const QString cjk = u"Noto Sans CJK SC"_s;
-    if (face.isEmpty()) return {QApplication::font().family(), u"Microsoft YaHei UI"_s, cjk};
+    if (face.isEmpty()) return QApplication::font().families();
     // "@" asks Windows for the vertical-writing variant of a face; the
     // program only wants its glyphs, so map it to the plain face.
     if (face == u"@黑体"_s || face == u"黑体"_s) return {u"SimHei"_s, u"黑体"_s, cjk};
@@ -17,10 +17,17 @@ QStringList fontFamiliesFor(const QString& face) {
     return {face, cjk};
 }
 
+void useDefaultUiFont() {
+    QFont f = QApplication::font();
+    f.setFamilies({u"Microsoft YaHei UI"_s, u"Noto Sans CJK SC"_s, f.family()});
+    f.setPixelSize(12);
+    QApplication::setFont(f);
+}
+
 QFont makeFont(const QString& face, int pixelSize, bool bold, bool underline) {
     QFont f = QApplication::font();
     f.setFamilies(fontFamiliesFor(face));
-    if (pixelSize > 0) f.setPixelSize(pixelSize);
+    f.setPixelSize(pixelSize > 0 ? pixelSize : 12);
     f.setBold(bold);
     f.setUnderline(underline);
     return f;

@@ -15,6 +15,9 @@ namespace rt {
 // Families to try for a stored face name; an empty face is the system
 // default face. The CJK fallback keeps Chinese text from showing as boxes.
 QStringList fontFamiliesFor(const QString& face);
+// The system default GUI font as the windows were designed for: a 12 px
+// Chinese UI face. Applied once at start-up.
+void useDefaultUiFont();
 QFont makeFont(const QString& face, int pixelSize, bool bold = false, bool underline = false);
 // Applies fontPx, fontFace, bold and underline of a control description.
 void applyFont(QWidget* widget, const QVariantMap& props);

@@ -61,12 +61,17 @@ void ManualClock::advance(std::chrono::milliseconds by) {
             if (it->second.due <= target && (first == queue_.end() || it->second.due < first->second.due))
                 first = it;
         if (first == queue_.end()) break;
-        now_ = std::max(now_, first->second.due);
+        now_ = std::max(now_, first->second.due);  // a stall leaves now_ past due
         auto fn = std::move(first->second.fn);
         queue_.erase(first);
         fn();
     }
     now_ = target;
+}
+
+void ManualClock::stall(std::chrono::milliseconds by) {
+    now_ += by;
+    advance(std::chrono::milliseconds(0));
 }
 
 namespace {

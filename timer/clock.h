@@ -43,6 +43,9 @@ public:
     // order of its due time.
     void advance(std::chrono::milliseconds by);
     void advanceSeconds(int s) { advance(std::chrono::seconds(s)); }
+    // Time jumps forward with nothing running on the way (a suspended or
+    // frozen machine); what fell due runs late, at the new time.
+    void stall(std::chrono::milliseconds by);
     int pending() const { return int(queue_.size()); }
 
 private:

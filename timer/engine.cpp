@@ -165,6 +165,11 @@ QString twoDigits(qint32 part) {
 
 bool loopArmed() { return loop.armed; }
 
+void stopEngine() {
+    if (loop.timerId) clock().cancel(loop.timerId);
+    loop = Loop{};
+}
+
 void setSettingsLock(bool value, bool setMode) {
     static const QStringList locked = {
         u"倒计时"_s,       u"正计时"_s,       u"提醒类型_组合框"_s,

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Zorvik needs on Debian 12,
+# skipping apt-get entirely when everything is already there.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  cmake g++ ninja-build pkg-config qt6-base-dev qt6-multimedia-dev libgtest-dev
+  libespeak-ng-dev libmp3lame-dev
+  # run and test
+  xvfb xauth fonts-noto-cjk gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  gstreamer1.0-plugins-bad timgm6mb-soundfont espeak-ng lame sox imagemagick
+  # fuzzing
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "Installing: ${missing[*]}"
+$SUDO apt-get update -q
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Zorvik with its tests and runs every
+# test: the unit and widget tests, the program under Xvfb, and the table
+# file loader's fuzz target for 60 seconds.
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+bash "$ROOT/scripts/setup.sh"
+export BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
+bash "$ROOT/scripts/build.sh" "$@"
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
+chmod 700 "$XDG_RUNTIME_DIR"
+# Tests that start the real program need a display; give them one.
+xvfb-run -a -s "-screen 0 1920x1080x24" \
+  ctest --test-dir "$BUILD_DIR" --output-on-failure -j 2 --timeout 600
+if [ -z "${ZORVIK_SKIP_FUZZ:-}" ] && [ -f "$ROOT/scripts/fuzz.sh" ]; then
+  bash "$ROOT/scripts/fuzz.sh" 60
+fi

@@ -1,0 +1,138 @@
+// "配置.ini": created with the defaults, written on every change, read
+// back at start-up, and robust against hand edits.
+
+#include <QDir>
+#include <QFile>
+
+#include "common/program_fixture.h"
+#include "runtime/profile.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class FreshStart : public zt::ProgramTest {};
+
+TEST_F(FreshStart, CreatesTheTwelveDefaultsAndShowsThem) {
+    const QByteArray expected = rt::toGbk(
+        u"[计时]\r\n时=0\r\n分=5\r\n秒=15\r\n模式选择=倒计时\r\n提醒类型=0\r\n间隔提醒时间=1\r\n"
+        u"自定义音频路径=\r\n窗口置顶=假\r\n最终结束音=真\r\n[自定义提醒]\r\n启用自定义提醒=假\r\n"
+        u"启用CMD命令=假\r\n[热键配置]\r\n开始=\r\n"_s);
+    EXPECT_EQ(fileBytes(u"配置.ini"_s), expected);
+    EXPECT_EQ(prop(u"输入_时"_s, rt::slot::EditContent).toString(), u"0"_s);
+    EXPECT_EQ(prop(u"输入_分"_s, rt::slot::EditContent).toString(), u"5"_s);
+    EXPECT_EQ(prop(u"输入_秒"_s, rt::slot::EditContent).toString(), u"15"_s);
+    EXPECT_TRUE(prop(u"倒计时"_s, rt::slot::Checked).toBool());
+    EXPECT_FALSE(prop(u"正计时"_s, rt::slot::Checked).toBool());
+    EXPECT_EQ(prop(u"提醒类型_组合框"_s, rt::slot::ComboSelection).toInt(), 0);
+    EXPECT_EQ(prop(u"提醒_编辑框"_s, rt::slot::EditContent).toString(), u"1"_s);
+    EXPECT_FALSE(prop(u"选择框_窗口置顶"_s, rt::slot::Checked).toBool());
+    EXPECT_TRUE(prop(u"结束音"_s, rt::slot::MenuChecked).toBool());
+    EXPECT_FALSE(prop(u"启用自定义提醒"_s, rt::slot::Checked).toBool());
+    EXPECT_FALSE(prop(u"选择框_命令行"_s, rt::slot::Checked).toBool());
+    EXPECT_TRUE(prop(u"按钮_收起cmd信息"_s, rt::slot::Disabled).toBool());
+    EXPECT_FALSE(prop(u"选择音频_按钮"_s, rt::slot::Visible).toBool());
+}
+
+TEST_F(FreshStart, EveryChangeIsStoredAtOnce) {
+    set(u"输入_分"_s, rt::slot::EditContent, u"-3"_s);
+    EXPECT_EQ(prop(u"输入_分"_s, rt::slot::EditContent).toString(), u"0"_s);
+    EXPECT_EQ(stored(u"计时"_s, u"分"_s), u"0"_s);
+    set(u"输入_分"_s, rt::slot::EditContent, u"12"_s);
+    EXPECT_EQ(stored(u"计时"_s, u"分"_s), u"12"_s);
+    set(u"提醒_编辑框"_s, rt::slot::EditContent, u"-0.5"_s);
+    EXPECT_EQ(stored(u"计时"_s, u"间隔提醒时间"_s), u"0"_s);
+    set(u"提醒_编辑框"_s, rt::slot::EditContent, u"2.5"_s);
+    EXPECT_EQ(stored(u"计时"_s, u"间隔提醒时间"_s), u"2.5"_s);
+
+    // Clicks on the real widgets.
+    auto* onTop = qobject_cast<QWidget*>(rt::controlObject(zt::kMain, u"选择框_窗口置顶"_s));
+    QTest::mouseClick(onTop, Qt::LeftButton, {}, QPoint(5, 8));
+    EXPECT_EQ(stored(u"计时"_s, u"窗口置顶"_s), u"真"_s);
+    EXPECT_TRUE(rt::getProperty(zt::kMain, zt::kMain, rt::slot::AlwaysOnTop).toBool());
+    QTest::mouseClick(onTop, Qt::LeftButton, {}, QPoint(5, 8));
+    EXPECT_EQ(stored(u"计时"_s, u"窗口置顶"_s), u"假"_s);
+    EXPECT_FALSE(rt::getProperty(zt::kMain, zt::kMain, rt::slot::AlwaysOnTop).toBool());
+    EXPECT_FALSE(rt::windowWidget(zt::kMain)->windowFlags() & Qt::WindowStaysOnTopHint);
+
+    click(u"正计时"_s);
+    EXPECT_EQ(stored(u"计时"_s, u"模式选择"_s), u"正计时"_s);
+    set(u"启用自定义提醒"_s, rt::slot::Checked, 1);
+    click(u"启用自定义提醒"_s);
+    EXPECT_EQ(stored(u"自定义提醒"_s, u"启用自定义提醒"_s), u"真"_s);
+
+    click(u"清空"_s);
+    for (const QString& key : {u"时"_s, u"分"_s, u"秒"_s}) EXPECT_EQ(stored(u"计时"_s, key), u"0"_s);
+}
+
+TEST_F(FreshStart, TypingFiltersCharactersAsTheBoxesAllow) {
+    auto* hours = qobject_cast<QWidget*>(rt::controlObject(zt::kMain, u"输入_时"_s));
+    set(u"输入_时"_s, rt::slot::EditContent, QString());
+    hours->setFocus();
+    QTest::keyClicks(hours, u"1a2-x34"_s);
+    // Letters are ignored; at most three characters are taken.
+    EXPECT_EQ(prop(u"输入_时"_s, rt::slot::EditContent).toString(), u"12-"_s);
+    EXPECT_EQ(stored(u"计时"_s, u"时"_s), u"12-"_s);
+    auto* interval = qobject_cast<QWidget*>(rt::controlObject(zt::kMain, u"提醒_编辑框"_s));
+    set(u"提醒_编辑框"_s, rt::slot::EditContent, QString());
+    QTest::keyClicks(interval, u"1.5x"_s);
+    EXPECT_EQ(prop(u"提醒_编辑框"_s, rt::slot::EditContent).toString(), u"1.5"_s);
+}
+
+class HandEditedFile : public zt::ProgramTest {
+protected:
+    void prepareFolder() override {
+        QFile f(path(u"配置.ini"_s));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        // LF-only lines, a comment, a line without "=", a duplicate key,
+        // mixed case in the section name, and a missing section.
+        f.write(rt::toGbk(
+            u"; written by hand\n[计时]\n时=  2 \n秒=-3\n分=abc\n模式选择=正计时\n"
+            u"junk line\n提醒类型=4\n自定义音频路径=/no/such/file.mp3\n最终结束音=1\n"
+            u"窗口置顶=\n时=9\n[自定义提醒]\n启用自定义提醒=假 \n"_s));
+    }
+};
+
+TEST_F(HandEditedFile, ValuesAreCorrectedAndMissingKeysReadEmpty) {
+    EXPECT_EQ(prop(u"输入_时"_s, rt::slot::EditContent).toString(), u"2"_s)
+        << "blanks dropped, the first of duplicate keys wins";
+    EXPECT_EQ(prop(u"输入_秒"_s, rt::slot::EditContent).toString(), u"0"_s);
+    EXPECT_EQ(stored(u"计时"_s, u"秒"_s), u"0"_s) << "a negative part is corrected and stored";
+    EXPECT_EQ(prop(u"输入_分"_s, rt::slot::EditContent).toString(), u"abc"_s);
+    EXPECT_TRUE(prop(u"正计时"_s, rt::slot::Checked).toBool());
+    EXPECT_TRUE(prop(u"结束音"_s, rt::slot::MenuChecked).toBool()) << "1 reads as true";
+    EXPECT_FALSE(prop(u"选择框_窗口置顶"_s, rt::slot::Checked).toBool()) << "empty is false";
+    EXPECT_FALSE(prop(u"启用自定义提醒"_s, rt::slot::Checked).toBool());
+    EXPECT_FALSE(prop(u"选择框_命令行"_s, rt::slot::Checked).toBool()) << "missing key";
+    EXPECT_EQ(prop(u"提醒类型_组合框"_s, rt::slot::ComboSelection).toInt(), 4);
+    EXPECT_TRUE(prop(u"选择音频_按钮"_s, rt::slot::Visible).toBool());
+    EXPECT_EQ(prop(u"选择音频_按钮"_s, rt::slot::ButtonCaption).toString(), u"请添加音频"_s);
+    EXPECT_TRUE(fileBytes(u"配置.ini"_s).startsWith("; written by hand\n"))
+        << "other lines are kept byte for byte";
+}
+
+// A folder nobody can create files in, even root: its parent is a file.
+class UnwritableFolder : public zt::ProgramTest {
+protected:
+    void prepareFolder() override {
+        QFile blocker(path(u"blocker"_s));
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        rt::setProgramDirectory(path(u"blocker/inner"_s));
+    }
+};
+
+TEST_F(UnwritableFolder, ControlsGetTheDefaultsAndNothingIsLost) {
+    EXPECT_FALSE(QFile::exists(path(u"blocker/inner/配置.ini"_s)));
+    EXPECT_EQ(prop(u"输入_分"_s, rt::slot::EditContent).toString(), u"5"_s);
+    EXPECT_EQ(prop(u"输入_秒"_s, rt::slot::EditContent).toString(), u"15"_s);
+    EXPECT_EQ(prop(u"提醒_编辑框"_s, rt::slot::EditContent).toString(), u"1"_s);
+    EXPECT_TRUE(prop(u"倒计时"_s, rt::slot::Checked).toBool());
+    EXPECT_TRUE(prop(u"结束音"_s, rt::slot::MenuChecked).toBool());
+    // A later change tries again and, once the folder can take it, lands.
+    QFile::remove(path(u"blocker"_s));
+    QDir(dir.path()).mkpath(u"blocker/inner"_s);
+    set(u"输入_时"_s, rt::slot::EditContent, u"3"_s);
+    EXPECT_EQ(rt::readIniEntry(path(u"blocker/inner/配置.ini"_s), u"计时"_s, u"时"_s), u"3"_s);
+}
+
+}  // namespace

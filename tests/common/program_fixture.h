@@ -1,0 +1,121 @@
+#pragma once
+// The whole program, assembled as the executable does, in a temporary
+// program folder, with the timer on a manual clock. Tests that use it link
+// zorvik_app.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "app/program.h"
+#include "runtime/runtime.h"
+#include "runtime/text_codec.h"
+#include "settings/config.h"
+#include "settings/reminder_table.h"
+#include "timer/clock.h"
+#include "timer/engine.h"
+#include "timer/timer_state.h"
+
+namespace zt {
+
+inline const QString kMain = QStringLiteral("主窗口");
+
+// Presses a button of the next modal message box as soon as it shows.
+// Returns the text and title it saw through the out-parameters.
+inline void answerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr,
+                                 QString* title = nullptr) {
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, poll, [=] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        if (text) *text = box->text();
+        if (title) *title = box->windowTitle();
+        poll->stop();
+        poll->deleteLater();
+        if (QAbstractButton* b = box->button(button)) b->click();
+    });
+    poll->start(5);
+}
+
+class ProgramTest : public ::testing::Test {
+protected:
+    // Files placed in the program folder before the window is created.
+    virtual void prepareFolder() {}
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        rt::setProgramDirectory(dir.path());
+        zorvik::configFilePath.clear();
+        zorvik::reminderDataPath.clear();
+        zorvik::core() = zorvik::TimerCore{};
+        zorvik::setClock(&clock);
+        zorvik::assembleProgram();
+        prepareFolder();
+        ASSERT_TRUE(rt::loadWindow(kMain));
+    }
+
+    void TearDown() override {
+        if (rt::isLoaded(kMain)) zorvik::resetTimer();
+        zorvik::stopEngine();
+        rt::unloadAll();
+        QApplication::processEvents();
+        zorvik::setClock(nullptr);
+    }
+
+    QString path(const QString& name) const { return dir.path() + u'/' + name; }
+
+    QVariant prop(const QString& control, int slot) const {
+        return rt::getProperty(kMain, control, slot);
+    }
+    void set(const QString& control, int slot, const QVariant& v) {
+        rt::setProperty(kMain, control, slot, v);
+    }
+    QString display() const {
+        return prop(QStringLiteral("透明标签_时间显示"), rt::slot::LabelCaption).toString();
+    }
+    int displayColour() const {
+        return prop(QStringLiteral("透明标签_时间显示"), rt::slot::LabelColour).toInt();
+    }
+    QString startCaption() const {
+        return prop(QStringLiteral("开始"), rt::slot::ButtonCaption).toString();
+    }
+    void setTime(int h, int m, int s) {
+        set(QStringLiteral("输入_时"), rt::slot::EditContent, QString::number(h));
+        set(QStringLiteral("输入_分"), rt::slot::EditContent, QString::number(m));
+        set(QStringLiteral("输入_秒"), rt::slot::EditContent, QString::number(s));
+    }
+    void click(const QString& control) { rt::raiseEvent(kMain, control, rt::ev::Clicked); }
+    void countUpMode() {
+        set(QStringLiteral("正计时"), rt::slot::Checked, 1);
+    }
+    // The stored value of a key, read straight from the file's GBK bytes.
+    QString stored(const QString& section, const QString& key) const {
+        return zorvik::readSetting(section, key);
+    }
+    QByteArray fileBytes(const QString& name) const {
+        QFile f(path(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    // Advances the manual clock one second at a time, collecting the
+    // display after each second.
+    QStringList runSeconds(int n) {
+        QStringList shown;
+        for (int i = 0; i < n; ++i) {
+            clock.advanceSeconds(1);
+            shown << display();
+        }
+        return shown;
+    }
+
+    QTemporaryDir dir;
+    zorvik::ManualClock clock;
+};
+
+}  // namespace zt

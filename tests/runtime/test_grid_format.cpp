@@ -240,6 +240,34 @@ TEST(GridFormat, RejectsAnythingThatIsNotACompleteFile) {
     }
 }
 
+TEST(GridFormat, TextsConvertLikeTheRestOfTheProgram) {
+    // Characters without a GBK form, a text cut at an embedded zero, and a
+    // stored text that ends in half a character.
+    const QString emoji = QString::fromUtf8("a\xF0\x9F\x98\x80提醒");
+    rt::GridFile f;
+    f.settings.rows = 1;
+    f.settings.columns = 3;
+    f.rowHeights = {24};
+    f.columnWidths = {1, 2, 3};
+    f.cells = {{0, 0, emoji, 0, {}}, {0, 1, u"前"_s + QChar(0) + u"后"_s, 0, {}}};
+    f.settings.displayText = QByteArray(256, 'x');  // keeps the file above the minimum size
+    const QByteArray bytes = rt::encodeGridFile(f);
+    EXPECT_TRUE(bytes.contains(rt::toGbk(emoji) + '\0'));
+    const auto back = rt::decodeGridFile(bytes);
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->cells[0].text, rt::fromGbk(rt::toGbk(emoji)));
+    EXPECT_EQ(back->cells[1].text, u"前"_s);
+
+    QByteArray halved = bytes;
+    const QByteArray whole = rt::toGbk(u"提醒"_s) + '\0';
+    const qsizetype at = halved.indexOf(whole);
+    ASSERT_GT(at, 0);
+    halved[at + 3] = '\0';  // the second character loses its trail byte
+    const auto cut = rt::decodeGridFile(halved);
+    ASSERT_TRUE(cut.has_value());
+    EXPECT_EQ(cut->cells[0].text, rt::fromGbk(rt::toGbk(u"a?提"_s) + whole.at(2)));
+}
+
 TEST(GridFormat, LogicalFontHelpers) {
     QByteArray font = rt::defaultLogFont();
     ASSERT_EQ(font.size(), rt::kLogFontSize);

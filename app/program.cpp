@@ -3,6 +3,10 @@
 
 #include "app/program.h"
 
+#include <QApplication>
+#include <QWidget>
+#include <cstdio>
+
 #include "runtime/fonts.h"
 #include "runtime/keys.h"
 #include "runtime/runtime.h"
@@ -88,8 +92,28 @@ void assembleProgram() {
     rt::registerExitRoutine(releaseProgramTexts);
 }
 
+namespace {
+
+// For the start-up benchmark: with ZORVIK_STARTUP_PROBE set, the program
+// prints one line the moment its main window first paints.
+class FirstPaintProbe : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::Paint && watched == rt::windowWidget(kMain)) {
+            std::fputs("first-paint\n", stdout);
+            std::fflush(stdout);
+            qApp->removeEventFilter(this);
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
 int startProgram() {
     assembleProgram();
+    if (qEnvironmentVariableIsSet("ZORVIK_STARTUP_PROBE"))
+        qApp->installEventFilter(new FirstPaintProbe);
     return rt::runMessageLoop(kMain);
 }
 

@@ -1,0 +1,126 @@
+// Start-up cost: time from exec to the main window's first paint and the
+// resident memory one second after start, for Zorvik and for a bare Qt
+// window (a label and a button) measured in the same run. Needs a display
+// (run under xvfb-run). Usage: bench_startup [path/to/zorvik] [runs]
+//
+// With --bare the program is itself the bare window.
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+int bareWindow(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QWidget w;
+    auto* layout = new QVBoxLayout(&w);
+    layout->addWidget(new QLabel(QStringLiteral("00:00:00")));
+    layout->addWidget(new QPushButton(QStringLiteral("开始")));
+    struct Probe : QObject {
+        QWidget* target;
+        bool eventFilter(QObject* o, QEvent* e) override {
+            if (e->type() == QEvent::Paint && o == target) {
+                std::fputs("first-paint\n", stdout);
+                std::fflush(stdout);
+                qApp->removeEventFilter(this);
+            }
+            return false;
+        }
+    } probe;
+    probe.target = &w;
+    app.installEventFilter(&probe);
+    w.show();
+    return app.exec();
+}
+
+double residentMiB(qint64 pid) {
+    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return -1;
+}
+
+struct Sample {
+    double paintMs = -1;
+    double rssMiB = -1;
+};
+
+Sample measure(const QString& program, const QStringList& args, const QString& folder) {
+    QProcess p;
+    p.setWorkingDirectory(folder);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ZORVIK_STARTUP_PROBE"), QStringLiteral("1"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    p.setProcessEnvironment(env);
+    QElapsedTimer t;
+    t.start();
+    p.start(program, args);
+    Sample s;
+    while (p.state() != QProcess::NotRunning && t.elapsed() < 15000) {
+        p.waitForReadyRead(5);
+        if (p.readAllStandardOutput().contains("first-paint")) {
+            s.paintMs = double(t.nsecsElapsed()) / 1e6;
+            break;
+        }
+    }
+    while (t.elapsed() < 1000) QThread::msleep(10);
+    s.rssMiB = residentMiB(p.processId());
+    p.kill();
+    p.waitForFinished();
+    return s;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? -1 : v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && QByteArray(argv[1]) == "--bare") return bareWindow(argc, argv);
+    QCoreApplication app(argc, argv);
+    const QString zorvik = argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                    : QCoreApplication::applicationDirPath() + "/../bin/zorvik";
+    const int runs = argc > 2 ? std::max(1, atoi(argv[2])) : 7;
+    // The program runs from a folder of its own, with its settings already
+    // there, as on a user's machine after the first start.
+    QTemporaryDir dir;
+    const QString exe = dir.path() + "/zorvik";
+    QFile::copy(zorvik, exe);
+    QFile ini(dir.path() + "/配置.ini");
+    ini.open(QIODevice::WriteOnly);
+    ini.write(QStringLiteral("[计时]\r\n时=0\r\n分=25\r\n秒=0\r\n模式选择=倒计时\r\n")
+                  .toLocal8Bit());
+    ini.close();
+    measure(exe, {}, dir.path());  // warm the file cache and fonts
+    std::vector<double> appPaint, appRss, barePaint, bareRss;
+    for (int i = 0; i < runs; ++i) {
+        Sample a = measure(exe, {}, dir.path());
+        Sample b = measure(QCoreApplication::applicationFilePath(), {"--bare"}, dir.path());
+        appPaint.push_back(a.paintMs);
+        appRss.push_back(a.rssMiB);
+        barePaint.push_back(b.paintMs);
+        bareRss.push_back(b.rssMiB);
+    }
+    const double ap = median(appPaint), bp = median(barePaint);
+    std::printf("runs: %d\n", runs);
+    std::printf("zorvik      first paint median %.1f ms, resident after 1 s %.1f MiB\n", ap,
+                median(appRss));
+    std::printf("bare window first paint median %.1f ms, resident after 1 s %.1f MiB\n", bp,
+                median(bareRss));
+    std::printf("ratio %.2f (target <= 2.00), zorvik memory target <= 55 MiB\n", ap / bp);
+    return 0;
+}

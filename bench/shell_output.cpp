@@ -3,14 +3,17 @@
 // without turning. Targets: all shown within 2 s, no stall over 50 ms.
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTimer>
 #include <cstdio>
+
+#include <sys/resource.h>
+#include <ctime>
 
 #include "shell/command_shell.h"
 
@@ -32,6 +35,22 @@ QByteArray peakMemory() {
     for (const QByteArray& line : status.readAll().split('\n'))
         if (line.startsWith("VmHWM:")) return line.mid(6).trimmed();
     return "n/a";
+}
+
+// CPU time this process used, so figures from a busy machine can be judged.
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// CPU time of the window thread alone: on a machine shared with other work
+// the wall-clock gaps also count time the thread was waiting for a core.
+double threadCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
 }
 
 }  // namespace
@@ -66,15 +85,20 @@ int main(int argc, char** argv) {
     // A 1 ms ticker: the gap between two ticks is how long the loop stood still.
     QElapsedTimer clock;
     qint64 lastTick = 0, longestGapMs = 0;
+    double lastTickCpu = threadCpuMs(), longestBusyMs = 0;
     QTimer ticker;
     ticker.setTimerType(Qt::PreciseTimer);
     ticker.callOnTimeout(&ticker, [&] {
         const qint64 now = clock.elapsed();
         longestGapMs = qMax(longestGapMs, now - lastTick);
         lastTick = now;
+        const double cpuNow = threadCpuMs();
+        longestBusyMs = qMax(longestBusyMs, cpuNow - lastTickCpu);
+        lastTickCpu = cpuNow;
     });
     QTimer::singleShot(20000, &app, [&] { app.exit(2); });
 
+    const double cpuBefore = cpuSeconds();
     clock.start();
     ticker.start(1);
     shell.sendLine(
@@ -83,15 +107,19 @@ int main(int argc, char** argv) {
             .arg(kTotalBytes));
     const int code = app.exec();
     const qint64 totalMs = clock.elapsed();
+    const double cpuUsed = cpuSeconds() - cpuBefore;
     shell.shutdown();
 
     std::printf("shell_output: %lld bytes shown in %lld ms (target 2000 ms)%s\n",
                 static_cast<long long>(received), static_cast<long long>(totalMs),
                 code == 2 ? " TIMED OUT" : "");
-    std::printf("  longest event-loop stall: %lld ms (target 50 ms)\n",
-                static_cast<long long>(longestGapMs));
+    std::printf(
+        "  longest event-loop stall: %lld ms wall clock, %.1f ms of window-thread CPU "
+        "(target 50 ms)\n",
+        static_cast<long long>(longestGapMs), longestBusyMs);
     std::printf("  appends: %d, longest single append: %.1f ms, lines in box: %d\n", appends,
                 longestAppendNs / 1e6, box.document()->blockCount());
-    std::printf("  peak resident memory: %s\n", peakMemory().constData());
+    std::printf("  CPU time of this process meanwhile: %.0f ms; peak resident memory: %s\n",
+                cpuUsed * 1000, peakMemory().constData());
     return 0;
 }

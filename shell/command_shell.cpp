@@ -1,5 +1,6 @@
 #include "shell/command_shell.h"
 
+#include <QElapsedTimer>
 #include <QSignalBlocker>
 #include <QStringList>
 #include <utility>
@@ -16,12 +17,15 @@
 namespace zorvik {
 namespace {
 
-// Output is taken in reads of this size; the zero-byte and lone-space rules
-// apply to each read, as they always have.
+// Output is cut into reads of this size; the zero-byte and lone-space rules
+// apply to each read.
 constexpr qsizetype kReadSize = 260;
-// How much output one event-loop turn takes on. Enough that a flood is shown
-// quickly, small enough that appending it never stalls the window.
-constexpr qint64 kTurnBudget = 64 * 1024;
+// How much output one event-loop turn takes on adapts to what showing it
+// costs: big batches show a flood fastest, but one turn should stay well
+// under a frame or two so the window never stalls.
+constexpr qint64 kMinTurnBytes = 4 * 1024;
+constexpr qint64 kMaxTurnBytes = 256 * 1024;
+constexpr qint64 kTurnTargetNs = 12'000'000;
 constexpr int kStartTimeoutMs = 5000;
 constexpr int kStopTimeoutMs = 1000;
 
@@ -148,9 +152,20 @@ void CommandShell::schedulePump() {
 // turning however fast the interpreter prints.
 void CommandShell::pumpTurn() {
     pumpQueued_ = false;
-    readAvailable(kTurnBudget);
+    QElapsedTimer turn;
+    turn.start();
+    const bool full = process_.bytesAvailable() >= turnBytes_;
+    readAvailable(turnBytes_);
     deliver(true);
+    adaptTurnBytes(turn.nsecsElapsed(), full);
     if (process_.bytesAvailable() > 0 || endNoticeDue_) schedulePump();
+}
+
+void CommandShell::adaptTurnBytes(qint64 turnNs, bool budgetUsedUp) {
+    if (turnNs > kTurnTargetNs)
+        turnBytes_ = qMax(kMinTurnBytes, turnBytes_ / 2);
+    else if (budgetUsedUp && turnNs < kTurnTargetNs / 2)
+        turnBytes_ = qMin(kMaxTurnBytes, turnBytes_ * 2);
 }
 
 void CommandShell::readAvailable(qint64 budget) {

@@ -50,6 +50,7 @@ class CommandShell : public QObject {
     void stopProcess();
     void schedulePump();
     void pumpTurn();
+    void adaptTurnBytes(qint64 turnNs, bool budgetUsedUp);
     void readAvailable(qint64 budget);
     void deliver(bool holdTrailingCr);
     void onFinished();
@@ -60,6 +61,7 @@ class CommandShell : public QObject {
     QString folder_;
     ConsoleOutputDecoder decoder_;
     QString pending_;
+    qint64 turnBytes_ = 64 * 1024;
     bool pumpQueued_ = false;
     bool endNoticeDue_ = false;  // the interpreter ended; say so once its output is shown
     bool shutDown_ = false;

@@ -18,7 +18,10 @@ CommandShell& commandShell() {
 void launchCommandShell() {
     CommandShell& shell = commandShell();
     shell.setSink([](const QString& text) {
-        rt::appendEditText(QStringLiteral("主窗口"), QStringLiteral("编辑框_CMD输出"), text);
+        const QString window = QStringLiteral("主窗口");
+        // Output that outlives the window has nowhere to go.
+        if (rt::isLoaded(window))
+            rt::appendEditText(window, QStringLiteral("编辑框_CMD输出"), text);
     });
     shell.launch(CommandShell::defaultInterpreter(), rt::programDirectory());
 }

@@ -69,8 +69,12 @@ TEST(TableCommandTest, OutputLandsInTheMainWindowsPanel) {
     EXPECT_TRUE(panel().contains(QStringLiteral("    任务2：")));
     EXPECT_LT(panel().indexOf(QStringLiteral("任务2")), panel().indexOf(expected));
 
-    shutdownCommandShell();
+    // Output still coming after the window is gone is dropped quietly.
     rt::unloadAll();
+    runTableCommand(3, QStringLiteral("echo late"));
+    QTest::qWait(300);
+    EXPECT_TRUE(commandShell().isRunning());
+    shutdownCommandShell();
     rt::setProgramDirectory(QString());
 }
 

@@ -1,7 +1,40 @@
 #include "ui/menu_actions.h"
 
-namespace zorvik {
+#include "runtime/commands.h"
+#include "runtime/runtime.h"
+#include "settings/config.h"
+#include "settings/import_export.h"
+#include "ui/hotkey_window.h"
 
-void registerMenuAndHotkeyHandlers() {}
+using namespace Qt::StringLiterals;
+
+namespace zorvik {
+namespace {
+
+const QString kMain = u"主窗口"_s;
+
+// The mark is flipped first, then stored, so the file always holds what
+// the menu shows.
+void onEndSoundChosen() {
+    const QString item = u"结束音"_s;
+    const bool checked = !rt::getProperty(kMain, item, rt::slot::MenuChecked).toBool();
+    rt::setProperty(kMain, item, rt::slot::MenuChecked, checked);
+    writeSetting(u"计时"_s, u"最终结束音"_s, rt::toText(checked));
+}
+
+}  // namespace
+
+void registerMenuAndHotkeyHandlers() {
+    rt::bindAction(u"onEndSoundChosen"_s, onEndSoundChosen);
+    rt::bindAction(u"openHotkeyWindow"_s, [] { rt::loadWindow(u"热键窗口"_s); });
+    rt::bindAction(u"openHelpWindow"_s, [] { rt::loadWindow(u"帮助窗口"_s); });
+    rt::bindAction(u"importSettings"_s, importSettings);
+    rt::bindAction(u"exportSettings"_s, exportSettings);
+    rt::bindAction(u"pollStartHotkey"_s, pollStartHotkey);
+    rt::bindAction(u"onHotkeyWindowCreated"_s, onHotkeyWindowCreated);
+    rt::bindHandler(u"onHotkeyKeyPressed"_s, onHotkeyKeyPressed);
+    rt::bindAction(u"closeHotkeyWindow"_s, closeHotkeyWindow);
+    rt::bindAction(u"onHotkeyWindowClosing"_s, onHotkeyWindowClosing);
+}
 
 }  // namespace zorvik

@@ -1,0 +1,54 @@
+#include "settings/import_export.h"
+
+#include <QDir>
+#include <QFileDialog>
+
+#include "runtime/runtime.h"
+#include "settings/config.h"
+#include "settings/reminder_table.h"
+
+using namespace Qt::StringLiterals;
+
+namespace zorvik {
+namespace {
+
+FolderChooser& chooser() {
+    static FolderChooser c;
+    return c;
+}
+
+QString folderDialog(const QString& initialFolder, const QString& title) {
+    return QFileDialog::getExistingDirectory(nullptr, title, initialFolder,
+                                             QFileDialog::ShowDirsOnly);
+}
+
+}  // namespace
+
+void setFolderChooser(FolderChooser c) {
+    chooser() = std::move(c);
+}
+
+QString browseForFolder(const QString& initialFolder, const QString& title) {
+    const QString shown = title.isEmpty() ? u"请选择一个文件夹"_s : title;
+    return chooser() ? chooser()(initialFolder, shown) : folderDialog(initialFolder, shown);
+}
+
+void importSettings() {
+    const QString caption =
+        rt::getProperty(u"主窗口"_s, u"开始"_s, rt::slot::ButtonCaption).toString();
+    if (caption != u"开始"_s) return;
+    const QString folder = browseForFolder(rt::programDirectory(), u"——请选择导入的文件夹"_s);
+    // A cancelled dialog would otherwise point both files at the root of
+    // the drive and apply whatever is (or gets created) there.
+    if (folder.isEmpty()) return;
+    const QDir dir(folder);
+    reminderDataPath = dir.filePath(u"自定义提醒数据"_s);
+    useConfigFile(dir.filePath(u"配置.ini"_s));
+    applySettings();
+}
+
+void exportSettings() {
+    rt::messageBox(u"待遥遥无期的开发"_s, rt::MbOk, u"导出功能提示"_s, QString());
+}
+
+}  // namespace zorvik

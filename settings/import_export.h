@@ -1,0 +1,28 @@
+#pragma once
+// Import of a configuration folder, and the export notice. Import copies
+// nothing: it points both file paths at the chosen folder and applies the
+// settings and the table from there until the program ends.
+
+#include <QString>
+#include <functional>
+
+namespace zorvik {
+
+// Asks the user for a folder: (initial folder, title) -> the chosen
+// folder's full path, or "" when none was chosen.
+using FolderChooser = std::function<QString(const QString&, const QString&)>;
+
+// Replaces the folder dialog (tests cannot click a modal system dialog);
+// an empty chooser restores the dialog.
+void setFolderChooser(FolderChooser chooser);
+
+// The folder dialog opening on initialFolder; an empty title is
+// "请选择一个文件夹".
+QString browseForFolder(const QString& initialFolder, const QString& title = QString());
+
+// Only while the timer is not counting; a cancelled dialog changes nothing.
+void importSettings();
+// Export is not provided: a notice, nothing else.
+void exportSettings();
+
+}  // namespace zorvik

@@ -138,12 +138,14 @@ QWidget* makeLabel(const ControlDesc& d, QWidget* parent) {
 
 QWidget* makeGroup(const ControlDesc& d, QWidget* parent) {
     auto* g = new QGroupBox(parent);
-    if (d.props.contains(u"bg"_s)) {
-        QPalette pal = g->palette();
-        pal.setColor(QPalette::Window, QColor(d.props.value(u"bg"_s).toString()));
-        g->setPalette(pal);
-        g->setAutoFillBackground(true);
-    }
+    // Group boxes are opaque, in their own colour or the button face, so
+    // whatever lies below them (the divider) does not show through.
+    QPalette pal = g->palette();
+    pal.setColor(QPalette::Window, d.props.contains(u"bg"_s)
+                                       ? QColor(d.props.value(u"bg"_s).toString())
+                                       : pal.color(QPalette::Button));
+    g->setPalette(pal);
+    g->setAutoFillBackground(true);
     return g;
 }
 
@@ -154,7 +156,11 @@ QWidget* makeButtonLike(WindowInstance* w, const QString& name, const ControlDes
     if (d.kind == Kind::Button) b = new QPushButton(d.caption, parent);
     else if (d.kind == Kind::CheckBox) b = new QCheckBox(d.caption, parent);
     else b = new QRadioButton(d.caption, parent);
-    if (d.kind != Kind::Button) b->setChecked(d.props.value(u"checked"_s).toBool());
+    if (d.kind != Kind::Button) {
+        b->setChecked(d.props.value(u"checked"_s).toBool());
+        // The designed widths leave little room beside the indicator.
+        b->setStyleSheet(u"spacing: 2px;"_s);
+    }
     QObject::connect(b, &QAbstractButton::clicked, b, clicked);
     return b;
 }

@@ -41,11 +41,28 @@ void TransparentLabel::paintEvent(QPaintEvent*) {
     p.setFont(font());
     const QColor c = isEnabled() ? colour_ : palette().color(QPalette::Disabled, QPalette::WindowText);
     p.setPen(c);
-    // Word-wrapped captions break from the top; single lines are centred
-    // vertically, as every label of the program expects.
-    const int flags = wrap_ ? int(align_ | Qt::AlignTop | Qt::TextWordWrap)
-                            : int(align_ | Qt::AlignVCenter | Qt::TextSingleLine);
-    p.drawText(rect(), flags, caption_);
+    if (!wrap_) {
+        // Single lines are centred vertically, as every label expects.
+        p.drawText(rect(), int(align_ | Qt::AlignVCenter | Qt::TextSingleLine), caption_);
+        return;
+    }
+    // Wrapped captions break from the top with tight lines, as the designed
+    // heights assume; CJK fonts' own line spacing is much taller.
+    const QFontMetrics fm(font());
+    const int lineHeight = font().pixelSize() > 0 ? font().pixelSize() + 2 : fm.height();
+    QStringList lines;
+    QString line;
+    for (QChar ch : caption_) {
+        if (!line.isEmpty() && fm.horizontalAdvance(line + ch) > width()) {
+            lines << line;
+            line.clear();
+        }
+        line += ch;
+    }
+    if (!line.isEmpty()) lines << line;
+    for (int i = 0; i < lines.size(); ++i)
+        p.drawText(QRect(0, i * lineHeight, width(), lineHeight),
+                   int(align_ | Qt::AlignVCenter | Qt::TextSingleLine), lines[i]);
 }
 
 SeparatorBar::SeparatorBar(QWidget* parent, const QColor& colour)

@@ -301,7 +301,10 @@ void appendEditText(const QString& window, const QString& control, const QString
         if (auto* e = qobject_cast<QPlainTextEdit*>(c->widget)) {
             QTextCursor cur(e->document());
             cur.movePosition(QTextCursor::End);
-            cur.insertText(text);
+            // The document keeps lines, not line-end bytes: CR LF is one break.
+            QString lines = text;
+            lines.replace(u"\r\n"_s, u"\n"_s);
+            cur.insertText(lines);
             e->verticalScrollBar()->setValue(e->verticalScrollBar()->maximum());
         } else if (auto* l = qobject_cast<QLineEdit*>(c->widget)) {
             QSignalBlocker block(l);

@@ -12,6 +12,9 @@
 #include "runtime/sound.h"
 
 #ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX  // keep std::min usable
+#endif
 #include <windows.h>
 
 #include <thread>

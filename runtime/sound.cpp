@@ -7,19 +7,25 @@
 #include <QPointer>
 #include <QThread>
 #include <QUrl>
-#include <QtEndian>
 #include <functional>
 
 namespace rt {
 
 namespace {
 
+// Byte by byte, so a short or empty array is never read past its end.
+quint32 readLittle(const QByteArray& data, qsizetype at, int bytes) {
+    quint32 value = 0;
+    for (int i = bytes - 1; i >= 0; --i) value = value << 8 | quint8(data.at(at + i));
+    return value;
+}
+
 quint32 readU32(const QByteArray& data, qsizetype at) {
-    return qFromLittleEndian<quint32>(data.constData() + at);
+    return readLittle(data, at, 4);
 }
 
 quint16 readU16(const QByteArray& data, qsizetype at) {
-    return qFromLittleEndian<quint16>(data.constData() + at);
+    return quint16(readLittle(data, at, 2));
 }
 
 bool formatUsable(const QByteArray& data, qsizetype at, quint32 size) {

@@ -41,22 +41,31 @@ void applyFont(QWidget* widget, const QVariantMap& p) {
 void applyMenuSkin(QWidget* w, const MenuSkin& skin) {
     if (skin.colours.size() < 10) return;
     w->setFont(makeFont(skin.fontFace, skin.fontPx));
-    // Stored order: gradient light, gradient dark, highlight light,
-    // highlight dark, item background, checked background, text,
-    // highlighted text, highlight border, disabled text.
+    // The stored colours in their order: 0, 1 the blue gradient of an open
+    // bar entry; 2, 3 the warm gradient of a highlighted entry; 4 the
+    // drop-down's background; 5 the box behind a check mark, left unused
+    // because a styled box hides the mark itself; 6 text; 7 the
+    // highlight's frame; 8 the drop-down's frame and separators; 9 greyed
+    // text. The bar itself takes the stored background.
     const QStringList& c = skin.colours;
-    const QString sheet =
-        u"QMenuBar { background: %1; color: %7; }"
-        u"QMenuBar::item { background: transparent; padding: 2px 8px; }"
-        u"QMenuBar::item:selected { background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 %3, stop:1 %4);"
-        u" border: 1px solid %9; color: %8; }"
-        u"QMenu { background: %5; color: %7; border: 1px solid %10; }"
-        u"QMenu::item { padding: 3px 24px 3px 24px; }"
-        u"QMenu::item:selected { background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 %2, stop:1 %6);"
-        u" border: 1px solid %9; color: %8; }"
-        u"QMenu::item:disabled { color: %10; }"
-        u"QMenu::indicator:checked { background: %6; border: 1px solid %9; }"_s;
-    w->setStyleSheet(sheet.arg(skin.background, c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9]));
+    const QString vertical = u"qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %1, stop:1 %2)"_s;
+    const QString open = vertical.arg(c[0], c[1]);
+    const QString lit = vertical.arg(c[2], c[3]);
+    QString sheet;
+    sheet += u"QMenuBar { background: %1; color: %2; }"_s.arg(skin.background, c[6]);
+    sheet +=
+        u"QMenuBar::item { background: transparent; padding: 3px 8px;"
+        u" border: 1px solid transparent; }"_s;
+    sheet += u"QMenuBar::item:selected { background: %1; border: 1px solid %2; }"_s.arg(lit, c[7]);
+    sheet += u"QMenuBar::item:pressed { background: %1; border: 1px solid %2; }"_s.arg(open, c[8]);
+    sheet += u"QMenu { background: %1; color: %2; border: 1px solid %3; padding: 2px; }"_s.arg(
+        c[4], c[6], c[8]);
+    sheet += u"QMenu::item { padding: 4px 24px 4px 28px; border: 1px solid transparent; }"_s;
+    sheet += u"QMenu::item:selected { background: %1; border: 1px solid %2; color: %3; }"_s.arg(
+        lit, c[7], c[6]);
+    sheet += u"QMenu::item:disabled { color: %1; }"_s.arg(c[9]);
+    sheet += u"QMenu::separator { height: 1px; background: %1; margin: 2px 4px; }"_s.arg(c[8]);
+    w->setStyleSheet(sheet);
 }
 
 }  // namespace rt

@@ -11,6 +11,7 @@
 #include "runtime/commands.h"
 #include "runtime/http.h"
 #include "runtime/media.h"
+#include "runtime/media_player.h"
 #include "runtime/runtime.h"
 #include "runtime/speech_service.h"
 #include "settings/config.h"
@@ -22,18 +23,28 @@ namespace zorvik {
 namespace {
 
 const QString kPlayer = u"媒体播放1"_s;
+// Media pipelines report their end a little after the last sample plays.
+constexpr int kEndGraceMs = 500;
+
+bool speechAddressConfigured() {
+    return !readSetting(u"计时"_s, u"语音服务地址"_s).trimmed().isEmpty();
+}
+
+rt::MediaPlayerControl* player() {
+    return qobject_cast<rt::MediaPlayerControl*>(rt::controlObject(kMainWindow, kPlayer));
+}
 
 // Speech shares one file and one player, so requests are served one at a
 // time in the order they came.
 class SpeechQueue : public QObject {
-public:
+  public:
     void add(const QString& text) {
         texts_.push_back(text);
         if (!busy_) next();
     }
     int pending() const { return int(texts_.size()) + (busy_ ? 1 : 0); }
 
-private:
+  private:
     void next() {
         if (texts_.empty()) {
             busy_ = false;
@@ -46,39 +57,81 @@ private:
     }
 
     void fetch(const QString& text, bool mayStartService) {
-        const QString base = speechBaseAddress();
-        const QString url = base + u"/txt/apiz.php?text="_s +
+        const QString url = speechBaseAddress() + u"/txt/apiz.php?text="_s +
                             QString::fromLatin1(percentEncodeUtf8(text)) + u"&spd=6"_s;
-        rt::httpGetAsync(url, this, [this, text, base, mayStartService](QByteArray body,
-                                                                        bool refused) {
-            // Nothing listens at the local address yet: start the service
-            // that ships beside the program, then ask once more.
-            if (refused && mayStartService && base == kDefaultSpeechBase &&
-                rt::startLocalSpeechService(rt::kLocalSpeechPort)) {
-                fetch(text, false);
-                return;
-            }
-            play(body);
+        rt::httpGetAsync(url, this, [=, this](QByteArray body, bool refused) {
+            // Starting the service and opening the medium both wait; they
+            // run on a later turn of the loop, not inside the reply's signal.
+            QTimer::singleShot(0, this,
+                               [=, this] { fetched(text, body, refused && mayStartService); });
         });
     }
 
+    void fetched(const QString& text, const QByteArray& body, bool refusedFirstTime) {
+        // Nothing listens at the local address yet: start the service that
+        // ships beside the program, then ask once more. A configured address
+        // is someone else's service; it is never started here.
+        if (refusedFirstTime && !speechAddressConfigured() &&
+            rt::startLocalSpeechService(rt::kLocalSpeechPort)) {
+            fetch(text, false);
+            return;
+        }
+        play(body);
+    }
+
     void play(const QByteArray& body) {
-        const QString path = rt::programDirectory() + u"/read.mp3"_s;
-        rt::writeFile(path, {body});
+        path_ = rt::programDirectory() + u"/read.mp3"_s;
+        rt::writeFile(path_, {body});
         int seconds = 0;
-        if (rt::isLoaded(kMainWindow) && rt::mediaOpen(kMainWindow, kPlayer, path)) {
-            rt::mediaPlay(kMainWindow, kPlayer, -1);
+        bool playing = false;
+        if (rt::isLoaded(kMainWindow) && rt::mediaOpen(kMainWindow, kPlayer, path_)) {
+            playing = rt::mediaPlay(kMainWindow, kPlayer, -1);
             seconds = rt::mediaLength(kMainWindow, kPlayer);
         }
-        const int waitMs = int((seconds + 0.5) * 1000);
-        QTimer::singleShot(waitMs, this, [this, path] {
-            rt::deleteFile(path);
-            next();
+        waitForPlayback(seconds, playing);
+    }
+
+    // The reminder waits the length in whole seconds plus half a second,
+    // which can end before a clip of 1.8 s does; the next speech would then
+    // cut it short and the file would go while it plays. So the wait also
+    // lasts until the player reports the end, though never past the second
+    // the length was truncated from.
+    void waitForPlayback(int seconds, bool playing) {
+        const int generation = ++generation_;
+        minimumPassed_ = false;
+        ended_ = !playing;
+        if (rt::MediaPlayerControl* p = playing ? player() : nullptr)
+            endConnection_ = connect(p, &rt::MediaPlayerControl::finished, this,
+                                     [this, generation] { markEnded(generation); });
+        QTimer::singleShot(int((seconds + 0.5) * 1000), this, [this, generation] {
+            minimumPassed_ = true;
+            finishIfDone(generation);
         });
+        QTimer::singleShot((seconds + 1) * 1000 + kEndGraceMs, this,
+                           [this, generation] { markEnded(generation); });
+    }
+
+    void markEnded(int generation) {
+        if (generation != generation_) return;
+        ended_ = true;
+        finishIfDone(generation);
+    }
+
+    void finishIfDone(int generation) {
+        if (generation != generation_ || !minimumPassed_ || !ended_) return;
+        ++generation_;  // late timers of this speech find nothing to do
+        disconnect(endConnection_);
+        rt::deleteFile(path_);
+        next();
     }
 
     std::deque<QString> texts_;
     bool busy_ = false;
+    QString path_;
+    int generation_ = 0;
+    bool minimumPassed_ = false;
+    bool ended_ = false;
+    QMetaObject::Connection endConnection_;
 };
 
 SpeechQueue& speechQueue() {
@@ -89,9 +142,15 @@ SpeechQueue& speechQueue() {
 void deliverNow(const QString& text) {
     const QString message = text.isEmpty() ? kIntervalMessage : text;
     switch (core().reminderKind) {
-        case 0: rt::beep(900, 980); break;
-        case 1: rt::showMessageBoxAsync(message, kReminderTitle); break;
-        case 2: speakText(message); break;
+        case 0:
+            rt::beep(900, 980);
+            break;
+        case 1:
+            rt::showMessageBoxAsync(message, kReminderTitle);
+            break;
+        case 2:
+            speakText(message);
+            break;
         case 3:
             speakText(message);
             rt::showMessageBoxAsync(message, kReminderTitle);
@@ -103,7 +162,8 @@ void deliverNow(const QString& text) {
                 rt::mediaPlay(kMainWindow, kPlayer, -1);
             break;
         }
-        default: break;  // 5 and anything else: no reminder
+        default:
+            break;  // 5 and anything else: no reminder
     }
 }
 
@@ -122,9 +182,13 @@ void deliverReminder(const QString& text) {
     QTimer::singleShot(0, &speechQueue(), [text] { deliverNow(text); });
 }
 
-void speakText(const QString& text) { speechQueue().add(text); }
+void speakText(const QString& text) {
+    speechQueue().add(text);
+}
 
-int pendingSpeech() { return speechQueue().pending(); }
+int pendingSpeech() {
+    return speechQueue().pending();
+}
 
 QByteArray percentEncodeUtf8(const QString& text) {
     QByteArray out;

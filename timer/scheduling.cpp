@@ -1,5 +1,6 @@
 #include "timer/scheduling.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -21,9 +22,16 @@ QString cellText(int row, int column) {
     return rt::gridGetCell(kMainWindow, kGrid, row, column).toString();
 }
 
+// A row's minutes are held in a 32-bit float, which misses most decimals
+// by a hair: 0.35 becomes 0.3499999940..., and truncating 20.9999996
+// seconds would fire a second early. A product within the float's own
+// precision of a whole second is that second; anything else truncates.
 qint32 toSeconds(float minutes) {
-    const double s = std::trunc(double(minutes) * 60.0);
-    if (!std::isfinite(s)) return 0;
+    const double product = double(minutes) * 60.0;
+    if (!std::isfinite(product)) return 0;
+    const double nearest = std::round(product);
+    const double s =
+        std::fabs(product - nearest) <= std::fabs(product) * 1e-6 ? nearest : std::trunc(product);
     return qint32(std::clamp(s, double(std::numeric_limits<qint32>::min()),
                              double(std::numeric_limits<qint32>::max())));
 }

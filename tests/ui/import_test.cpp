@@ -20,124 +20,99 @@ QByteArray bytesOf(const QString& path) {
 class ImportTest : public ProgramTest {
   protected:
     QTemporaryDir otherDir;
-    QStringList chooserCalls;  // "initial folder|title" per dialog shown
+    int dialogs = 0;
 
-    // The folder dialog answers with folder (empty: cancelled).
+    // The folder dialog answers with folder; empty: cancelled.
     void chooseFolder(const QString& folder) {
         setFolderChooser([this, folder](const QString& initial, const QString& title) {
-            chooserCalls << initial + u'|' + title;
+            EXPECT_EQ(initial, programDir.path());
+            EXPECT_EQ(title, u"——请选择导入的文件夹"_s);
+            ++dialogs;
             return folder;
         });
     }
-
     QString otherFile(const QString& name) const { return otherDir.filePath(name); }
-
-    static QString content(const QString& control) {
-        return text(kMain, control, rt::slot::EditContent);
-    }
-    static bool ticked(const QString& control) {
-        return rt::getProperty(kMain, control, rt::slot::Checked).toBool();
+    static QString content(const QString& c) { return text(kMain, c, rt::slot::EditContent); }
+    static bool ticked(const QString& c) {
+        return rt::getProperty(kMain, c, rt::slot::Checked).toBool();
     }
     static int gridRows() { return rt::getProperty(kMain, kGrid, rt::slot::GridRows).toInt(); }
-
-    // The other folder gets 1 h 30 min, count-up, custom reminders on and a
-    // table of one reminder; the grid then shows the program folder's again.
-    void prepareOtherFolder() {
-        const QString ini = otherFile(u"配置.ini"_s);
-        for (auto [key, value] : {std::pair{u"时"_s, u"1"_s},
-                                  {u"分"_s, u"30"_s},
-                                  {u"秒"_s, u"0"_s},
-                                  {u"模式选择"_s, u"正计时"_s}})
-            ASSERT_TRUE(rt::writeIniEntry(ini, u"计时"_s, key, value));
-        ASSERT_TRUE(rt::writeIniEntry(ini, u"自定义提醒"_s, u"启用自定义提醒"_s, u"真"_s));
-        ASSERT_TRUE(rt::gridInsertRow(kMain, kGrid, u"30"_s));
-        ASSERT_TRUE(rt::gridSetCell(kMain, kGrid, 1, 1, rt::kGridCellText, u"学英语"_s));
-        ASSERT_TRUE(rt::gridSave(kMain, kGrid, otherFile(u"自定义提醒数据"_s)));
-        ASSERT_TRUE(rt::gridLoad(kMain, kGrid, programFile(u"自定义提醒数据"_s)));
-        ASSERT_EQ(gridRows(), 1);
+    static void setContent(const QString& c, const QString& value) {
+        rt::setProperty(kMain, c, rt::slot::EditContent, value);
     }
 };
 
 TEST_F(ImportTest, ChosenFolderIsAppliedAndReceivesEveryLaterWrite) {
     loadMain();
-    prepareOtherFolder();
+    // The other folder: 1 h 30 min, count-up, custom reminders on, one row.
+    const QString ini = otherFile(u"配置.ini"_s);
+    for (auto [key, value] : {std::pair{u"时"_s, u"1"_s},
+                              {u"分"_s, u"30"_s},
+                              {u"秒"_s, u"0"_s},
+                              {u"模式选择"_s, u"正计时"_s}})
+        rt::writeIniEntry(ini, u"计时"_s, key, value);
+    rt::writeIniEntry(ini, u"自定义提醒"_s, u"启用自定义提醒"_s, u"真"_s);
+    rt::gridInsertRow(kMain, kGrid, u"30"_s);
+    rt::gridSetCell(kMain, kGrid, 1, 1, rt::kGridCellText, u"学英语"_s);
+    ASSERT_TRUE(rt::gridSave(kMain, kGrid, otherFile(u"自定义提醒数据"_s)));
+    ASSERT_TRUE(rt::gridLoad(kMain, kGrid, programFile(u"自定义提醒数据"_s)));
     const QByteArray programTable = bytesOf(programFile(u"自定义提醒数据"_s));
-    chooseFolder(otherDir.path());
 
+    chooseFolder(otherDir.path());
     menuItem(u"导入"_s)->trigger();
-    ASSERT_EQ(chooserCalls, QStringList{programDir.path() + u"|——请选择导入的文件夹"_s});
-    EXPECT_EQ(content(u"输入_时"_s), u"1"_s);
-    EXPECT_EQ(content(u"输入_分"_s), u"30"_s);
-    EXPECT_EQ(content(u"输入_秒"_s), u"0"_s);
-    EXPECT_TRUE(ticked(u"正计时"_s));
-    EXPECT_FALSE(ticked(u"倒计时"_s));
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ((QStringList{content(u"输入_时"_s), content(u"输入_分"_s), content(u"输入_秒"_s)}),
+              (QStringList{u"1"_s, u"30"_s, u"0"_s}));
+    EXPECT_TRUE(ticked(u"正计时"_s) && !ticked(u"倒计时"_s));
     EXPECT_TRUE(ticked(u"启用自定义提醒"_s));
     ASSERT_EQ(gridRows(), 2);
     EXPECT_EQ(rt::gridGetCell(kMain, kGrid, 1, 1).toString(), u"学英语"_s);
 
-    // Settings and table edits now go to the imported folder only.
-    rt::setProperty(kMain, u"输入_分"_s, rt::slot::EditContent, u"45"_s);
-    EXPECT_EQ(rt::readIniEntry(otherFile(u"配置.ini"_s), u"计时"_s, u"分"_s), u"45"_s);
+    setContent(u"输入_分"_s, u"45"_s);
+    EXPECT_EQ(rt::readIniEntry(ini, u"计时"_s, u"分"_s), u"45"_s);
     EXPECT_EQ(rt::readIniEntry(programFile(u"配置.ini"_s), u"计时"_s, u"分"_s), u"5"_s);
     const QByteArray importedTable = bytesOf(otherFile(u"自定义提醒数据"_s));
     click(kMain, u"插入表格_按钮"_s);
-    EXPECT_EQ(gridRows(), 3);
     EXPECT_NE(bytesOf(otherFile(u"自定义提醒数据"_s)), importedTable);
     EXPECT_EQ(bytesOf(programFile(u"自定义提醒数据"_s)), programTable);
 
-    // "刷新" always reads the program folder's table.
-    click(kMain, u"按钮3"_s);
+    click(kMain, u"按钮3"_s);  // "刷新" reads the program folder's table
     EXPECT_EQ(gridRows(), 1);
 }
 
 TEST_F(ImportTest, EmptyFolderReceivesBothFilesWithDefaults) {
     loadMain();
-    rt::setProperty(kMain, u"输入_分"_s, rt::slot::EditContent, u"7"_s);
-    rt::setProperty(kMain, u"输入_秒"_s, rt::slot::EditContent, u"8"_s);
+    setContent(u"输入_秒"_s, u"8"_s);
     chooseFolder(otherDir.path());
-
     menuItem(u"导入"_s)->trigger();
     const QString ini = otherFile(u"配置.ini"_s);
-    ASSERT_TRUE(QFile::exists(ini));
-    EXPECT_EQ(rt::readIniEntry(ini, u"计时"_s, u"分"_s), u"5"_s);
+    EXPECT_EQ(rt::readIniEntry(ini, u"计时"_s, u"秒"_s), u"15"_s);
     EXPECT_EQ(rt::readIniEntry(ini, u"计时"_s, u"最终结束音"_s), u"真"_s);
-    EXPECT_EQ(rt::readIniEntry(ini, u"计时"_s, u"模式选择"_s), u"倒计时"_s);
     EXPECT_TRUE(QFile::exists(otherFile(u"自定义提醒数据"_s)));
-    EXPECT_EQ(content(u"输入_分"_s), u"5"_s);
     EXPECT_EQ(content(u"输入_秒"_s), u"15"_s);
-    EXPECT_EQ(gridRows(), 1);
     EXPECT_EQ(rt::gridGetCell(kMain, kGrid, 0, 1).toString(), u"提醒内容"_s);
-    // The program folder keeps what it had.
     EXPECT_EQ(rt::readIniEntry(programFile(u"配置.ini"_s), u"计时"_s, u"秒"_s), u"8"_s);
 }
 
 TEST_F(ImportTest, CancelledDialogOrCountingTimerChangesNothing) {
     loadMain();
-    rt::setProperty(kMain, u"输入_分"_s, rt::slot::EditContent, u"7"_s);
+    setContent(u"输入_分"_s, u"7"_s);
     const QString config = configFilePath, data = reminderDataPath;
     const QByteArray programIni = bytesOf(programFile(u"配置.ini"_s));
-
     chooseFolder(QString());
     menuItem(u"导入"_s)->trigger();
-    EXPECT_EQ(chooserCalls.size(), 1);
-    EXPECT_EQ(configFilePath, config);
-    EXPECT_EQ(reminderDataPath, data);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(configFilePath + reminderDataPath, config + data);
     EXPECT_EQ(content(u"输入_分"_s), u"7"_s);
     EXPECT_EQ(bytesOf(programFile(u"配置.ini"_s)), programIni);
 
-    // While the timer counts the item does nothing, not even the dialog.
     chooseFolder(otherDir.path());
     startOrPause();
     ASSERT_EQ(startCaption(), u"暂停"_s);
-    menuItem(u"导入"_s)->trigger();
-    EXPECT_EQ(chooserCalls.size(), 1);
-    EXPECT_EQ(configFilePath, config);
-
-    // Paused, it imports again.
+    menuItem(u"导入"_s)->trigger();  // counting: not even the dialog
+    EXPECT_EQ(dialogs, 1);
     startOrPause();
-    ASSERT_EQ(startCaption(), u"开始"_s);
-    menuItem(u"导入"_s)->trigger();
-    EXPECT_EQ(chooserCalls.size(), 2);
+    menuItem(u"导入"_s)->trigger();  // paused: imports
     EXPECT_EQ(configFilePath, otherFile(u"配置.ini"_s));
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// The whole program assembled as the executable assembles it, with the
-// program folder in a temporary directory and the timer on a manual clock
-// (a started run counts only when a test advances the clock).
+// The whole program assembled as the executable assembles it, its folder
+// a temporary directory, the timer on a manual clock (a started run counts
+// only when a test advances it) and the hotkey poll run by the tests.
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,6 @@
 #include <QAction>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QWidget>
 
 #include "app/program.h"
 #include "runtime/profile.h"
@@ -32,63 +31,43 @@ class ProgramTest : public ::testing::Test {
     ManualClock manualClock;
 
     void SetUp() override {
-        ASSERT_TRUE(programDir.isValid());
         assembleProgram();
         setClock(&manualClock);
         rt::setProgramDirectory(programDir.path());
         configFilePath.clear();
         reminderDataPath.clear();
-        setFolderChooser({});
     }
-
     void TearDown() override {
         if (rt::isLoaded(kMain)) resetTimer();
         rt::unloadAll();
-        rt::processPendingEvents();
         setClock(nullptr);
         setFolderChooser({});
     }
-
     QString programFile(const QString& name) const { return programDir.filePath(name); }
-
-    // Loads the main window and makes it the active window. The hotkey
-    // poll timer is stopped so that tests run the poll themselves.
     void loadMain() {
         ASSERT_TRUE(rt::loadWindow(kMain));
         rt::setProperty(kMain, QStringLiteral("时钟1"), rt::slot::TimerPeriod, 0);
         activate(kMain);
     }
-
     static void activate(const QString& window) {
-        QWidget* w = rt::windowWidget(window);
-        ASSERT_NE(w, nullptr);
-        w->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+        rt::windowWidget(window)->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(rt::windowWidget(window)));
     }
-
     static QAction* menuItem(const QString& caption) {
         return qobject_cast<QAction*>(rt::controlObject(kMain, caption));
     }
-
     static void click(const QString& window, const QString& control) {
-        auto* b = qobject_cast<QAbstractButton*>(rt::controlObject(window, control));
-        ASSERT_NE(b, nullptr) << control.toStdString();
-        b->click();
+        qobject_cast<QAbstractButton*>(rt::controlObject(window, control))->click();
     }
-
     static QString text(const QString& window, const QString& control, int slot) {
         return rt::getProperty(window, control, slot).toString();
     }
-
     static QString startCaption() {
         return text(kMain, QStringLiteral("开始"), rt::slot::ButtonCaption);
     }
-
-    // Destruction is queued behind the handler that asks for it: wait
-    // until the window is gone.
+    // Destruction is queued behind the handler that asks for it.
     static void waitUnloaded(const QString& window) {
-        for (int i = 0; i < 100 && rt::isLoaded(window); ++i) QTest::qWait(10);
-        ASSERT_FALSE(rt::isLoaded(window));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !rt::isLoaded(window); }));
     }
 };
 

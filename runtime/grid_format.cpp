@@ -369,7 +369,12 @@ QByteArray encodeGridFile(const GridFile& f) {
     for (const auto* quads : {&f.firstQuads, &f.secondQuads})
         for (const GridQuad& q : *quads)
             for (int32_t v : q.values) w.i32(v);
-    return w.take();
+    QByteArray bytes = w.take();
+    // Readers refuse files below the minimum size, so a nearly empty grid
+    // gets zero bytes after its last list (which readers ignore) rather
+    // than a file that could never be loaded again.
+    if (bytes.size() < kGridMinFileSize) bytes.append(kGridMinFileSize - bytes.size(), '\0');
+    return bytes;
 }
 
 std::optional<GridFile> decodeGridFile(QByteArrayView bytes) {

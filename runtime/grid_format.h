@@ -120,7 +120,8 @@ bool logFontItalic(const QByteArray& logFont);
 bool logFontUnderline(const QByteArray& logFont);
 QString logFontFace(const QByteArray& logFont);
 
-// Always the current version; counts come from the list sizes.
+// Always the current version; counts come from the list sizes. A file that
+// would be shorter than the minimum size is padded with zero bytes.
 QByteArray encodeGridFile(const GridFile& file);
 // Versions 1 to 6. The whole input is checked before a result is produced:
 // nullopt for short input, wrong magic, unknown version, negative counts or

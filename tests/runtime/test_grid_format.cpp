@@ -187,6 +187,15 @@ TEST(GridFormat, RoundTripKeepsEveryByte) {
     EXPECT_EQ(*back, f);
     EXPECT_EQ(rt::encodeGridFile(*back), bytes);
 
+    // Even an empty grid is written so that it can be read back.
+    rt::GridFile tiny;
+    const QByteArray tinyBytes = rt::encodeGridFile(tiny);
+    EXPECT_EQ(tinyBytes.size(), rt::kGridMinFileSize);
+    const auto tinyBack = rt::decodeGridFile(tinyBytes);
+    ASSERT_TRUE(tinyBack.has_value());
+    EXPECT_EQ(*tinyBack, tiny);
+    EXPECT_EQ(rt::encodeGridFile(*tinyBack), tinyBytes);
+
     // An older file comes back in the current version with the same content.
     const auto old = rt::decodeGridFile(legacyFile(3));
     ASSERT_TRUE(old.has_value());

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <cstdio>
@@ -73,6 +74,15 @@ void showMessageBoxAsync(const QString& message, const QString& caption) {
         box->raise();
         box->activateWindow();
     });
+}
+
+QString chooseFolder(const QString& initialFolder, const QString& title) {
+    QString chosen;
+    onGuiThread([&] {
+        chosen = QFileDialog::getExistingDirectory(nullptr, title, initialFolder,
+                                                   QFileDialog::ShowDirsOnly);
+    });
+    return chosen;
 }
 
 void fatalError(int code, const QString& message) {

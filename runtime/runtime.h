@@ -100,6 +100,10 @@ QWidget* windowWidget(const QString& window);
 QVariant raiseEvent(const QString& window, const QString& control, int event,
                     const QVariantList& args = {});
 
+// The folder-selection dialog, opening on initialFolder; "" when none
+// was chosen.
+QString chooseFolder(const QString& initialFolder, const QString& title);
+
 // ---- message boxes ----------------------------------------------------------
 inline constexpr int MbOk = 0, MbYesNo = 4;
 inline constexpr int IdOk = 0, IdCancel = 1, IdAbort = 2, IdRetry = 3, IdIgnore = 4, IdYes = 5,

@@ -8,7 +8,7 @@ PACKAGES=(
   cmake g++ ninja-build pkg-config qt6-base-dev qt6-multimedia-dev libgtest-dev
   libespeak-ng-dev libmp3lame-dev
   # run and test
-  xvfb xauth fonts-noto-cjk gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  xvfb xauth xdotool fonts-noto-cjk gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-plugins-bad timgm6mb-soundfont espeak-ng lame sox imagemagick
   # fuzzing
   clang libclang-rt-14-dev

@@ -1,7 +1,6 @@
 #include "settings/import_export.h"
 
 #include <QDir>
-#include <QFileDialog>
 
 #include "runtime/runtime.h"
 #include "settings/config.h"
@@ -17,11 +16,6 @@ FolderChooser& chooser() {
     return c;
 }
 
-QString folderDialog(const QString& initialFolder, const QString& title) {
-    return QFileDialog::getExistingDirectory(nullptr, title, initialFolder,
-                                             QFileDialog::ShowDirsOnly);
-}
-
 }  // namespace
 
 void setFolderChooser(FolderChooser c) {
@@ -30,7 +24,7 @@ void setFolderChooser(FolderChooser c) {
 
 QString browseForFolder(const QString& initialFolder, const QString& title) {
     const QString shown = title.isEmpty() ? u"请选择一个文件夹"_s : title;
-    return chooser() ? chooser()(initialFolder, shown) : folderDialog(initialFolder, shown);
+    return chooser() ? chooser()(initialFolder, shown) : rt::chooseFolder(initialFolder, shown);
 }
 
 void importSettings() {

@@ -71,49 +71,6 @@ class GridEditorDelegate : public QStyledItemDelegate {
 
 // ---- the control ----------------------------------------------------------
 
-namespace {
-
-struct CellRange {
-    int firstRow, firstColumn, lastRow, lastColumn;
-};
-
-std::optional<CellRange> clipRange(int rows, int columns, int row, int column, int lastRow,
-                                   int lastColumn) {
-    CellRange r{std::max(row, 0), std::max(column, 0), std::min(std::max(lastRow, row), rows - 1),
-                std::min(std::max(lastColumn, column), columns - 1)};
-    if (r.firstRow > r.lastRow || r.firstColumn > r.lastColumn) return std::nullopt;
-    return r;
-}
-
-int mostCommon(const std::vector<GridRow>& rows, int fallback) {
-    QHash<int, int> seen;
-    int best = fallback, bestCount = 0;
-    for (const GridRow& row : rows) {
-        const int count = ++seen[gridShownSize(row.height)];
-        if (count > bestCount) best = gridShownSize(row.height), bestCount = count;
-    }
-    return best;
-}
-
-// Merge records follow the rows they cover when rows come and go.
-void shiftMerges(QList<GridMerge>& merges, int row, bool inserted) {
-    for (qsizetype i = merges.size() - 1; i >= 0; --i) {
-        GridMerge& m = merges[i];
-        if (inserted) {
-            if (m.firstRow >= row) ++m.firstRow, ++m.mainRow;
-            if (m.lastRow >= row) ++m.lastRow;
-        } else if (m.firstRow == row && m.lastRow == row) {
-            merges.removeAt(i);
-        } else {
-            if (m.firstRow > row) --m.firstRow;
-            if (m.mainRow > row) --m.mainRow;
-            if (m.lastRow >= row) --m.lastRow;
-        }
-    }
-}
-
-}  // namespace
-
 GridControl::GridControl(QWidget* parent) : QTableView(parent), model_(new GridModel(this)) {
     setHorizontalHeader(new FixedRowsHeader(model_, this));
     setModel(model_);
@@ -225,7 +182,6 @@ bool GridControl::insertRow(const QString& title, int position) {
     const int32_t height = count > 0 ? model_->rows[0].height : s.defaultRowHeight;
     model_->insertRowAt(position, height);
     if (columns() > 0 && !title.isEmpty()) model_->at(position, 0).text = title;
-    shiftMerges(model_->carried.merges, position, true);
     syncRow(position);
     syncFixedRows();
     syncMerges();
@@ -238,7 +194,6 @@ bool GridControl::insertRow(const QString& title, int position) {
 bool GridControl::deleteRow(int row) {
     if (row < 0 || row >= rows()) return false;
     model_->removeRowAt(row);
-    shiftMerges(model_->carried.merges, row, false);
     syncFixedRows();
     syncMerges();
     return true;
@@ -286,21 +241,10 @@ void GridControl::setGridColumnWidth(int column, int width) {
 }
 
 bool GridControl::setFontHeight(int row, int column, int lastRow, int lastColumn, int height) {
-    const auto range = clipRange(rows(), columns(), row, column, lastRow, lastColumn);
-    if (!range) return false;
-    for (int r = range->firstRow; r <= range->lastRow; ++r) {
-        for (int c = range->firstColumn; c <= range->lastColumn; ++c) {
-            GridCell& cell = model_->at(r, c);
-            QByteArray font = model_->fontOf(&cell);
-            setLogFontHeight(font, height);
-            cell.font = font == model_->defaultFont ? QByteArray() : font;
-            model_->dropIfPlain(r, c);
-        }
-    }
-    Q_EMIT model_->dataChanged(model_->index(range->firstRow, range->firstColumn),
-                               model_->index(range->lastRow, range->lastColumn));
+    const auto range = model_->clip(row, column, lastRow, lastColumn);
+    if (range) model_->setFontHeight(*range, height);
     horizontalHeader()->viewport()->update();
-    return true;
+    return range.has_value();
 }
 
 int GridControl::fontHeight(int row, int column) const {
@@ -309,24 +253,10 @@ int GridControl::fontHeight(int row, int column) const {
 }
 
 bool GridControl::setAlignment(int row, int column, int lastRow, int lastColumn, int alignment) {
-    const auto range = clipRange(rows(), columns(), row, column, lastRow, lastColumn);
-    if (!range) return false;
-    const int32_t horizontal = alignment == 2   ? gridflag::Center
-                               : alignment == 3 ? gridflag::Right
-                                                : 0;
-    for (int r = range->firstRow; r <= range->lastRow; ++r) {
-        for (int c = range->firstColumn; c <= range->lastColumn; ++c) {
-            int32_t flags = model_->attr(model_->find(r, c), AttrFormat);
-            flags =
-                (flags & ~(gridflag::Center | gridflag::Right)) | horizontal | gridflag::VCenter;
-            if (!(flags & gridflag::WordBreak)) flags |= gridflag::SingleLine;
-            model_->setAttr(r, c, AttrFormat, flags);
-        }
-    }
-    Q_EMIT model_->dataChanged(model_->index(range->firstRow, range->firstColumn),
-                               model_->index(range->lastRow, range->lastColumn));
+    const auto range = model_->clip(row, column, lastRow, lastColumn);
+    if (range) model_->setAlignment(*range, alignment);
     horizontalHeader()->viewport()->update();
-    return true;
+    return range.has_value();
 }
 
 int GridControl::attribute(int row, int column, int list) const {
@@ -343,7 +273,7 @@ void GridControl::applyGridFile(const GridFile& file) {
     next.load(file);
     // Most rows share one height: making it the default leaves only the
     // others to resize, which keeps loading large tables fast.
-    verticalHeader()->setDefaultSectionSize(mostCommon(next.rows, 24));
+    verticalHeader()->setDefaultSectionSize(next.commonRowHeight());
     horizontalHeader()->setDefaultSectionSize(gridShownSize(file.settings.defaultColumnWidth));
     hiddenExtent_ = 0;
     model_->resetTo(std::move(next));

@@ -73,6 +73,46 @@ void GridModel::setAttr(int row, int column, int list, int32_t value) {
     dropIfPlain(row, column);
 }
 
+std::optional<GridRange> GridModel::clip(int row, int column, int lastRow, int lastColumn) const {
+    const GridRange r{std::max(row, 0), std::max(column, 0),
+                      std::min(std::max(lastRow, row), rowCount() - 1),
+                      std::min(std::max(lastColumn, column), columnCount() - 1)};
+    if (r.firstRow > r.lastRow || r.firstColumn > r.lastColumn) return std::nullopt;
+    return r;
+}
+
+void GridModel::setFontHeight(const GridRange& range, int32_t height) {
+    for (int r = range.firstRow; r <= range.lastRow; ++r) {
+        for (int c = range.firstColumn; c <= range.lastColumn; ++c) {
+            GridCell& cell = at(r, c);
+            QByteArray font = fontOf(&cell);
+            setLogFontHeight(font, height);
+            cell.font = font == defaultFont ? QByteArray() : font;
+            dropIfPlain(r, c);
+        }
+    }
+    Q_EMIT dataChanged(index(range.firstRow, range.firstColumn),
+                       index(range.lastRow, range.lastColumn));
+}
+
+void GridModel::setAlignment(const GridRange& range, int alignment) {
+    const int32_t horizontal = alignment == 2   ? gridflag::Center
+                               : alignment == 3 ? gridflag::Right
+                                                : 0;
+    for (int r = range.firstRow; r <= range.lastRow; ++r) {
+        for (int c = range.firstColumn; c <= range.lastColumn; ++c) {
+            int32_t flags = attr(find(r, c), AttrFormat);
+            flags =
+                (flags & ~(gridflag::Center | gridflag::Right)) | horizontal | gridflag::VCenter;
+            // Single-line unless the cell wraps words.
+            if (!(flags & gridflag::WordBreak)) flags |= gridflag::SingleLine;
+            setAttr(r, c, AttrFormat, flags);
+        }
+    }
+    Q_EMIT dataChanged(index(range.firstRow, range.firstColumn),
+                       index(range.lastRow, range.lastColumn));
+}
+
 QFont GridModel::qtFont(const QByteArray& logFont) const {
     auto it = fonts_.constFind(logFont);
     if (it == fonts_.constEnd()) it = fonts_.insert(logFont, gridFont(logFont));
@@ -116,17 +156,43 @@ Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
     return f;
 }
 
+int GridModel::commonRowHeight() const {
+    QHash<int, int> seen;
+    int best = 24, bestCount = 0;
+    for (const GridRow& row : rows) {
+        const int shown = gridShownSize(row.height);
+        const int count = ++seen[shown];
+        if (count > bestCount) best = shown, bestCount = count;
+    }
+    return best;
+}
+
 void GridModel::insertRowAt(int position, int32_t height) {
     beginInsertRows({}, position, position);
     GridRow row;
     row.height = height;
     rows.insert(rows.begin() + position, std::move(row));
+    for (GridMerge& m : carried.merges) {
+        if (m.firstRow >= position) ++m.firstRow, ++m.mainRow;
+        if (m.lastRow >= position) ++m.lastRow;
+    }
     endInsertRows();
 }
 
 void GridModel::removeRowAt(int row) {
     beginRemoveRows({}, row, row);
     rows.erase(rows.begin() + row);
+    auto& merges = carried.merges;
+    for (qsizetype i = merges.size() - 1; i >= 0; --i) {
+        GridMerge& m = merges[i];
+        if (m.firstRow == row && m.lastRow == row) {
+            merges.removeAt(i);
+            continue;
+        }
+        if (m.firstRow > row) --m.firstRow;
+        if (m.mainRow > row) --m.mainRow;
+        if (m.lastRow >= row) --m.lastRow;
+    }
     endRemoveRows();
 }
 

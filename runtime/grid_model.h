@@ -9,6 +9,7 @@
 #include <QFont>
 #include <QHash>
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "runtime/grid_format.h"
@@ -42,6 +43,10 @@ struct GridRow {
     std::vector<GridCell> cells;  // sorted by column; only cells that hold something
 };
 
+struct GridRange {
+    int firstRow, firstColumn, lastRow, lastColumn;
+};
+
 class GridModel : public QAbstractTableModel {
   public:
     explicit GridModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -69,12 +74,19 @@ class GridModel : public QAbstractTableModel {
     void dropIfPlain(int row, int column);
     int32_t attr(const GridCell* cell, int list) const;
     void setAttr(int row, int column, int list, int32_t value);
+    // A last row or column below the first means the first; the result is
+    // clipped to the grid and empty when nothing is left.
+    std::optional<GridRange> clip(int row, int column, int lastRow, int lastColumn) const;
+    void setFontHeight(const GridRange& range, int32_t height);
+    void setAlignment(const GridRange& range, int alignment);
     const QByteArray& fontOf(const GridCell* cell) const {
         return cell && !cell->font.isEmpty() ? cell->font : defaultFont;
     }
     QFont qtFont(const QByteArray& logFont) const;
 
-    // Structural changes, announced to the views.
+    // The shown height most rows share (the view's default row height).
+    int commonRowHeight() const;
+    // Structural changes, announced to the views; merges follow their rows.
     void insertRowAt(int position, int32_t height);
     void removeRowAt(int row);
     void resizeRows(int count, int32_t height);

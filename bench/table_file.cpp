@@ -97,7 +97,8 @@ int main(int argc, char** argv) {
                     median(encode), median(decode));
     }
     std::printf(
-        "(medians; load into a new, shown grid, pending layout included; target at 100000 rows: save <= 150 ms, "
+        "(medians; load into a new, shown grid, pending layout included; target at 100000 rows: "
+        "save <= 150 ms, "
         "load <= 300 ms)\n");
     return 0;
 }

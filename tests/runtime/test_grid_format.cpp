@@ -277,14 +277,4 @@ TEST(GridFormat, TextsConvertLikeTheRestOfTheProgram) {
     EXPECT_EQ(cut->cells[0].text, rt::fromGbk(rt::toGbk(u"a?提"_s) + whole.at(2)));
 }
 
-TEST(GridFormat, LogicalFontHelpers) {
-    QByteArray font = rt::defaultLogFont();
-    ASSERT_EQ(font.size(), rt::kLogFontSize);
-    EXPECT_EQ(rt::logFontHeight(font), -12);
-    EXPECT_EQ(rt::logFontWeight(font), 400);
-    rt::setLogFontHeight(font, 20);
-    EXPECT_EQ(rt::logFontHeight(font), 20);
-    EXPECT_EQ(font.mid(4), rt::defaultLogFont().mid(4));  // only the height changed
-}
-
 }  // namespace

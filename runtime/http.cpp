@@ -77,7 +77,8 @@ void httpGetAsync(const QString& url, QObject* context,
     QObject::connect(reply, &QIODevice::readyRead, context,
                      [reply, body] { body->append(reply->readAll()); });
     QObject::connect(reply, &QNetworkReply::finished, context, [=] {
-        body->append(reply->readAll());
+        // A transfer the timeout aborted is already closed: nothing to read.
+        if (reply->isOpen()) body->append(reply->readAll());
         const bool refused = reply->error() == QNetworkReply::ConnectionRefusedError;
         if (manager->parent() == context) manager->deleteLater();
         if (done) done(*body, refused);
@@ -96,6 +97,9 @@ QByteArray httpGet(const QString& url) {
         loop.quit();
     });
     if (!finished) loop.exec();
+    // The reply and its manager were handed to deleteLater; a worker thread
+    // may never turn its event loop again, so free them now.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return result;
 }
 

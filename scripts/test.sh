@@ -9,6 +9,8 @@ export BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 bash "$ROOT/scripts/build.sh" "$@"
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 chmod 700 "$XDG_RUNTIME_DIR"
+# A sanitizer build reports leaks; system libraries' own are not ours.
+export LSAN_OPTIONS="suppressions=$ROOT/tests/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 # Tests that start the real program need a display; give them one.
 xvfb-run -a -s "-screen 0 1920x1080x24" \
   ctest --test-dir "$BUILD_DIR" --output-on-failure -j 2 --timeout 600

@@ -84,6 +84,7 @@ TEST(BuiltProgram, StartsUnderXAndShowsItsWindow) {
     // A screenshot of the screen shows the window: dark digit pixels on a
     // light window where the compact window sits (left 683, top 190 on a
     // 1920 x 1080 screen, or wherever the window manager put it).
+    QTest::qWait(700);  // let the server show what the program painted
     const QString shot = dir.path() + u"/shot.png"_s;
     if (QProcess::execute(u"import"_s, {u"-window"_s, u"root"_s, shot}) == 0) {
         QImage img(shot);

@@ -95,6 +95,11 @@ void setWindow(WindowInstance* w, int s, const QVariant& v) {
         case slot::AlwaysOnTop: {
             w->alwaysOnTop = v.toBool();
             h->setAlwaysOnTop(w->alwaysOnTop);
+            // Leaving the topmost band must not take the program's other
+            // topmost windows out of it.
+            if (!w->alwaysOnTop)
+                for (WindowInstance* other : detail::loadedWindows())
+                    if (other != w && other->alwaysOnTop && other->host) other->host->raise();
             break;
         }
         default: break;

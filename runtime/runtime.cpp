@@ -51,6 +51,13 @@ WindowInstance* findWindow(const QString& name) {
     return it == reg().loaded.end() || it->second->destroying ? nullptr : it->second.get();
 }
 
+std::vector<WindowInstance*> loadedWindows() {
+    std::vector<WindowInstance*> out;
+    for (auto& [name, w] : reg().loaded)
+        if (!w->destroying) out.push_back(w.get());
+    return out;
+}
+
 ControlEntry* findControl(WindowInstance* w, const QString& control) {
     if (!w) return nullptr;
     auto it = w->controls.find(control);

@@ -66,6 +66,7 @@ private:
 };
 
 WindowInstance* findWindow(const QString& name);
+std::vector<WindowInstance*> loadedWindows();
 ControlEntry* findControl(WindowInstance* w, const QString& control);
 // Looks up a control of a loaded window, or stops the program with the
 // runtime's programming-error box (logic never addresses unloaded windows).

@@ -2,7 +2,7 @@
 # Builds the grid file fuzzer with clang (libFuzzer, AddressSanitizer,
 # UndefinedBehaviorSanitizer) into build-fuzz/ (or $FUZZ_BUILD_DIR) and
 # runs it for the given number of seconds (default 60) on a copy of the
-# seed corpus. Exits non-zero when the fuzzer finds a fault; the input that
+# sample table files. Exits non-zero when the fuzzer finds a fault; the input that
 # caused it is left in the build folder. Per-input leak checks are off: Qt's
 # font caches grow on purpose and the scans would cut the run rate several
 # times over.

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the grid fuzzer's seed corpus: one valid table file per format
+"""Writes the grid fuzzer's starting inputs: one valid table file per format
 version (1 to 6), each with a record of every kind its version holds, plus
 the two files the program itself writes most (header only, a few rows).
 Run from anywhere: python3 tests/fuzz/make_corpus.py [output folder]."""

@@ -202,7 +202,7 @@ TEST(GridControl, SaveThenLoadGivesBackTheSameGridAndBytes) {
 }
 
 TEST(GridControl, LoadsFilesOfEveryVersion) {
-    // Files of versions 1 to 6 written from the layout by the seed corpus
+    // Files of versions 1 to 6 written from the layout by the sample-file
     // generator of the file fuzzer.
     for (int version = 1; version <= 6; ++version) {
         SCOPED_TRACE(version);

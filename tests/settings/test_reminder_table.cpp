@@ -136,7 +136,7 @@ TEST_F(ReminderTable, FirstStartCreatesTheHeaderOnlyFile) {
     for (const rt::GridAttributeRecord& a : f.attributes[rt::AttrFormat]) EXPECT_EQ(a.value, 0x825);
 
     // Byte for byte the header-only table as the layout gives it (written
-    // independently by the seed corpus generator of the file fuzzer).
+    // independently by the sample-file generator of the file fuzzer).
     const QByteArray bytes = readAll(dataFile());
     EXPECT_EQ(bytes, readAll(QStringLiteral(ZORVIK_SOURCE_DIR "/tests/fuzz/corpus/header_only")));
 

@@ -10,6 +10,7 @@
 #include "runtime/fonts.h"
 #include "runtime/keys.h"
 #include "runtime/runtime.h"
+#include "settings/main_window.h"
 #include "settings/config.h"
 #include "settings/reminder_table.h"
 #include "shell/table_command.h"
@@ -25,34 +26,33 @@ using namespace Qt::StringLiterals;
 namespace zorvik {
 namespace {
 
-const QString kMain = u"主窗口"_s;
 
 void mainWindowCreated() {
     TimerCore& c = core();
     c.clockSeconds = c.clockMinutes = c.clockHours = c.elapsedSeconds = c.currentRow =
         c.customRowCount = c.runActive = 0;
-    rt::setProperty(kMain, u"记录1"_s, rt::slot::Visible, false);
-    rt::setProperty(kMain, u"记录2"_s, rt::slot::Visible, false);
+    rt::setProperty(kMainWindow, u"记录1"_s, rt::slot::Visible, false);
+    rt::setProperty(kMainWindow, u"记录2"_s, rt::slot::Visible, false);
     c.stopRequested = 0;
-    rt::setProperty(kMain, kMain, rt::slot::Width, 265);
-    rt::setProperty(kMain, kMain, rt::slot::Height, 300);
-    const int w = rt::getProperty(kMain, kMain, rt::slot::Width).toInt();
-    const int h = rt::getProperty(kMain, kMain, rt::slot::Height).toInt();
-    rt::moveControl(kMain, QString(), rt::screenWidth() / 2 - w - 12,
+    rt::setProperty(kMainWindow, kMainWindow, rt::slot::Width, 265);
+    rt::setProperty(kMainWindow, kMainWindow, rt::slot::Height, 300);
+    const int w = rt::getProperty(kMainWindow, kMainWindow, rt::slot::Width).toInt();
+    const int h = rt::getProperty(kMainWindow, kMainWindow, rt::slot::Height).toInt();
+    rt::moveControl(kMainWindow, QString(), rt::screenWidth() / 2 - w - 12,
                     rt::screenHeight() / 2 - h - 50);
     const QString display = u"透明标签_时间显示"_s;
-    const int labelWidth = rt::getProperty(kMain, display, rt::slot::Width).toInt();
-    rt::setProperty(kMain, display, rt::slot::Left,
-                    int((rt::clientWidth(kMain) - labelWidth) / 2.0));
-    rt::setProperty(kMain, u"分隔条1"_s, rt::slot::Width, rt::clientWidth(kMain));
+    const int labelWidth = rt::getProperty(kMainWindow, display, rt::slot::Width).toInt();
+    rt::setProperty(kMainWindow, display, rt::slot::Left,
+                    int((rt::clientWidth(kMainWindow) - labelWidth) / 2.0));
+    rt::setProperty(kMainWindow, u"分隔条1"_s, rt::slot::Width, rt::clientWidth(kMainWindow));
     c.rowArmed = 0;
     applySettings();
-    rt::setProperty(kMain, u"编辑框_CMD输出"_s, rt::slot::EditFont, 10, 5);
+    rt::setProperty(kMainWindow, u"编辑框_CMD输出"_s, rt::slot::EditFont, 10, 5);
     launchCommandShell();
 }
 
 bool askToQuit() {
-    return rt::messageBox(u"是否终止计时并退出计时器？"_s, rt::MbYesNo, u"提示："_s, kMain) ==
+    return rt::messageBox(u"是否终止计时并退出计时器？"_s, rt::MbYesNo, u"提示："_s, kMainWindow) ==
            rt::IdYes;
 }
 
@@ -83,7 +83,7 @@ void assembleProgram() {
         return askToQuit() ? QVariant() : QVariant(false);
     });
     rt::bindAction(u"onExitClicked"_s, [] {
-        if (askToQuit()) rt::destroyWindow(kMain);
+        if (askToQuit()) rt::destroyWindow(kMainWindow);
     });
     rt::bindAction(u"onMainWindowDestroying"_s, [] {
         stopEngine();
@@ -99,7 +99,7 @@ namespace {
 class FirstPaintProbe : public QObject {
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
-        if (e->type() == QEvent::Paint && watched == rt::windowWidget(kMain)) {
+        if (e->type() == QEvent::Paint && watched == rt::windowWidget(kMainWindow)) {
             std::fputs("first-paint\n", stdout);
             std::fflush(stdout);
             qApp->removeEventFilter(this);
@@ -114,7 +114,7 @@ int startProgram() {
     assembleProgram();
     if (qEnvironmentVariableIsSet("ZORVIK_STARTUP_PROBE"))
         qApp->installEventFilter(new FirstPaintProbe);
-    return rt::runMessageLoop(kMain);
+    return rt::runMessageLoop(kMainWindow);
 }
 
 }  // namespace zorvik

@@ -62,7 +62,7 @@ protected:
         WindowInstance* w = findWindow(window_);
         ControlEntry* c = findControl(w, control_);
         if (!c || c->desc.events.find(event) == c->desc.events.end()) return false;
-        const QVariant r = dispatch(w, control_, c->desc.events, event, args);
+        const QVariant r = dispatch(w, c->desc.events, event, args);
         return r.isValid() && r.typeId() == QMetaType::Bool && !r.toBool();
     }
 

@@ -72,7 +72,7 @@ void HostWindow::closeEvent(QCloseEvent* e) {
     }
     const QString name = instance_->desc.name;
     for (int event : {ev::CloseRequested, ev::MayClose}) {
-        const QVariant r = dispatch(instance_, QString(), instance_->desc.events, event, {});
+        const QVariant r = dispatch(instance_, instance_->desc.events, event, {});
         if (r.isValid() && r.typeId() == QMetaType::Bool && !r.toBool()) {
             e->ignore();
             return;

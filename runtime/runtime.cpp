@@ -74,7 +74,7 @@ ControlEntry* requireControl(const QString& window, const QString& control, bool
     return c;
 }
 
-QVariant dispatch(WindowInstance* w, const QString&, const EventBindings& bindings, int event,
+QVariant dispatch(WindowInstance* w, const EventBindings& bindings, int event,
                   const QVariantList& args) {
     if (!w) return {};
     auto b = bindings.find(event);
@@ -90,14 +90,14 @@ void reportResizeIfChanged(WindowInstance* w) {
     const QSize now = w->host->outerSize();
     if (now == w->lastReportedOuter) return;
     w->lastReportedOuter = now;
-    dispatch(w, QString(), w->desc.events, ev::Resized, {});
+    dispatch(w, w->desc.events, ev::Resized, {});
 }
 
 void finishDestroy(const QString& name) {
     auto it = reg().loaded.find(name);
     if (it == reg().loaded.end() || it->second->destroying) return;
     WindowInstance* w = it->second.get();
-    dispatch(w, QString(), w->desc.events, ev::Destroying, {});
+    dispatch(w, w->desc.events, ev::Destroying, {});
     w->destroying = true;
     std::unique_ptr<detail::WindowInstance> owned = std::move(it->second);
     reg().loaded.erase(it);
@@ -198,7 +198,7 @@ bool loadWindow(const QString& window) {
         for (int event : {ev::Created, ev::Moved, ev::Resized}) {
             if (!detail::findWindow(window)) return true;
             w->lastReportedOuter = w->host->outerSize();
-            detail::dispatch(w, QString(), desc.events, event, {});
+            detail::dispatch(w, desc.events, event, {});
         }
         if (!detail::findWindow(window)) return true;
         w->host->show();
@@ -253,9 +253,9 @@ QVariant raiseEvent(const QString& window, const QString& control, int event,
         detail::WindowInstance* w = detail::findWindow(window);
         if (!w) return QVariant();
         if (control.isEmpty() || control == window)
-            return detail::dispatch(w, control, w->desc.events, event, args);
+            return detail::dispatch(w, w->desc.events, event, args);
         detail::ControlEntry* c = detail::findControl(w, control);
-        return c ? detail::dispatch(w, control, c->desc.events, event, args) : QVariant();
+        return c ? detail::dispatch(w, c->desc.events, event, args) : QVariant();
     });
 }
 

@@ -71,8 +71,8 @@ ControlEntry* findControl(WindowInstance* w, const QString& control);
 // Looks up a control of a loaded window, or stops the program with the
 // runtime's programming-error box (logic never addresses unloaded windows).
 ControlEntry* requireControl(const QString& window, const QString& control, bool forWrite);
-QVariant dispatch(WindowInstance* w, const QString& control, const EventBindings& bindings,
-                  int event, const QVariantList& args);
+QVariant dispatch(WindowInstance* w, const EventBindings& bindings, int event,
+                  const QVariantList& args);
 void reportResizeIfChanged(WindowInstance* w);
 void finishDestroy(const QString& name);
 

@@ -6,6 +6,7 @@
 #include "runtime/commands.h"
 #include "runtime/profile.h"
 #include "runtime/runtime.h"
+#include "settings/main_window.h"
 #include "runtime/text_codec.h"
 #include "runtime/wait.h"
 #include "settings/hotkey_setting.h"
@@ -46,26 +47,25 @@ constexpr std::array<Default, 12> kDefaults = {{
 // instead of empty values, and later writes keep trying.
 bool defaultsAttempted = false;
 
-const QString kMain = u"主窗口"_s;
 
 void setContent(const QString& control, const QString& text) {
-    rt::setProperty(kMain, control, rt::slot::EditContent, text);
+    rt::setProperty(kMainWindow, control, rt::slot::EditContent, text);
 }
 
 void applyReminderKind() {
     const int wanted = rt::toInteger(readSetting(u"计时"_s, u"提醒类型"_s));
-    rt::setProperty(kMain, u"提醒类型_组合框"_s, rt::slot::ComboSelection, wanted);
+    rt::setProperty(kMainWindow, u"提醒类型_组合框"_s, rt::slot::ComboSelection, wanted);
     const int selected =
-        rt::getProperty(kMain, u"提醒类型_组合框"_s, rt::slot::ComboSelection).toInt();
+        rt::getProperty(kMainWindow, u"提醒类型_组合框"_s, rt::slot::ComboSelection).toInt();
     const QString button = u"选择音频_按钮"_s;
     if (selected != 4) {
-        rt::setProperty(kMain, button, rt::slot::Visible, false);
+        rt::setProperty(kMainWindow, button, rt::slot::Visible, false);
         return;
     }
-    rt::setProperty(kMain, button, rt::slot::Visible, true);
+    rt::setProperty(kMainWindow, button, rt::slot::Visible, true);
     const QString path = readSetting(u"计时"_s, u"自定义音频路径"_s);
     if (path.isEmpty()) return;
-    rt::setProperty(kMain, button, rt::slot::ButtonCaption,
+    rt::setProperty(kMainWindow, button, rt::slot::ButtonCaption,
                     QFileInfo::exists(path) ? u"切换音频"_s : u"请添加音频"_s);
 }
 
@@ -106,25 +106,25 @@ QString readSetting(const QString& section, const QString& key) {
 
 void applySettings() {
     const QString timing = u"计时"_s;
-    rt::setProperty(kMain, u"结束音"_s, rt::slot::MenuChecked,
+    rt::setProperty(kMainWindow, u"结束音"_s, rt::slot::MenuChecked,
                     rt::textToLogical(readSetting(timing, u"最终结束音"_s)));
     setContent(u"输入_时"_s, readSetting(timing, u"时"_s));
     setContent(u"输入_分"_s, readSetting(timing, u"分"_s));
     setContent(u"输入_秒"_s, readSetting(timing, u"秒"_s));
     const bool onTop = rt::textToLogical(readSetting(timing, u"窗口置顶"_s));
-    rt::setProperty(kMain, u"选择框_窗口置顶"_s, rt::slot::Checked, onTop ? 1 : 0);
-    rt::setProperty(kMain, kMain, rt::slot::AlwaysOnTop,
-                    rt::getProperty(kMain, u"选择框_窗口置顶"_s, rt::slot::Checked));
+    rt::setProperty(kMainWindow, u"选择框_窗口置顶"_s, rt::slot::Checked, onTop ? 1 : 0);
+    rt::setProperty(kMainWindow, kMainWindow, rt::slot::AlwaysOnTop,
+                    rt::getProperty(kMainWindow, u"选择框_窗口置顶"_s, rt::slot::Checked));
     setContent(u"提醒_编辑框"_s, readSetting(timing, u"间隔提醒时间"_s));
     applyReminderKind();
     const bool countdown = readSetting(timing, u"模式选择"_s) == u"倒计时"_s;
-    rt::setProperty(kMain, countdown ? u"倒计时"_s : u"正计时"_s, rt::slot::Checked, 1);
+    rt::setProperty(kMainWindow, countdown ? u"倒计时"_s : u"正计时"_s, rt::slot::Checked, 1);
     const QString custom = u"自定义提醒"_s;
-    rt::setProperty(kMain, u"启用自定义提醒"_s, rt::slot::Checked,
+    rt::setProperty(kMainWindow, u"启用自定义提醒"_s, rt::slot::Checked,
                     rt::textToLogical(readSetting(custom, u"启用自定义提醒"_s)) ? 1 : 0);
     const bool commands = rt::textToLogical(readSetting(custom, u"启用CMD命令"_s));
-    rt::setProperty(kMain, u"选择框_命令行"_s, rt::slot::Checked, commands ? 1 : 0);
-    rt::setProperty(kMain, u"按钮_收起cmd信息"_s, rt::slot::Disabled, !commands);
+    rt::setProperty(kMainWindow, u"选择框_命令行"_s, rt::slot::Checked, commands ? 1 : 0);
+    rt::setProperty(kMainWindow, u"按钮_收起cmd信息"_s, rt::slot::Disabled, !commands);
     loadReminderTable();
     loadStartHotkey();
 }

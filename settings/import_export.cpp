@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "runtime/runtime.h"
+#include "settings/main_window.h"
 #include "settings/config.h"
 #include "settings/reminder_table.h"
 
@@ -29,7 +30,7 @@ QString browseForFolder(const QString& initialFolder, const QString& title) {
 
 void importSettings() {
     const QString caption =
-        rt::getProperty(u"主窗口"_s, u"开始"_s, rt::slot::ButtonCaption).toString();
+        rt::getProperty(kMainWindow, u"开始"_s, rt::slot::ButtonCaption).toString();
     if (caption != u"开始"_s) return;
     const QString folder = browseForFolder(rt::programDirectory(), u"——请选择导入的文件夹"_s);
     // A cancelled dialog would otherwise point both files at the root of

@@ -4,6 +4,7 @@
 
 #include "runtime/grid_commands.h"
 #include "runtime/runtime.h"
+#include "settings/main_window.h"
 
 using namespace Qt::StringLiterals;
 
@@ -13,7 +14,6 @@ QString reminderDataPath;
 
 namespace {
 
-const QString kWindow = u"主窗口"_s;
 const QString kGrid = u"高级表格1"_s;
 
 QString programDataFile() {
@@ -21,20 +21,20 @@ QString programDataFile() {
 }
 
 void saveTable() {
-    rt::gridSave(kWindow, kGrid, reminderDataPath);
+    rt::gridSave(kMainWindow, kGrid, reminderDataPath);
 }
 
 void setHeaderLook() {
-    const int width = rt::getProperty(kWindow, kGrid, rt::slot::Width).toInt();
-    rt::gridSetColumnWidth(kWindow, kGrid, 0, int(width * 0.18));
-    rt::gridSetColumnWidth(kWindow, kGrid, 1, int(width * 0.45));
-    rt::gridSetColumnWidth(kWindow, kGrid, 2, int(width * 0.35));
-    rt::gridSetRowHeight(kWindow, kGrid, 0, 40);
+    const int width = rt::getProperty(kMainWindow, kGrid, rt::slot::Width).toInt();
+    rt::gridSetColumnWidth(kMainWindow, kGrid, 0, int(width * 0.18));
+    rt::gridSetColumnWidth(kMainWindow, kGrid, 1, int(width * 0.45));
+    rt::gridSetColumnWidth(kMainWindow, kGrid, 2, int(width * 0.35));
+    rt::gridSetRowHeight(kMainWindow, kGrid, 0, 40);
     for (int column = 0; column < 3; ++column)
-        rt::gridSetFontHeight(kWindow, kGrid, 0, column, -1, -1, 20);
+        rt::gridSetFontHeight(kMainWindow, kGrid, 0, column, -1, -1, 20);
     for (int column = 0; column < 3; ++column)
-        rt::gridSetAlignment(kWindow, kGrid, 0, column, -1, -1, 2);
-    rt::setProperty(kWindow, kGrid, rt::slot::GridFixedRows, 1);
+        rt::gridSetAlignment(kMainWindow, kGrid, 0, column, -1, -1, 2);
+    rt::setProperty(kMainWindow, kGrid, rt::slot::GridFixedRows, 1);
 }
 
 }  // namespace
@@ -45,30 +45,30 @@ void loadReminderTable() {
     if (QFileInfo::exists(reminderDataPath)) {
         // A file that does not load leaves the designed grid in place and is
         // not rewritten until the table next changes.
-        rt::gridLoad(kWindow, kGrid, reminderDataPath);
+        rt::gridLoad(kMainWindow, kGrid, reminderDataPath);
         return;
     }
     const QString headers[] = {u"间隔时间(分)"_s, u"提醒内容"_s, u"CMD命令(试验)"_s};
     for (int column = 0; column < 3; ++column)
-        rt::gridSetCell(kWindow, kGrid, 0, column, rt::kGridCellText, headers[column]);
+        rt::gridSetCell(kMainWindow, kGrid, 0, column, rt::kGridCellText, headers[column]);
     saveTable();
 }
 
 void onInsertRowClicked() {
     // Below the selected row; with none selected the position falls in the
     // header row and the grid appends instead.
-    rt::gridInsertRow(kWindow, kGrid, u"请编辑"_s, rt::gridCurrentRow(kWindow, kGrid) + 1);
+    rt::gridInsertRow(kMainWindow, kGrid, u"请编辑"_s, rt::gridCurrentRow(kMainWindow, kGrid) + 1);
     saveTable();
 }
 
 void onDeleteRowClicked() {
-    const int row = rt::gridCurrentRow(kWindow, kGrid);
-    if (row != -1) rt::gridDeleteRow(kWindow, kGrid, row);
+    const int row = rt::gridCurrentRow(kMainWindow, kGrid);
+    if (row != -1) rt::gridDeleteRow(kMainWindow, kGrid, row);
     saveTable();
 }
 
 void onReloadTableClicked() {
-    rt::gridLoad(kWindow, kGrid, programDataFile());
+    rt::gridLoad(kMainWindow, kGrid, programDataFile());
 }
 
 void onGridCellEdited() {

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QTimer>
-#include <QVariant>
 
 namespace zorvik {
 
@@ -16,24 +15,20 @@ int SteadyClock::schedule(TimePoint due, std::function<void()> fn) {
     t->setSingleShot(true);
     t->setTimerType(Qt::PreciseTimer);
     timers_[id] = t;
-    QObject::connect(t, &QTimer::timeout, t, [this, id, t, fn = std::move(fn)] {
+    auto msUntilDue = [this, due] {
+        return std::max<qint64>(0, std::chrono::ceil<std::chrono::milliseconds>(due - now()).count());
+    };
+    QObject::connect(t, &QTimer::timeout, t, [this, id, t, msUntilDue, fn = std::move(fn)] {
         // Qt may wake a millisecond early; never run a pass before its time.
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-            t->property("due").value<qint64>() * std::chrono::nanoseconds(1) -
-            now().time_since_epoch());
-        if (left.count() > 0) {
-            t->start(int(left.count()));
+        if (const qint64 left = msUntilDue(); left > 0) {
+            t->start(int(left));
             return;
         }
         timers_.erase(id);
         t->deleteLater();
         fn();
     });
-    t->setProperty("due", qint64(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                     due.time_since_epoch())
-                                     .count()));
-    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(due - now());
-    t->start(int(std::max<qint64>(0, ms.count())));
+    t->start(int(msUntilDue()));
     return id;
 }
 

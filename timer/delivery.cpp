@@ -26,8 +26,15 @@ const QString kPlayer = u"媒体播放1"_s;
 // Media pipelines report their end a little after the last sample plays.
 constexpr int kEndGraceMs = 500;
 
-bool speechAddressConfigured() {
-    return !readSetting(u"计时"_s, u"语音服务地址"_s).trimmed().isEmpty();
+// The optional address of someone else's speech service; "" when unset.
+QString configuredSpeechAddress() {
+    return readSetting(u"计时"_s, u"语音服务地址"_s).trimmed();
+}
+
+QString baseAddressFrom(const QString& configured) {
+    QString base = configured.isEmpty() ? kDefaultSpeechBase : configured;
+    while (base.endsWith(u'/')) base.chop(1);
+    return base;
 }
 
 rt::MediaPlayerControl* player() {
@@ -57,22 +64,23 @@ class SpeechQueue : public QObject {
     }
 
     void fetch(const QString& text, bool mayStartService) {
-        const QString url = speechBaseAddress() + u"/txt/apiz.php?text="_s +
+        const QString configured = configuredSpeechAddress();
+        const QString url = baseAddressFrom(configured) + u"/txt/apiz.php?text="_s +
                             QString::fromLatin1(percentEncodeUtf8(text)) + u"&spd=6"_s;
+        // A configured address is someone else's service; it is never
+        // started here.
+        const bool ownService = mayStartService && configured.isEmpty();
         rt::httpGetAsync(url, this, [=, this](QByteArray body, bool refused) {
             // Starting the service and opening the medium both wait; they
             // run on a later turn of the loop, not inside the reply's signal.
-            QTimer::singleShot(0, this,
-                               [=, this] { fetched(text, body, refused && mayStartService); });
+            QTimer::singleShot(0, this, [=, this] { fetched(text, body, refused && ownService); });
         });
     }
 
-    void fetched(const QString& text, const QByteArray& body, bool refusedFirstTime) {
+    void fetched(const QString& text, const QByteArray& body, bool startOwnService) {
         // Nothing listens at the local address yet: start the service that
-        // ships beside the program, then ask once more. A configured address
-        // is someone else's service; it is never started here.
-        if (refusedFirstTime && !speechAddressConfigured() &&
-            rt::startLocalSpeechService(rt::kLocalSpeechPort)) {
+        // ships beside the program, then ask once more.
+        if (startOwnService && rt::startLocalSpeechService(rt::kLocalSpeechPort)) {
             fetch(text, false);
             return;
         }
@@ -204,12 +212,7 @@ QByteArray percentEncodeUtf8(const QString& text) {
     return out;
 }
 
-QString speechBaseAddress() {
-    const QString configured = readSetting(u"计时"_s, u"语音服务地址"_s).trimmed();
-    QString base = configured.isEmpty() ? kDefaultSpeechBase : configured;
-    while (base.endsWith(u'/')) base.chop(1);
-    return base;
-}
+QString speechBaseAddress() { return baseAddressFrom(configuredSpeechAddress()); }
 
 void chooseAudioFile() {
     const QString stored = readSetting(u"计时"_s, u"自定义音频路径"_s);

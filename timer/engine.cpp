@@ -163,8 +163,6 @@ QString twoDigits(qint32 part) {
     return t;
 }
 
-bool loopArmed() { return loop.armed; }
-
 void stopEngine() {
     if (loop.timerId) clock().cancel(loop.timerId);
     loop = Loop{};

@@ -14,8 +14,6 @@ void playEndSound();
 // Disarms a counting loop without touching any control (the main window
 // is going away).
 void stopEngine();
-// Whether a pass schedule is armed (a loop counts or is about to stop).
-bool loopArmed();
 // Display text of a duration part: at least two digits.
 QString twoDigits(qint32 part);
 

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "settings/main_window.h"
+
 namespace zorvik {
 
 struct TimerCore {
@@ -24,7 +26,5 @@ struct TimerCore {
 
 TimerCore& core();
 
-// Names the timer works on.
-inline const QString kMainWindow = QStringLiteral("主窗口");
 
 }  // namespace zorvik

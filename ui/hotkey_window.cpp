@@ -8,6 +8,7 @@
 #include "runtime/commands.h"
 #include "runtime/keys.h"
 #include "runtime/runtime.h"
+#include "settings/main_window.h"
 #include "settings/config.h"
 #include "settings/hotkey_setting.h"
 #include "timer/engine.h"
@@ -20,7 +21,6 @@ QString hotkeyTextAtOpen;
 
 namespace {
 
-const QString kMain = u"主窗口"_s;
 const QString kHotkey = u"热键窗口"_s;
 const QString kField = u"编辑框_开始运行"_s;
 const QString kSection = u"热键配置"_s;
@@ -135,14 +135,14 @@ void onHotkeyWindowClosing() {
     rt::keyDownOrPressedSinceLastQuery(startHotkeyCode);
     // While the program ends the main window may already be gone, and the
     // start action has nothing left to act on.
-    if (fieldText() != hotkeyTextAtOpen && rt::isLoaded(kMain)) startOrPause();
+    if (fieldText() != hotkeyTextAtOpen && rt::isLoaded(kMainWindow)) startOrPause();
 }
 
 void pollStartHotkey() {
     // The key is asked first, whatever the window state, so a press made
     // while another window was active is not acted on later.
     if (!rt::keyDownOrPressedSinceLastQuery(startHotkeyCode)) return;
-    if (!rt::isWindowActive(kMain) || rt::isWindowMinimized(kMain)) return;
+    if (!rt::isWindowActive(kMainWindow) || rt::isWindowMinimized(kMainWindow)) return;
     startOrPause();
 }
 

@@ -2,6 +2,7 @@
 // design tables (timer panel, settings panel, table panel, output panel).
 
 #include "runtime/runtime.h"
+#include "settings/main_window.h"
 #include "ui/windows.h"
 
 using namespace Qt::StringLiterals;
@@ -147,7 +148,7 @@ std::vector<ControlDesc> outputPanelAndFooter() {
 
 rt::WindowDesc mainWindowDescription() {
     rt::WindowDesc d;
-    d.name = u"主窗口"_s;
+    d.name = kMainWindow;
     d.caption = u"ZorvikV1.0"_s;
     d.left = 50;
     d.top = 50;

@@ -2,6 +2,7 @@
 
 #include "runtime/commands.h"
 #include "runtime/runtime.h"
+#include "settings/main_window.h"
 #include "settings/config.h"
 #include "settings/import_export.h"
 #include "ui/hotkey_window.h"
@@ -11,14 +12,13 @@ using namespace Qt::StringLiterals;
 namespace zorvik {
 namespace {
 
-const QString kMain = u"主窗口"_s;
 
 // The mark is flipped first, then stored, so the file always holds what
 // the menu shows.
 void onEndSoundChosen() {
     const QString item = u"结束音"_s;
-    const bool checked = !rt::getProperty(kMain, item, rt::slot::MenuChecked).toBool();
-    rt::setProperty(kMain, item, rt::slot::MenuChecked, checked);
+    const bool checked = !rt::getProperty(kMainWindow, item, rt::slot::MenuChecked).toBool();
+    rt::setProperty(kMainWindow, item, rt::slot::MenuChecked, checked);
     writeSetting(u"计时"_s, u"最终结束音"_s, rt::toText(checked));
 }
 

@@ -5,6 +5,7 @@
 
 #include "runtime/commands.h"
 #include "runtime/runtime.h"
+#include "settings/main_window.h"
 #include "settings/config.h"
 
 using namespace Qt::StringLiterals;
@@ -12,21 +13,20 @@ using namespace Qt::StringLiterals;
 namespace zorvik {
 namespace {
 
-const QString kMain = u"主窗口"_s;
 const QString kCommandToggle = u"按钮_收起cmd信息"_s;
 const QString kTableToggle = u"自定义提醒_按钮"_s;
 
-int width() { return rt::getProperty(kMain, kMain, rt::slot::Width).toInt(); }
-int height() { return rt::getProperty(kMain, kMain, rt::slot::Height).toInt(); }
-void setWidth(int w) { rt::setProperty(kMain, kMain, rt::slot::Width, w); }
-void setHeight(int h) { rt::setProperty(kMain, kMain, rt::slot::Height, h); }
+int width() { return rt::getProperty(kMainWindow, kMainWindow, rt::slot::Width).toInt(); }
+int height() { return rt::getProperty(kMainWindow, kMainWindow, rt::slot::Height).toInt(); }
+void setWidth(int w) { rt::setProperty(kMainWindow, kMainWindow, rt::slot::Width, w); }
+void setHeight(int h) { rt::setProperty(kMainWindow, kMainWindow, rt::slot::Height, h); }
 QString caption(const QString& button) {
-    return rt::getProperty(kMain, button, rt::slot::ButtonCaption).toString();
+    return rt::getProperty(kMainWindow, button, rt::slot::ButtonCaption).toString();
 }
 void setCaption(const QString& button, const QString& text) {
-    rt::setProperty(kMain, button, rt::slot::ButtonCaption, text);
+    rt::setProperty(kMainWindow, button, rt::slot::ButtonCaption, text);
 }
-bool ticked(const QString& box) { return rt::getProperty(kMain, box, rt::slot::Checked).toBool(); }
+bool ticked(const QString& box) { return rt::getProperty(kMainWindow, box, rt::slot::Checked).toBool(); }
 
 void toggleSettingsPanel() {
     if (height() == 580) {
@@ -35,7 +35,7 @@ void toggleSettingsPanel() {
     }
     const bool open = width() == 265;
     setWidth(open ? 560 : 265);
-    rt::setProperty(kMain, u"设置"_s, rt::slot::LabelCaption, open ? u"设置<"_s : u"设置>"_s);
+    rt::setProperty(kMainWindow, u"设置"_s, rt::slot::LabelCaption, open ? u"设置<"_s : u"设置>"_s);
 }
 
 void toggleTablePanel() {
@@ -64,22 +64,22 @@ void commandSwitchClicked() {
     const bool on = ticked(u"选择框_命令行"_s);
     writeSetting(u"自定义提醒"_s, u"启用CMD命令"_s, rt::toText(on));
     toggleCommandPanel();
-    rt::setProperty(kMain, kCommandToggle, rt::slot::Disabled, !on);
+    rt::setProperty(kMainWindow, kCommandToggle, rt::slot::Disabled, !on);
 }
 
 void stayOnTopClicked() {
     const bool on = ticked(u"选择框_窗口置顶"_s);
     writeSetting(u"计时"_s, u"窗口置顶"_s, rt::toText(on));
-    rt::setProperty(kMain, kMain, rt::slot::AlwaysOnTop, on);
+    rt::setProperty(kMainWindow, kMainWindow, rt::slot::AlwaysOnTop, on);
 }
 
 }  // namespace
 
 void relayoutMainWindow() {
     const QString footer = u"透明标签4"_s;
-    const int labelWidth = rt::getProperty(kMain, footer, rt::slot::Width).toInt();
-    rt::setProperty(kMain, footer, rt::slot::Left, int((width() - labelWidth) / 2.0));
-    rt::setProperty(kMain, u"分隔条1"_s, rt::slot::Width, rt::clientWidth(kMain));
+    const int labelWidth = rt::getProperty(kMainWindow, footer, rt::slot::Width).toInt();
+    rt::setProperty(kMainWindow, footer, rt::slot::Left, int((width() - labelWidth) / 2.0));
+    rt::setProperty(kMainWindow, u"分隔条1"_s, rt::slot::Width, rt::clientWidth(kMainWindow));
 }
 
 void registerPanelHandlers() {

@@ -44,6 +44,16 @@ inline void answerNextMessageBox(QMessageBox::StandardButton button, QString* te
     poll->start(5);
 }
 
+// The reminder message boxes on screen: independent windows, any number.
+inline QList<QMessageBox*> reminderBoxes() {
+    QList<QMessageBox*> boxes;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w);
+            box && box->objectName() == QStringLiteral("zorvikReminderBox") && box->isVisible())
+            boxes << box;
+    return boxes;
+}
+
 class ProgramTest : public ::testing::Test {
 protected:
     // Files placed in the program folder before the window is created.

@@ -13,20 +13,14 @@
 #include "runtime/grid_commands.h"
 #include "runtime/grid_control.h"
 
+#include "common/files.h"
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
+using zt::readAll;
+using zt::writeAll;
 
 // Waits for the event loop to deliver what the grid raises later.
 bool waitFor(const std::function<bool()>& done) {

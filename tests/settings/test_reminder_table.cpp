@@ -13,6 +13,8 @@
 #include "runtime/runtime.h"
 #include "settings/reminder_table.h"
 
+#include "common/files.h"
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -20,16 +22,8 @@ namespace {
 const QString kMain = u"主窗口"_s;
 const QString kGrid = u"高级表格1"_s;
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
+using zt::readAll;
+using zt::writeAll;
 
 // The table panel of the main window: the grid and its three buttons.
 rt::WindowDesc tableWindow() {

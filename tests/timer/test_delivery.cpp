@@ -38,14 +38,7 @@ bool eventually(const std::function<bool()>& done, int timeoutMs = 8000) {
     return done();
 }
 
-QList<QMessageBox*> reminderBoxes() {
-    QList<QMessageBox*> boxes;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<QMessageBox*>(w);
-            box && box->objectName() == u"zorvikReminderBox"_s && box->isVisible())
-            boxes << box;
-    return boxes;
-}
+using zt::reminderBoxes;
 
 // A speech endpoint: notes each request as it arrives and answers with the
 // clip, or never answers at all.

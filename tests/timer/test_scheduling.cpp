@@ -16,14 +16,7 @@ namespace {
 const QString kGrid = u"高级表格1"_s;
 const QString kOutput = u"编辑框_CMD输出"_s;
 
-QList<QMessageBox*> reminderBoxes() {
-    QList<QMessageBox*> boxes;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<QMessageBox*>(w);
-            box && box->objectName() == u"zorvikReminderBox"_s && box->isVisible())
-            boxes << box;
-    return boxes;
-}
+using zt::reminderBoxes;
 
 void closeReminderBoxes() {
     for (QMessageBox* box : reminderBoxes()) box->close();

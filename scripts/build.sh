@@ -4,5 +4,9 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
-cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja "$@" >/dev/null
+# A compiler cache, where the machine has one, makes rebuilds of other
+# checkouts and build types cheap.
+LAUNCHER=()
+if command -v ccache >/dev/null; then LAUNCHER=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja "${LAUNCHER[@]}" "$@" >/dev/null
 cmake --build "$BUILD_DIR" -j "$(nproc)"

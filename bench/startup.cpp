@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QVBoxLayout>
@@ -102,8 +103,9 @@ int main(int argc, char** argv) {
     QFile::copy(zorvik, exe);
     QFile ini(dir.path() + "/配置.ini");
     ini.open(QIODevice::WriteOnly);
-    ini.write(QStringLiteral("[计时]\r\n时=0\r\n分=25\r\n秒=0\r\n模式选择=倒计时\r\n")
-                  .toLocal8Bit());
+    // The file is GBK, as the program writes it.
+    ini.write(QStringEncoder("GBK").encode(
+        QStringLiteral("[计时]\r\n时=0\r\n分=25\r\n秒=0\r\n模式选择=倒计时\r\n")));
     ini.close();
     measure(exe, {}, dir.path());  // warm the file cache and fonts
     std::vector<double> appPaint, appRss, barePaint, bareRss;

@@ -1,6 +1,8 @@
 #include "runtime/fonts.h"
 
 #include <QApplication>
+#include <QPainter>
+#include <QTextLayout>
 #include <QWidget>
 
 using namespace Qt::StringLiterals;
@@ -52,9 +54,11 @@ void applyMenuSkin(QWidget* w, const MenuSkin& skin) {
     const QString open = vertical.arg(c[0], c[1]);
     const QString lit = vertical.arg(c[2], c[3]);
     QString sheet;
-    sheet += u"QMenuBar { background: %1; color: %2; }"_s.arg(skin.background, c[6]);
+    // The bar is as tall as a Windows menu bar: 20 pixels.
+    sheet += u"QMenuBar { background: %1; color: %2; padding: 0px; border: none; }"_s.arg(
+        skin.background, c[6]);
     sheet +=
-        u"QMenuBar::item { background: transparent; padding: 3px 8px;"
+        u"QMenuBar::item { background: transparent; padding: 0px 7px; margin: 0px;"
         u" border: 1px solid transparent; }"_s;
     sheet += u"QMenuBar::item:selected { background: %1; border: 1px solid %2; }"_s.arg(lit, c[7]);
     sheet += u"QMenuBar::item:pressed { background: %1; border: 1px solid %2; }"_s.arg(open, c[8]);
@@ -66,6 +70,49 @@ void applyMenuSkin(QWidget* w, const MenuSkin& skin) {
     sheet += u"QMenu::item:disabled { color: %1; }"_s.arg(c[9]);
     sheet += u"QMenu::separator { height: 1px; background: %1; margin: 2px 4px; }"_s.arg(c[8]);
     w->setStyleSheet(sheet);
+}
+
+qreal inkWidth(const QFont& font, const QString& text) {
+    if (text.isEmpty()) return 0;
+    const QFontMetricsF fm(font);
+    return fm.horizontalAdvance(text) - std::max<qreal>(0, fm.rightBearing(text.back()));
+}
+
+QFont narrowedToFit(const QFont& face, const QString& text, qreal room, bool ink) {
+    auto width = [&](const QFont& f) {
+        return ink ? inkWidth(f, text) : QFontMetricsF(f).horizontalAdvance(text);
+    };
+    QFont f = face;
+    for (int stretch = 98; width(f) > room && stretch >= 75; stretch -= 1) f.setStretch(stretch);
+    return f;
+}
+
+QStringList wrapLines(const QFont& font, const QString& text, int width) {
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return lines;
+}
+
+void drawLines(QPainter& p, const QRect& r, Qt::Alignment align, const QStringList& lines,
+               int pitch) {
+    const int block = pitch * int(lines.size());
+    int top = r.top();
+    if (align & Qt::AlignVCenter)
+        top += (r.height() - block) / 2;
+    else if (align & Qt::AlignBottom)
+        top = r.bottom() + 1 - block;
+    const int flags = int(align & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter | Qt::TextSingleLine;
+    for (int i = 0; i < lines.size(); ++i)
+        p.drawText(QRect(r.left(), top + i * pitch, r.width(), pitch), flags, lines[i]);
 }
 
 }  // namespace rt

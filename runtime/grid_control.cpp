@@ -8,9 +8,27 @@
 #include <algorithm>
 #include <optional>
 
+#include "runtime/fonts.h"
 #include "runtime/grid_model.h"
 
 namespace rt {
+
+namespace {
+
+// A header text too wide for its cell wraps onto the lines the cell has
+// room for, packed as tightly as the face allows.
+int headerPitch(const QFont& font, const QRect& cell) {
+    const QFontMetrics fm(font);
+    const int px = font.pixelSize() > 0 ? font.pixelSize() : fm.ascent();
+    return std::clamp(cell.height() / std::max(1, cell.height() / px), px, fm.height());
+}
+
+QStringList headerLines(const QFont& font, const QString& text, const QRect& cell) {
+    if (QFontMetrics(font).horizontalAdvance(text) <= cell.width()) return {text};
+    return wrapLines(font, text, cell.width());
+}
+
+}  // namespace
 
 // Paints the fixed rows in the horizontal header's place, so they stay in
 // view while the other rows scroll under them.
@@ -40,10 +58,13 @@ class FixedRowsHeader : public QHeaderView {
         const GridCell* cell = model_->find(row, column);
         painter->fillRect(r, gridColour(model_->attr(cell, AttrBackground)));
         if (cell && !cell->text.isEmpty()) {
-            painter->setFont(model_->qtFont(model_->fontOf(cell)));
+            const QFont font = model_->qtFont(model_->fontOf(cell));
+            painter->setFont(font);
             painter->setPen(gridColour(model_->attr(cell, AttrTextColour)));
             const Qt::Alignment a = gridAlignment(model_->attr(cell, AttrFormat));
-            painter->drawText(r.adjusted(2, 0, -2, 0), int(a) | Qt::TextSingleLine, cell->text);
+            const QRect text = r.adjusted(2, 0, -2, 0);
+            drawLines(*painter, text, a, headerLines(font, cell->text, text),
+                      headerPitch(font, text));
         }
         painter->setPen(gridColour(s.lineColour));
         painter->drawLine(r.topRight(), r.bottomRight());
@@ -210,6 +231,10 @@ QVariant GridControl::cell(int row, int column) const {
 QString GridControl::cellText(int row, int column) const {
     const GridCell* c = model_->find(row, column);
     return c ? c->text : QString();
+}
+
+QFont GridControl::cellFont(int row, int column) const {
+    return model_->qtFont(model_->fontOf(model_->find(row, column)));
 }
 
 bool GridControl::setCellText(int row, int column, const QString& text) {

@@ -80,6 +80,11 @@ QString LineEdit::admit(const QString& before, const QString& after, int* cursor
     for (QChar c : inserted)
         if (c.isPrint() && acceptsTypedChar(filter_, c)) kept += c;
     if (maxTyped_ >= 0) kept.truncate(std::max<qsizetype>(0, maxTyped_ - head - tail));
+    // An entry the rules refuse whole changes nothing, as a refused key.
+    if (!inserted.isEmpty() && kept.isEmpty()) {
+        if (cursor) *cursor = int(std::min(before.size(), head));
+        return before;
+    }
     if (cursor) {
         const int end = int(head + inserted.size());
         if (*cursor >= end)

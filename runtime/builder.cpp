@@ -145,6 +145,7 @@ QWidget* makeLabel(const ControlDesc& d, QWidget* parent) {
     l->setWordWrap(d.props.value(u"wordWrap"_s).toBool());
     if (d.props.contains(u"fg"_s)) l->setTextColour(QColor(d.props.value(u"fg"_s).toString()));
     if (d.props.value(u"cursor"_s).toString() == u"hand") l->setCursor(Qt::PointingHandCursor);
+    l->setAnnounced(d.props.value(u"announce"_s).toBool());
     return l;
 }
 
@@ -275,8 +276,12 @@ void buildControls(WindowInstance* w) {
             widget->setEnabled(!d.props.value(u"disabled"_s).toBool());
             widget->setVisible(!d.props.value(u"hidden"_s).toBool());
             widget->installEventFilter(new EventForwarder(w, d.name, widget));
-            if (d.props.contains(u"name"_s))
+            // Some kinds (a combo box on Linux) give their value as their
+            // name; the description still says what the control is for.
+            if (d.props.contains(u"name"_s)) {
                 widget->setAccessibleName(d.props.value(u"name"_s).toString());
+                widget->setAccessibleDescription(d.props.value(u"name"_s).toString());
+            }
             // Taken when the window is first activated.
             if (d.props.value(u"focus"_s).toBool()) widget->setFocus();
             entry.widget = widget;

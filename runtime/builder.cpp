@@ -17,6 +17,7 @@
 #include "runtime/keys.h"
 #include "runtime/line_edit.h"
 #include "runtime/media_player.h"
+#include "runtime/menu_skin.h"
 #include "runtime/window_host.h"
 
 using namespace Qt::StringLiterals;

@@ -22,7 +22,6 @@ void useDefaultUiFont();
 QFont makeFont(const QString& face, int pixelSize, bool bold = false, bool underline = false);
 // Applies fontPx, fontFace, bold and underline of a control description.
 void applyFont(QWidget* widget, const QVariantMap& props);
-void applyMenuSkin(QWidget* menuWidget, const MenuSkin& skin);
 // How wide a text's glyphs reach: its advance less the blank that a last
 // full-width mark (a Chinese colon or comma) carries after it.
 qreal inkWidth(const QFont& font, const QString& text);

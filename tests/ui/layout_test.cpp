@@ -192,6 +192,18 @@ TEST_F(LayoutTest, ClientAreaShowsExactlyThePanelsOfItsSize) {
         EXPECT_EQ(window->size(), QSize(s.width - 6, s.height - 29));
         const QImage shown = window->grab().toImage();
         const std::string state = std::to_string(s.width) + " x " + std::to_string(s.height);
+        // The rule under the menu runs on over the open panels' frames.
+        const int barHeight = 20, ruleEnd = std::min(837, window->width());
+        for (int x = 0; x < ruleEnd; x += 7)
+            EXPECT_EQ(qGray(shown.pixel(x, barHeight)), 0) << "rule at x " << x << ", " << state;
+        // Where the settings panel's foot overlaps the open table panel,
+        // its frames stay whole.
+        for (const QString& box : {u"分组框5"_s, u"分组框1"_s}) {
+            if (s.height != 580) continue;
+            const QWidget* w = widget(box);
+            const QPoint foot = w->mapTo(window, QPoint(w->width() / 2, w->height() - 1));
+            EXPECT_LT(qGray(shown.pixel(foot)), 0xE0) << box.toStdString() << " at " << state;
+        }
         for (const auto& [panel, controls] : kPanels) {
             // Taking a closed panel away changes no pixel; an open one shows.
             EXPECT_EQ(shown == shownWithout(controls), !s.open.contains(panel))

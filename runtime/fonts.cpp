@@ -70,6 +70,14 @@ QStringList wrapLines(const QFont& font, const QString& text, int width) {
     return lines;
 }
 
+QStringList fitLines(const QFont& font, const QString& text, const QRect& box, int* pitch) {
+    const QFontMetrics fm(font);
+    const int px = font.pixelSize() > 0 ? font.pixelSize() : fm.ascent();
+    *pitch = std::clamp(box.height() / std::max(1, box.height() / px), px, fm.height());
+    if (fm.horizontalAdvance(text) <= box.width()) return {text};
+    return wrapLines(font, text, box.width());
+}
+
 void drawLines(QPainter& p, const QRect& r, Qt::Alignment align, const QStringList& lines,
                int pitch) {
     const int block = pitch * int(lines.size());

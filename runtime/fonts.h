@@ -32,6 +32,9 @@ QFont narrowedToFit(const QFont& face, const QString& text, qreal room, bool ink
 // The lines a text breaks into at the given width: at spaces where a
 // word fits, anywhere in Chinese text, and inside a word too long for a line.
 QStringList wrapLines(const QFont& font, const QString& text, int width);
+// A text in a box: one line where it fits, else wrapped, with the pitch
+// that packs the lines the box has room for as tightly as the face allows.
+QStringList fitLines(const QFont& font, const QString& text, const QRect& box, int* pitch);
 // Draws lines one pitch apart, the block placed by the vertical part of
 // the alignment and each line by its horizontal part. Designed heights
 // assume tight lines: a CJK face's own spacing is far taller.

@@ -13,23 +13,6 @@
 
 namespace rt {
 
-namespace {
-
-// A header text too wide for its cell wraps onto the lines the cell has
-// room for, packed as tightly as the face allows.
-int headerPitch(const QFont& font, const QRect& cell) {
-    const QFontMetrics fm(font);
-    const int px = font.pixelSize() > 0 ? font.pixelSize() : fm.ascent();
-    return std::clamp(cell.height() / std::max(1, cell.height() / px), px, fm.height());
-}
-
-QStringList headerLines(const QFont& font, const QString& text, const QRect& cell) {
-    if (QFontMetrics(font).horizontalAdvance(text) <= cell.width()) return {text};
-    return wrapLines(font, text, cell.width());
-}
-
-}  // namespace
-
 // Paints the fixed rows in the horizontal header's place, so they stay in
 // view while the other rows scroll under them.
 class FixedRowsHeader : public QHeaderView {
@@ -62,9 +45,11 @@ class FixedRowsHeader : public QHeaderView {
             painter->setFont(font);
             painter->setPen(gridColour(model_->attr(cell, AttrTextColour)));
             const Qt::Alignment a = gridAlignment(model_->attr(cell, AttrFormat));
+            // A text too wide for its cell wraps onto the lines it has room for.
             const QRect text = r.adjusted(2, 0, -2, 0);
-            drawLines(*painter, text, a, headerLines(font, cell->text, text),
-                      headerPitch(font, text));
+            int pitch = 0;
+            const QStringList lines = fitLines(font, cell->text, text, &pitch);
+            drawLines(*painter, text, a, lines, pitch);
         }
         painter->setPen(gridColour(s.lineColour));
         painter->drawLine(r.topRight(), r.bottomRight());

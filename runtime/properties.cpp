@@ -1,13 +1,11 @@
 // Property slots: getProperty and setProperty by window, control and slot.
 
 #include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTimer>
 
 #include "runtime/controls.h"
 #include "runtime/fonts.h"
@@ -21,6 +19,10 @@ namespace rt {
 namespace {
 
 using detail::ControlEntry;
+using detail::getMenuItemSlot;
+using detail::getNonVisualSlot;
+using detail::setMenuItemSlot;
+using detail::setNonVisualSlot;
 using detail::WindowInstance;
 
 QColor fromColourRef(int c) {
@@ -79,166 +81,6 @@ void setEditFontMember(QWidget* w, int member, const QVariant& v) {
             return;
     }
     w->setFont(f);
-}
-
-QVariant getWindow(WindowInstance* w, int s) {
-    detail::HostWindow* h = w->host;
-    switch (s) {
-        case slot::Left:
-            return h->outerPos().x();
-        case slot::Top:
-            return h->outerPos().y();
-        case slot::Width:
-            return h->outerSize().width();
-        case slot::Height:
-            return h->outerSize().height();
-        case slot::Visible:
-            return h->isVisible();
-        case slot::Disabled:
-            return !h->isEnabled();
-        case slot::WindowCaption:
-            return h->windowTitle();
-        case slot::AlwaysOnTop:
-            return w->alwaysOnTop;
-        default:
-            return {};
-    }
-}
-
-void setWindow(WindowInstance* w, int s, const QVariant& v) {
-    detail::HostWindow* h = w->host;
-    switch (s) {
-        case slot::Left:
-            h->setOuterPos({v.toInt(), h->outerPos().y()});
-            break;
-        case slot::Top:
-            h->setOuterPos({h->outerPos().x(), v.toInt()});
-            break;
-        case slot::Width:
-            h->setOuterSize({v.toInt(), h->outerSize().height()});
-            break;
-        case slot::Height:
-            h->setOuterSize({h->outerSize().width(), v.toInt()});
-            break;
-        case slot::Visible:
-            h->setVisible(v.toBool());
-            break;
-        case slot::Disabled:
-            h->setEnabled(!v.toBool());
-            break;
-        case slot::WindowCaption:
-            h->setWindowTitle(v.toString());
-            break;
-        case slot::AlwaysOnTop: {
-            w->alwaysOnTop = v.toBool();
-            h->setAlwaysOnTop(w->alwaysOnTop);
-            // Leaving the topmost band must not take the program's other
-            // topmost windows out of it.
-            if (!w->alwaysOnTop)
-                for (WindowInstance* other : detail::loadedWindows())
-                    if (other != w && other->alwaysOnTop && other->host) other->host->raise();
-            break;
-        }
-        default:
-            break;
-    }
-}
-
-QVariant getMenuItem(ControlEntry* c, int s) {
-    QAction* a = c->action;
-    if (!a) return {};
-    switch (s) {
-        case slot::MenuCaption:
-            return a->text();
-        case slot::MenuChecked:
-            return a->isChecked();
-        case slot::MenuDisabled:
-            return !a->isEnabled();
-        case slot::MenuVisible:
-            return a->isVisible();
-        default:
-            return {};
-    }
-}
-
-void setMenuItem(ControlEntry* c, int s, const QVariant& v) {
-    QAction* a = c->action;
-    if (!a) return;
-    QSignalBlocker block(a);
-    switch (s) {
-        case slot::MenuCaption:
-            a->setText(v.toString());
-            break;
-        case slot::MenuChecked:
-            a->setChecked(v.toBool());
-            break;
-        case slot::MenuDisabled:
-            a->setEnabled(!v.toBool());
-            break;
-        case slot::MenuVisible:
-            a->setVisible(v.toBool());
-            break;
-        default:
-            break;
-    }
-}
-
-QVariant getNonVisual(ControlEntry* c, int s) {
-    if (auto* d = qobject_cast<CommonDialogControl*>(c->obj)) {
-        switch (s) {
-            case slot::DialogType:
-                return d->type;
-            case slot::DialogTitle:
-                return d->title;
-            case slot::DialogFile:
-                return d->fileName;
-            case slot::DialogFilter:
-                return d->filter;
-            case slot::DialogFolder:
-                return d->initialFolder;
-            default:
-                break;
-        }
-    }
-    if (auto* t = qobject_cast<QTimer*>(c->obj); t && s == slot::TimerPeriod)
-        return t->isActive() ? t->interval() : 0;
-    if (s == slot::Tag) return c->tag;
-    return {};
-}
-
-void setNonVisual(ControlEntry* c, int s, const QVariant& v) {
-    if (auto* d = qobject_cast<CommonDialogControl*>(c->obj)) {
-        switch (s) {
-            case slot::DialogType:
-                d->type = std::clamp(v.toInt(), 0, 3);
-                return;
-            case slot::DialogTitle:
-                d->title = v.toString();
-                return;
-            case slot::DialogFile:
-                d->fileName = v.toString();
-                return;
-            case slot::DialogFilter: {
-                QString f = v.toString();
-                if (!f.endsWith(u"||"_s)) f += u"||"_s;
-                d->filter = f;
-                return;
-            }
-            case slot::DialogFolder:
-                d->initialFolder = v.toString();
-                return;
-            default:
-                break;
-        }
-    }
-    if (auto* t = qobject_cast<QTimer*>(c->obj); t && s == slot::TimerPeriod) {
-        if (v.toInt() > 0)
-            t->start(v.toInt());
-        else
-            t->stop();
-        return;
-    }
-    if (s == slot::Tag) c->tag = v.toString();
 }
 
 QVariant getKindSlot(ControlEntry* c, int s) {
@@ -331,9 +173,9 @@ void setKindSlot(const QString& window, ControlEntry* c, int s, const QVariant& 
 }
 
 QVariant getControl(ControlEntry* c, int s) {
-    if (c->desc.kind == Kind::MenuItem) return getMenuItem(c, s);
+    if (c->desc.kind == Kind::MenuItem) return getMenuItemSlot(c, s);
     QWidget* w = c->widget;
-    if (!w) return getNonVisual(c, s);
+    if (!w) return getNonVisualSlot(c, s);
     switch (s) {
         case slot::Left:
             return w->x();
@@ -357,9 +199,9 @@ QVariant getControl(ControlEntry* c, int s) {
 }
 
 void setControl(const QString& window, ControlEntry* c, int s, const QVariant& v, int member) {
-    if (c->desc.kind == Kind::MenuItem) return setMenuItem(c, s, v);
+    if (c->desc.kind == Kind::MenuItem) return setMenuItemSlot(c, s, v);
     QWidget* w = c->widget;
-    if (!w) return setNonVisual(c, s, v);
+    if (!w) return setNonVisualSlot(c, s, v);
     switch (s) {
         case slot::Left:
             w->move(v.toInt(), w->y());
@@ -398,7 +240,7 @@ QVariant getProperty(const QString& window, const QString& control, int s) {
         if (control.isEmpty() || control == window) {
             WindowInstance* w = detail::findWindow(window);
             if (!w) fatalError(9, u"未载入欲访问窗口组件所在的窗口"_s);
-            result = getWindow(w, s);
+            result = detail::getWindowSlot(w, s);
             return;
         }
         result = getControl(detail::requireControl(window, control, false), s);
@@ -412,7 +254,7 @@ void setProperty(const QString& window, const QString& control, int s, const QVa
         if (control.isEmpty() || control == window) {
             WindowInstance* w = detail::findWindow(window);
             if (!w) fatalError(10, u"修改组件属性时发现指定窗口尚未载入"_s);
-            setWindow(w, s, value);
+            detail::setWindowSlot(w, s, value);
             return;
         }
         setControl(window, detail::requireControl(window, control, true), s, value, member);

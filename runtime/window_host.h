@@ -77,6 +77,14 @@ QVariant dispatch(WindowInstance* w, const EventBindings& bindings, int event,
 void reportResizeIfChanged(WindowInstance* w);
 void finishDestroy(const QString& name);
 
+// Slots of the kinds without a widget of their own (window_slots.cpp).
+QVariant getWindowSlot(WindowInstance* w, int slot);
+void setWindowSlot(WindowInstance* w, int slot, const QVariant& v);
+QVariant getMenuItemSlot(ControlEntry* c, int slot);
+void setMenuItemSlot(ControlEntry* c, int slot, const QVariant& v);
+QVariant getNonVisualSlot(ControlEntry* c, int slot);
+void setNonVisualSlot(ControlEntry* c, int slot, const QVariant& v);
+
 // Builds the widgets of a description (controls.cpp / builder.cpp).
 void buildControls(WindowInstance* w);
 void buildMenu(WindowInstance* w);

@@ -49,8 +49,10 @@ void HostWindow::clipToPanels() {
         if ((p.widths.isEmpty() || p.widths.contains(outer_.width())) &&
             (p.heights.isEmpty() || p.heights.contains(outer_.height())))
             shown += p.region;
-    // What lies outside the open panels is plain window background.
-    client_->setMask(shown & client_->rect());
+    // What lies outside the open panels is plain window background. (An
+    // empty mask would show everything; a pixel outside shows nothing.)
+    shown &= client_->rect();
+    client_->setMask(shown.isEmpty() ? QRegion(-1, -1, 1, 1) : shown);
 }
 
 void HostWindow::setOuterSize(QSize outer) {

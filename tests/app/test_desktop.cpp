@@ -66,8 +66,15 @@ class DesktopTest : public ::testing::Test {
     QString window;
 };
 
-TEST_F(DesktopTest, UnderAWindowManagerTheClientAreaShowsOnlyItsPanels) {
-    ASSERT_NO_FATAL_FAILURE(start(Desktop::WindowManager));
+// On bare X and under openbox alike: the client area does not depend on
+// the frame around it.
+class PanelsTest : public DesktopTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(PanelsTest, ClientAreaShowsOnlyThePanelsOfItsSize) {
+    ASSERT_NO_FATAL_FAILURE(start(GetParam()));
+    const auto save = [&](const QImage& shot, const QRect& frame, const QString& name) {
+        if (GetParam() == Desktop::WindowManager) ::save(shot, frame, name);
+    };
     // The stored outer size less a Windows frame, whatever openbox draws.
     EXPECT_EQ(desktop->inside(window).size(), QSize(259, 271));
     QImage shot = desktop->screenshot();
@@ -93,6 +100,12 @@ TEST_F(DesktopTest, UnderAWindowManagerTheClientAreaShowsOnlyItsPanels) {
     QTest::qWait(300);
     save(desktop->screenshot(), desktop->frame(help), u"help"_s);
 }
+
+INSTANTIATE_TEST_SUITE_P(Desktop, PanelsTest,
+                         ::testing::Values(int(Desktop::Bare), int(Desktop::WindowManager)),
+                         [](const auto& info) {
+                             return info.param == Desktop::Bare ? "BareX" : "Openbox";
+                         });
 
 TEST_F(DesktopTest, StayOnTopKeepsTheWindowActive) {
     ASSERT_NO_FATAL_FAILURE(start(Desktop::WindowManager));

@@ -27,9 +27,6 @@ class AdmitValidator : public QValidator {
 
 LineEdit::LineEdit(QWidget* parent, InputFilter filter) : QLineEdit(parent), filter_(filter) {
     setReadOnly(filter == InputFilter::ReadOnly);
-    // Qt keeps two pixels on each side inside the frame; the designed
-    // boxes are too narrow to spare more than one.
-    setTextMargins(-1, 0, -1, 0);
     setValidator(new AdmitValidator(this));
     designed_ = font();
 }
@@ -61,10 +58,18 @@ QString LineEdit::fitSample() const {
     return QString(maxTyped_, widest);
 }
 
+int LineEdit::innerMargin() const {
+    // Qt keeps two pixels on each side inside the frame; the designed boxes
+    // are too narrow for that. Centred text needs none; other text keeps
+    // one pixel off the border.
+    return alignment() & Qt::AlignHCenter ? 0 : 1;
+}
+
 QRect LineEdit::textRect() const {
     QStyleOptionFrame opt;
     initStyleOption(&opt);
-    return style()->subElementRect(QStyle::SE_LineEditContents, &opt, this).adjusted(1, 0, -1, 0);
+    const int m = innerMargin();
+    return style()->subElementRect(QStyle::SE_LineEditContents, &opt, this).adjusted(m, 0, -m, 0);
 }
 
 QString LineEdit::admit(const QString& before, const QString& after, int* cursor) const {
@@ -127,12 +132,15 @@ void LineEdit::resizeEvent(QResizeEvent* e) {
 
 void LineEdit::fitFace() {
     if (fitting_) return;
+    const int margin = innerMargin() - 2;
+    if (textMargins() != QMargins(margin, 0, margin, 0)) setTextMargins(margin, 0, margin, 0);
     // Qt shows the text in place only while it and a pixel for the cursor
-    // fit; otherwise it scrolls the first characters out of sight.
+    // fit; otherwise it scrolls the first characters out of sight. A pixel
+    // more on each side keeps the glyphs off the border.
     const QString sample = fitSample();
     const QFont f = sample.isEmpty()
                         ? designed_
-                        : narrowedToFit(designed_, sample, textRect().width() - 1.5, false);
+                        : narrowedToFit(designed_, sample, textRect().width() - 3.5, false);
     if (f == font()) return;
     fitting_ = true;
     setFont(f);

@@ -34,6 +34,7 @@ class LineEdit : public QLineEdit {
     void resizeEvent(QResizeEvent* e) override;
 
   private:
+    int innerMargin() const;
     void fitFace();
     InputFilter filter_;
     int maxTyped_ = -1;

@@ -73,6 +73,10 @@ void expectEditShows(rt::LineEdit* e, const QString& value, const std::string& w
     EXPECT_GE(left, e->textRect().left()) << where;
     EXPECT_LE(right, e->textRect().right()) << where;
     EXPECT_LE(advance(e->font(), value) + 1, e->textRect().width()) << where;
+    if (!e->fitSample().isEmpty()) {  // with a pixel to spare on each side
+        EXPECT_GT(left, e->textRect().left()) << where;
+        EXPECT_LT(right, e->textRect().right()) << where;
+    }
     e->setProgramText(before);
 }
 

@@ -277,11 +277,12 @@ void buildControls(WindowInstance* w) {
             widget->setEnabled(!d.props.value(u"disabled"_s).toBool());
             widget->setVisible(!d.props.value(u"hidden"_s).toBool());
             widget->installEventFilter(new EventForwarder(w, d.name, widget));
-            // Some kinds (a combo box on Linux) give their value as their
-            // name; the description still says what the control is for.
             if (d.props.contains(u"name"_s)) {
-                widget->setAccessibleName(d.props.value(u"name"_s).toString());
-                widget->setAccessibleDescription(d.props.value(u"name"_s).toString());
+                const QString purpose = d.props.value(u"name"_s).toString();
+                widget->setAccessibleName(purpose);
+                // A combo box on Linux gives its value as its name; its
+                // description still says what it is for.
+                if (d.kind == Kind::ComboBox) widget->setAccessibleDescription(purpose);
             }
             // Taken when the window is first activated.
             if (d.props.value(u"focus"_s).toBool()) widget->setFocus();

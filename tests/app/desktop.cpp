@@ -1,5 +1,6 @@
 #include "desktop.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
@@ -8,7 +9,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Reads lines of a process's output until one satisfies done.
+// Reads a process's output until it satisfies done.
 QByteArray readUntil(QProcess* p, const std::function<bool(const QByteArray&)>& done, int ms) {
     QElapsedTimer t;
     t.start();
@@ -29,7 +30,11 @@ Desktop::Desktop(int parts) {
     ready_ = dir_.isValid() && startServer();
     if (ready_ && (parts & WindowManager)) ready_ = startWindowManager();
     if (ready_ && (parts & AccessibilityBus)) ready_ = startAccessibilityBus();
-    if (!ready_) qWarning() << "desktop failed at" << started_.size() << env_.value(u"DISPLAY"_s);
+    if (!ready_)
+        for (const auto& p : started_)
+            qWarning() << "desktop failed:" << p->program() << p->state() << p->exitCode()
+                       << p->error() << p->readAllStandardError().right(300)
+                       << p->readAllStandardOutput().right(300) << env_.value(u"DISPLAY"_s);
 }
 
 Desktop::~Desktop() {
@@ -54,15 +59,29 @@ QProcess* Desktop::spawn(const QString& program, const QStringList& args) {
 }
 
 bool Desktop::startServer() {
-    // Xvfb picks a free display and writes its number to our pipe.
-    QProcess* x = spawn(u"Xvfb"_s, {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s,
-                                    u"1920x1080x24"_s, u"-nolisten"_s, u"tcp"_s});
-    const QByteArray out = readUntil(
-                               x, [](const QByteArray& o) { return o.contains('\n'); }, 10000)
-                               .trimmed();
-    if (out.isEmpty()) return false;
-    env_.insert(u"DISPLAY"_s, u":"_s + QString::fromLatin1(out));
-    return true;
+    // Xvfb's own choice starts at display 0, where another machine's
+    // server may answer on the shared abstract socket; pick a quieter
+    // number, and the next one when that is taken.
+    for (int n = 400 + int(QCoreApplication::applicationPid() % 400), tries = 0; tries < 20;
+         ++n, ++tries) {
+        const QString display = u":"_s + QString::number(n);
+        // Without -noreset the server restarts each time its last client
+        // leaves, and refuses the next one meanwhile.
+        QProcess* x = spawn(u"Xvfb"_s, {display, u"-screen"_s, u"0"_s, u"1920x1080x24"_s,
+                                        u"-nolisten"_s, u"tcp"_s, u"-noreset"_s});
+        env_.insert(u"DISPLAY"_s, display);
+        const bool up = QTest::qWaitFor(
+            [&] {
+                return x->state() != QProcess::Running ||
+                       QFile::exists(u"/tmp/.X11-unix/X"_s + QString::number(n));
+            },
+            10000);
+        if (up && x->state() == QProcess::Running && !run(u"xprop"_s, {u"-root"_s}).isEmpty())
+            return true;
+        x->kill();
+        x->waitForFinished(1000);
+    }
+    return false;
 }
 
 bool Desktop::startWindowManager() {

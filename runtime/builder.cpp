@@ -15,7 +15,9 @@
 #include "runtime/fonts.h"
 #include "runtime/grid_control.h"
 #include "runtime/keys.h"
+#include "runtime/line_edit.h"
 #include "runtime/media_player.h"
+#include "runtime/menu_skin.h"
 #include "runtime/window_host.h"
 
 using namespace Qt::StringLiterals;
@@ -26,11 +28,11 @@ namespace {
 // Raises the negative (mouse, focus, key) events of a control before the
 // control sees the message; a handler's false stops the message there.
 class EventForwarder : public QObject {
-public:
+  public:
     EventForwarder(WindowInstance* w, QString control, QObject* parent)
         : QObject(parent), window_(w->desc.name), control_(std::move(control)) {}
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
         int event = 0;
         QVariantList args;
@@ -42,9 +44,12 @@ protected:
                 const bool left = m->button() == Qt::LeftButton;
                 const bool right = m->button() == Qt::RightButton;
                 if (!left && !right) return false;
-                if (e->type() == QEvent::MouseButtonPress) event = left ? ev::MouseDown : ev::RightDown;
-                else if (e->type() == QEvent::MouseButtonRelease) event = left ? ev::MouseUp : ev::RightUp;
-                else event = ev::DoubleClick;
+                if (e->type() == QEvent::MouseButtonPress)
+                    event = left ? ev::MouseDown : ev::RightDown;
+                else if (e->type() == QEvent::MouseButtonRelease)
+                    event = left ? ev::MouseUp : ev::RightUp;
+                else
+                    event = ev::DoubleClick;
                 args = {int(m->position().x()), int(m->position().y()), mouseKeyState(m)};
                 break;
             }
@@ -55,9 +60,14 @@ protected:
                 args = {virtualKeyCode(k), keyStateOf(k)};
                 break;
             }
-            case QEvent::FocusIn: event = ev::FocusIn; break;
-            case QEvent::FocusOut: event = ev::FocusOut; break;
-            default: return QObject::eventFilter(watched, e);
+            case QEvent::FocusIn:
+                event = ev::FocusIn;
+                break;
+            case QEvent::FocusOut:
+                event = ev::FocusOut;
+                break;
+            default:
+                return QObject::eventFilter(watched, e);
         }
         WindowInstance* w = findWindow(window_);
         ControlEntry* c = findControl(w, control_);
@@ -66,7 +76,7 @@ protected:
         return r.isValid() && r.typeId() == QMetaType::Bool && !r.toBool();
     }
 
-private:
+  private:
     static int mouseKeyState(const QMouseEvent* m) {
         int s = 0;
         if (m->modifiers() & Qt::ControlModifier) s |= 1;
@@ -92,13 +102,15 @@ InputFilter filterOf(const QVariantMap& p) {
     return InputFilter::Normal;
 }
 
-QString editStyle(const QVariantMap& p, const char* cls) {
+// Disabled boxes look it, as on Windows: grey text on the button face.
+QString editStyle(const QVariantMap& p, const QString& cls) {
     const QString fg = p.value(u"fg"_s, u"#000000"_s).toString();
     const QString bg = p.value(u"bg"_s, u"#FFFFFF"_s).toString();
     const QString border = p.value(u"border"_s, u"single"_s).toString();
-    QString b = border == u"sunken" ? u"border: 2px inset #A0A0A0;"_s
-                                    : u"border: 1px solid #7A7A7A;"_s;
-    return QString::fromLatin1(cls) + u" { color: %1; background: %2; %3 }"_s.arg(fg, bg, b);
+    const QString b =
+        border == u"sunken" ? u"border: 2px inset #A0A0A0;"_s : u"border: 1px solid #7A7A7A;"_s;
+    return u"%1 { color: %2; background: %3; %4 padding: 0px; }"
+           u" %1:disabled { color: #6D6D6D; background: #F0F0F0; }"_s.arg(cls, fg, bg, b);
 }
 
 QWidget* makeEdit(WindowInstance* w, const QString& name, const ControlDesc& d, QWidget* parent) {
@@ -107,7 +119,7 @@ QWidget* makeEdit(WindowInstance* w, const QString& name, const ControlDesc& d, 
     auto raise = [win = w->desc.name, name] { raiseEvent(win, name, ev::ContentChanged); };
     if (p.value(u"multiLine"_s).toBool()) {
         auto* e = new TextEdit(parent, filter);
-        e->setStyleSheet(editStyle(p, "QPlainTextEdit"));
+        e->setStyleSheet(editStyle(p, u"QPlainTextEdit"_s));
         e->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         e->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         e->setVerticalScrollBarPolicy(p.value(u"vScroll"_s).toBool() ? Qt::ScrollBarAlwaysOn
@@ -118,10 +130,11 @@ QWidget* makeEdit(WindowInstance* w, const QString& name, const ControlDesc& d, 
         return e;
     }
     auto* e = new LineEdit(parent, filter);
-    e->setStyleSheet(editStyle(p, "QLineEdit"));
+    e->setStyleSheet(editStyle(p, u"QLineEdit"_s));
     e->setAlignment(alignmentOf(p) | Qt::AlignVCenter);
     if (p.contains(u"maxLength"_s)) e->setMaxTyped(p.value(u"maxLength"_s).toInt());
-    e->setText(d.caption);
+    e->setFitSample(p.value(u"fit"_s).toString());
+    e->setProgramText(d.caption);
     QObject::connect(e, &QLineEdit::textEdited, e, raise);
     return e;
 }
@@ -133,6 +146,7 @@ QWidget* makeLabel(const ControlDesc& d, QWidget* parent) {
     l->setWordWrap(d.props.value(u"wordWrap"_s).toBool());
     if (d.props.contains(u"fg"_s)) l->setTextColour(QColor(d.props.value(u"fg"_s).toString()));
     if (d.props.value(u"cursor"_s).toString() == u"hand") l->setCursor(Qt::PointingHandCursor);
+    l->setAnnounced(d.props.value(u"announce"_s).toBool());
     return l;
 }
 
@@ -153,9 +167,12 @@ QWidget* makeButtonLike(WindowInstance* w, const QString& name, const ControlDes
                         QWidget* parent) {
     auto clicked = [win = w->desc.name, name] { raiseEvent(win, name, ev::Clicked); };
     QAbstractButton* b = nullptr;
-    if (d.kind == Kind::Button) b = new QPushButton(d.caption, parent);
-    else if (d.kind == Kind::CheckBox) b = new QCheckBox(d.caption, parent);
-    else b = new QRadioButton(d.caption, parent);
+    if (d.kind == Kind::Button)
+        b = new QPushButton(d.caption, parent);
+    else if (d.kind == Kind::CheckBox)
+        b = new QCheckBox(d.caption, parent);
+    else
+        b = new QRadioButton(d.caption, parent);
     if (d.kind != Kind::Button) {
         b->setChecked(d.props.value(u"checked"_s).toBool());
         // The designed widths leave little room beside the indicator.
@@ -168,7 +185,9 @@ QWidget* makeButtonLike(WindowInstance* w, const QString& name, const ControlDes
 QWidget* makeCombo(WindowInstance* w, const QString& name, const ControlDesc& d, QWidget* parent) {
     auto* c = new ComboBox(parent);
     c->addItems(d.props.value(u"items"_s).toStringList());
-    c->setStyleSheet(u"QComboBox { background: white; color: black; }"_s);
+    c->setStyleSheet(
+        u"QComboBox { background: white; color: black; }"
+        u" QComboBox:disabled { background: #F0F0F0; color: #6D6D6D; }"_s);
     c->onListClosed = [win = w->desc.name, name] { raiseEvent(win, name, ev::ListClosed); };
     return c;
 }
@@ -191,22 +210,30 @@ QObject* makeNonVisual(WindowInstance* w, const QString& name, const ControlDesc
             c->filter = d.props.value(u"filter"_s).toString();
             return c;
         }
-        case Kind::MediaPlayer: return new MediaPlayerControl(host);
-        default: return new QObject(host);  // menu bar skin and similar
+        case Kind::MediaPlayer:
+            return new MediaPlayerControl(host);
+        default:
+            return new QObject(host);  // menu bar skin and similar
     }
 }
 
 QWidget* makeWidget(WindowInstance* w, const ControlDesc& d, QWidget* parent) {
     switch (d.kind) {
-        case Kind::EditBox: return makeEdit(w, d.name, d, parent);
-        case Kind::Label: return makeLabel(d, parent);
-        case Kind::GroupBox: return makeGroup(d, parent);
+        case Kind::EditBox:
+            return makeEdit(w, d.name, d, parent);
+        case Kind::Label:
+            return makeLabel(d, parent);
+        case Kind::GroupBox:
+            return makeGroup(d, parent);
         case Kind::Button:
         case Kind::CheckBox:
-        case Kind::RadioButton: return makeButtonLike(w, d.name, d, parent);
-        case Kind::ComboBox: return makeCombo(w, d.name, d, parent);
+        case Kind::RadioButton:
+            return makeButtonLike(w, d.name, d, parent);
+        case Kind::ComboBox:
+            return makeCombo(w, d.name, d, parent);
         case Kind::Separator:
-            return new SeparatorBar(parent, QColor(d.props.value(u"bg"_s, u"#808080"_s).toString()));
+            return new SeparatorBar(parent,
+                                    QColor(d.props.value(u"bg"_s, u"#808080"_s).toString()));
         case Kind::Grid: {
             auto* g = new GridControl(parent);
             g->onCellEdited = [win = w->desc.name, name = d.name] {
@@ -214,11 +241,25 @@ QWidget* makeWidget(WindowInstance* w, const ControlDesc& d, QWidget* parent) {
             };
             return g;
         }
-        default: return nullptr;
+        default:
+            return nullptr;
     }
 }
 
 }  // namespace
+
+// Description order is stacking order, but for a control marked "z" (it
+// goes above all others) or "under" another (it goes just below that one).
+void stackControls(WindowInstance* w) {
+    for (const ControlDesc& d : w->desc.controls) {
+        QWidget* widget = w->controls[d.name].widget;
+        if (!widget) continue;
+        if (d.props.value(u"z"_s).toBool()) widget->raise();
+        if (ControlEntry* above = findControl(w, d.props.value(u"under"_s).toString());
+            above && above->widget)
+            widget->stackUnder(above->widget);
+    }
+}
 
 void buildControls(WindowInstance* w) {
     for (const ControlDesc& d : w->desc.controls) {
@@ -236,6 +277,15 @@ void buildControls(WindowInstance* w) {
             widget->setEnabled(!d.props.value(u"disabled"_s).toBool());
             widget->setVisible(!d.props.value(u"hidden"_s).toBool());
             widget->installEventFilter(new EventForwarder(w, d.name, widget));
+            if (d.props.contains(u"name"_s)) {
+                const QString purpose = d.props.value(u"name"_s).toString();
+                widget->setAccessibleName(purpose);
+                // A combo box on Linux gives its value as its name; its
+                // description still says what it is for.
+                if (d.kind == Kind::ComboBox) widget->setAccessibleDescription(purpose);
+            }
+            // Taken when the window is first activated.
+            if (d.props.value(u"focus"_s).toBool()) widget->setFocus();
             entry.widget = widget;
             entry.obj = widget;
         } else {
@@ -245,6 +295,7 @@ void buildControls(WindowInstance* w) {
         }
         w->controls[d.name] = std::move(entry);
     }
+    stackControls(w);
 }
 
 void buildMenu(WindowInstance* w) {

@@ -1,15 +1,20 @@
 #include "runtime/controls.h"
 
+#include <QAccessible>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QTimer>
+
+#include "runtime/accessible.h"
+#include "runtime/fonts.h"
 
 using namespace Qt::StringLiterals;
 
 namespace rt {
 
 TransparentLabel::TransparentLabel(QWidget* parent) : QWidget(parent) {
+    installAccessibleKinds();
     setAttribute(Qt::WA_NoSystemBackground);
     setAutoFillBackground(false);
 }
@@ -18,6 +23,10 @@ void TransparentLabel::setCaption(const QString& text) {
     if (text == caption_) return;
     caption_ = text;
     update();
+    // The caption is the label's name to a screen reader: the time
+    // display is heard as it counts.
+    QAccessibleEvent changed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 void TransparentLabel::setTextColour(const QColor& c) {
@@ -35,38 +44,40 @@ void TransparentLabel::setWordWrap(bool on) {
     update();
 }
 
+QStringList TransparentLabel::lines() const {
+    if (caption_.isEmpty()) return {};
+    if (!wrap_) return {caption_};
+    return wrapLines(font(), caption_, width());
+}
+
+int TransparentLabel::linePitch() const {
+    if (!wrap_) return height();
+    // Two pixels of leading where the label's height leaves room for them.
+    const int px = font().pixelSize() > 0 ? font().pixelSize() : QFontMetrics(font()).ascent();
+    const qsizetype count = std::max<qsizetype>(1, lines().size());
+    return std::clamp(int(height() / count), px, px + 2);
+}
+
+QFont TransparentLabel::paintFont() const {
+    return wrap_ ? font() : narrowedToFit(font(), caption_, width());
+}
+
 void TransparentLabel::paintEvent(QPaintEvent*) {
     if (caption_.isEmpty()) return;
     QPainter p(this);
-    p.setFont(font());
-    const QColor c = isEnabled() ? colour_ : palette().color(QPalette::Disabled, QPalette::WindowText);
+    p.setFont(paintFont());
+    const QColor c =
+        isEnabled() ? colour_ : palette().color(QPalette::Disabled, QPalette::WindowText);
     p.setPen(c);
-    if (!wrap_) {
-        // Single lines are centred vertically, as every label expects.
-        p.drawText(rect(), int(align_ | Qt::AlignVCenter | Qt::TextSingleLine), caption_);
-        return;
-    }
-    // Wrapped captions break from the top with tight lines, as the designed
-    // heights assume; CJK fonts' own line spacing is much taller.
-    const QFontMetrics fm(font());
-    const int lineHeight = font().pixelSize() > 0 ? font().pixelSize() + 2 : fm.height();
-    QStringList lines;
-    QString line;
-    for (QChar ch : caption_) {
-        if (!line.isEmpty() && fm.horizontalAdvance(line + ch) > width()) {
-            lines << line;
-            line.clear();
-        }
-        line += ch;
-    }
-    if (!line.isEmpty()) lines << line;
-    for (int i = 0; i < lines.size(); ++i)
-        p.drawText(QRect(0, i * lineHeight, width(), lineHeight),
-                   int(align_ | Qt::AlignVCenter | Qt::TextSingleLine), lines[i]);
+    // Single lines are centred vertically, as every label expects; wrapped
+    // captions break from the top.
+    drawLines(p, rect(), align_ | (wrap_ ? Qt::AlignTop : Qt::AlignVCenter), lines(), linePitch());
 }
 
 SeparatorBar::SeparatorBar(QWidget* parent, const QColor& colour)
-    : QWidget(parent), colour_(colour) {}
+    : QWidget(parent), colour_(colour) {
+    installAccessibleKinds();
+}
 
 void SeparatorBar::paintEvent(QPaintEvent*) {
     QPainter p(this);
@@ -95,26 +106,13 @@ static bool rejectTyped(InputFilter filter, QKeyEvent* e) {
     return false;
 }
 
-LineEdit::LineEdit(QWidget* parent, InputFilter filter) : QLineEdit(parent), filter_(filter) {
-    setReadOnly(filter == InputFilter::ReadOnly);
-}
-
-void LineEdit::keyPressEvent(QKeyEvent* e) {
-    const QString t = e->text();
-    const bool inserts = !t.isEmpty() && t[0].isPrint() &&
-                         !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
-    const qsizetype after = text().size() - selectedText().size() + t.size();
-    if (rejectTyped(filter_, e) || (inserts && maxTyped_ >= 0 && after > maxTyped_)) {
-        e->accept();
-        return;
-    }
-    QLineEdit::keyPressEvent(e);
-}
-
 TextEdit::TextEdit(QWidget* parent, InputFilter filter) : QPlainTextEdit(parent), filter_(filter) {
     setReadOnly(filter == InputFilter::ReadOnly);
-    if (filter == InputFilter::ReadOnly)
+    if (filter == InputFilter::ReadOnly) {
         setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        // Text that cannot be changed shows no caret, only its selection.
+        setCursorWidth(0);
+    }
 }
 
 void TextEdit::keyPressEvent(QKeyEvent* e) {
@@ -129,7 +127,8 @@ void ComboBox::hidePopup() {
     QComboBox::hidePopup();
     // Qt hides the list before it stores a clicked item; report the close
     // on the next turn of the loop, when the selection is final.
-    if (onListClosed) QTimer::singleShot(0, this, [this] {
+    if (onListClosed)
+        QTimer::singleShot(0, this, [this] {
             if (onListClosed) onListClosed();
         });
 }

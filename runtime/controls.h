@@ -13,7 +13,7 @@ namespace rt {
 // Paints no background and draws its caption without prefix processing.
 class TransparentLabel : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TransparentLabel(QWidget* parent);
     QString caption() const { return caption_; }
     void setCaption(const QString& text);
@@ -21,27 +21,39 @@ public:
     void setTextColour(const QColor& c);
     void setAlignment(Qt::Alignment a);
     void setWordWrap(bool on);
+    bool wordWrap() const { return wrap_; }
+    // The lines a wrapped caption breaks into, and their pitch.
+    QStringList lines() const;
+    int linePitch() const;
+    // The face the caption is drawn in: the label's own, narrowed where a
+    // single line would not fit the designed width.
+    QFont paintFont() const;
+    // Tells assistive technology the label's appearance as news (an
+    // alert), not just a caption.
+    void setAnnounced(bool on) { announced_ = on; }
+    bool announced() const { return announced_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
 
-private:
+  private:
     QString caption_;
     QColor colour_ = Qt::black;
     Qt::Alignment align_ = Qt::AlignLeft;
     bool wrap_ = false;
+    bool announced_ = false;
 };
 
 // A flat bar of one colour.
 class SeparatorBar : public QWidget {
     Q_OBJECT
-public:
+  public:
     SeparatorBar(QWidget* parent, const QColor& colour);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
 
-private:
+  private:
     QColor colour_;
 };
 
@@ -49,37 +61,22 @@ private:
 enum class InputFilter { Normal, WholeNumber, DecimalNumber, ReadOnly };
 bool acceptsTypedChar(InputFilter filter, QChar c);
 
-class LineEdit : public QLineEdit {
-    Q_OBJECT
-public:
-    LineEdit(QWidget* parent, InputFilter filter);
-    // Caps what typing can insert; texts the program writes count in full.
-    void setMaxTyped(int n) { maxTyped_ = n; }
-
-protected:
-    void keyPressEvent(QKeyEvent* e) override;
-
-private:
-    InputFilter filter_;
-    int maxTyped_ = -1;
-};
-
 class TextEdit : public QPlainTextEdit {
     Q_OBJECT
-public:
+  public:
     TextEdit(QWidget* parent, InputFilter filter);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* e) override;
 
-private:
+  private:
     InputFilter filter_;
 };
 
 // Reports the closing of its list once the selection has settled.
 class ComboBox : public QComboBox {
     Q_OBJECT
-public:
+  public:
     explicit ComboBox(QWidget* parent) : QComboBox(parent) {}
     std::function<void()> onListClosed;
     void hidePopup() override;
@@ -88,7 +85,7 @@ public:
 // Non-visual open/save file dialog control.
 class CommonDialogControl : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit CommonDialogControl(QObject* parent) : QObject(parent) {}
     int type = 0;
     QString title, fileName, filter, initialFolder;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "runtime/fonts.h"
 #include "runtime/grid_model.h"
 
 namespace rt {
@@ -40,10 +41,15 @@ class FixedRowsHeader : public QHeaderView {
         const GridCell* cell = model_->find(row, column);
         painter->fillRect(r, gridColour(model_->attr(cell, AttrBackground)));
         if (cell && !cell->text.isEmpty()) {
-            painter->setFont(model_->qtFont(model_->fontOf(cell)));
+            const QFont font = model_->qtFont(model_->fontOf(cell));
+            painter->setFont(font);
             painter->setPen(gridColour(model_->attr(cell, AttrTextColour)));
             const Qt::Alignment a = gridAlignment(model_->attr(cell, AttrFormat));
-            painter->drawText(r.adjusted(2, 0, -2, 0), int(a) | Qt::TextSingleLine, cell->text);
+            // A text too wide for its cell wraps onto the lines it has room for.
+            const QRect text = r.adjusted(2, 0, -2, 0);
+            int pitch = 0;
+            const QStringList lines = fitLines(font, cell->text, text, &pitch);
+            drawLines(*painter, text, a, lines, pitch);
         }
         painter->setPen(gridColour(s.lineColour));
         painter->drawLine(r.topRight(), r.bottomRight());
@@ -210,6 +216,10 @@ QVariant GridControl::cell(int row, int column) const {
 QString GridControl::cellText(int row, int column) const {
     const GridCell* c = model_->find(row, column);
     return c ? c->text : QString();
+}
+
+QFont GridControl::cellFont(int row, int column) const {
+    return model_->qtFont(model_->fontOf(model_->find(row, column)));
 }
 
 bool GridControl::setCellText(int row, int column, const QString& text) {

@@ -46,6 +46,8 @@ class GridControl : public QTableView {
     // Text, or true for a checked cell, or the attached bytes; invalid outside.
     QVariant cell(int row, int column) const;
     QString cellText(int row, int column) const;
+    // The face a cell is drawn in.
+    QFont cellFont(int row, int column) const;
     bool setCellText(int row, int column, const QString& text);
 
     // Stored sizes (the view shows them clamped to sane pixels); -1 outside.

@@ -1,6 +1,6 @@
 #include <QCloseEvent>
 #include <QMenuBar>
-#include <QTimer>
+#include <QWindow>
 
 #include "runtime/window_host.h"
 
@@ -24,22 +24,35 @@ void HostWindow::setMenuBar(QMenuBar* bar) {
     applyGeometry();
 }
 
-QSize HostWindow::frameExtra() const {
-    if (!isVisible()) return {0, 0};
-    return frameGeometry().size() - geometry().size();
-}
-
 void HostWindow::applyGeometry() {
-    appliedExtra_ = frameExtra();
-    const QSize inner = (outer_ - appliedExtra_).expandedTo({1, 1});
+    // The client area follows from the stored outer size alone: a window
+    // manager's frame, thin or thick, never shows more or less of it.
+    const int bar = menuBar_ ? kMenuBarHeight : 0;
+    const QSize client(std::max(1, outer_.width() - 2 * kFrameBorder),
+                       std::max(1, outer_.height() - kCaptionHeight - 2 * kFrameBorder - bar));
+    const QSize inner(client.width(), client.height() + bar);
     // A fixed single border: the user cannot resize by dragging.
     if (instance_->desc.fixedBorder)
         setFixedSize(inner);
     else
         resize(inner);
-    const int bar = menuBar_ ? menuBar_->sizeHint().height() : 0;
     if (menuBar_) menuBar_->setGeometry(0, 0, inner.width(), bar);
-    client_->setGeometry(0, bar, inner.width(), std::max(0, inner.height() - bar));
+    client_->setGeometry(0, bar, client.width(), client.height());
+    clipToPanels();
+}
+
+void HostWindow::clipToPanels() {
+    const std::vector<PanelDesc>& panels = instance_->desc.panels;
+    if (panels.empty()) return;
+    QRegion shown;
+    for (const PanelDesc& p : panels)
+        if ((p.widths.isEmpty() || p.widths.contains(outer_.width())) &&
+            (p.heights.isEmpty() || p.heights.contains(outer_.height())))
+            shown += p.region;
+    // What lies outside the open panels is plain window background. (An
+    // empty mask would show everything; a pixel outside shows nothing.)
+    shown &= client_->rect();
+    client_->setMask(shown.isEmpty() ? QRegion(-1, -1, 1, 1) : shown);
 }
 
 void HostWindow::setOuterSize(QSize outer) {
@@ -48,21 +61,27 @@ void HostWindow::setOuterSize(QSize outer) {
     reportResizeIfChanged(instance_);
 }
 
-QPoint HostWindow::outerPos() const { return isVisible() ? frameGeometry().topLeft() : pos(); }
+QPoint HostWindow::outerPos() const {
+    return isVisible() ? frameGeometry().topLeft() : pos();
+}
 
-void HostWindow::setOuterPos(QPoint p) { move(p); }
+void HostWindow::setOuterPos(QPoint p) {
+    move(p);
+}
 
 void HostWindow::setAlwaysOnTop(bool on) {
     if (bool(windowFlags() & Qt::WindowStaysOnTopHint) == on) return;
-    const bool wasVisible = isVisible();
-    const QPoint at = outerPos();
-    // Changing window flags re-creates the native window; show it again in
-    // place and without taking the focus from whatever has it.
-    setAttribute(Qt::WA_ShowWithoutActivating, true);
-    setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    move(at);
-    if (wasVisible) show();
-    setAttribute(Qt::WA_ShowWithoutActivating, false);
+    const Qt::WindowFlags flags = windowFlags().setFlag(Qt::WindowStaysOnTopHint, on);
+    QWindow* native = windowHandle();
+    if (!native) {
+        setWindowFlags(flags);
+        return;
+    }
+    // Changing the widget's flags would re-create the native window and
+    // show it inactive, so keys would go elsewhere until the user clicks
+    // it. The native window changes its band in place and stays active.
+    overrideWindowFlags(flags);
+    native->setFlags(flags);
 }
 
 void HostWindow::closeEvent(QCloseEvent* e) {
@@ -81,25 +100,6 @@ void HostWindow::closeEvent(QCloseEvent* e) {
     }
     e->ignore();  // the runtime destroys the window itself, after the handler
     destroyWindow(name);
-}
-
-void HostWindow::resizeEvent(QResizeEvent* e) {
-    QWidget::resizeEvent(e);
-    if (frameExtra() != appliedExtra_) applyGeometry();
-}
-
-void HostWindow::showEvent(QShowEvent* e) {
-    QWidget::showEvent(e);
-    // The frame's size is known only once the window manager has framed
-    // the window; keep the outer size the logic asked for.
-    QTimer::singleShot(0, this, [this] {
-        if (frameExtra() != appliedExtra_) applyGeometry();
-    });
-}
-
-void HostWindow::moveEvent(QMoveEvent* e) {
-    QWidget::moveEvent(e);
-    if (frameExtra() != appliedExtra_) applyGeometry();
 }
 
 }  // namespace rt::detail

@@ -14,28 +14,69 @@ namespace {
 
 const std::unordered_map<int, int>& keyTable() {
     static const std::unordered_map<int, int> table = {
-        {Qt::Key_Cancel, 3},      {Qt::Key_Backspace, 8},   {Qt::Key_Tab, 9},
-        {Qt::Key_Backtab, 9},     {Qt::Key_Return, 13},     {Qt::Key_Enter, 13},
-        {Qt::Key_Shift, 16},      {Qt::Key_Control, 17},    {Qt::Key_Alt, 18},
-        {Qt::Key_AltGr, 18},      {Qt::Key_Pause, 19},      {Qt::Key_CapsLock, 20},
-        {Qt::Key_Escape, 27},     {Qt::Key_Space, 32},      {Qt::Key_PageUp, 33},
-        {Qt::Key_PageDown, 34},   {Qt::Key_End, 35},        {Qt::Key_Home, 36},
-        {Qt::Key_Left, 37},       {Qt::Key_Up, 38},         {Qt::Key_Right, 39},
-        {Qt::Key_Down, 40},       {Qt::Key_Print, 44},      {Qt::Key_Insert, 45},
-        {Qt::Key_Delete, 46},     {Qt::Key_Meta, 91},       {Qt::Key_Super_L, 91},
-        {Qt::Key_Super_R, 92},    {Qt::Key_Menu, 93},       {Qt::Key_NumLock, 144},
-        {Qt::Key_ScrollLock, 145}, {Qt::Key_Semicolon, 186}, {Qt::Key_Colon, 186},
-        {Qt::Key_Equal, 187},     {Qt::Key_Plus, 187},      {Qt::Key_Comma, 188},
-        {Qt::Key_Less, 188},      {Qt::Key_Minus, 189},     {Qt::Key_Underscore, 189},
-        {Qt::Key_Period, 190},    {Qt::Key_Greater, 190},   {Qt::Key_Slash, 191},
-        {Qt::Key_Question, 191},  {Qt::Key_QuoteLeft, 192}, {Qt::Key_AsciiTilde, 192},
-        {Qt::Key_BracketLeft, 219}, {Qt::Key_BraceLeft, 219}, {Qt::Key_Backslash, 220},
-        {Qt::Key_Bar, 220},       {Qt::Key_BracketRight, 221}, {Qt::Key_BraceRight, 221},
-        {Qt::Key_Apostrophe, 222}, {Qt::Key_QuoteDbl, 222},
+        {Qt::Key_Cancel, 3},
+        {Qt::Key_Backspace, 8},
+        {Qt::Key_Tab, 9},
+        {Qt::Key_Backtab, 9},
+        {Qt::Key_Return, 13},
+        {Qt::Key_Enter, 13},
+        {Qt::Key_Shift, 16},
+        {Qt::Key_Control, 17},
+        {Qt::Key_Alt, 18},
+        {Qt::Key_AltGr, 18},
+        {Qt::Key_Pause, 19},
+        {Qt::Key_CapsLock, 20},
+        {Qt::Key_Escape, 27},
+        {Qt::Key_Space, 32},
+        {Qt::Key_PageUp, 33},
+        {Qt::Key_PageDown, 34},
+        {Qt::Key_End, 35},
+        {Qt::Key_Home, 36},
+        {Qt::Key_Left, 37},
+        {Qt::Key_Up, 38},
+        {Qt::Key_Right, 39},
+        {Qt::Key_Down, 40},
+        {Qt::Key_Print, 44},
+        {Qt::Key_Insert, 45},
+        {Qt::Key_Delete, 46},
+        {Qt::Key_Meta, 91},
+        {Qt::Key_Super_L, 91},
+        {Qt::Key_Super_R, 92},
+        {Qt::Key_Menu, 93},
+        {Qt::Key_NumLock, 144},
+        {Qt::Key_ScrollLock, 145},
+        {Qt::Key_Semicolon, 186},
+        {Qt::Key_Colon, 186},
+        {Qt::Key_Equal, 187},
+        {Qt::Key_Plus, 187},
+        {Qt::Key_Comma, 188},
+        {Qt::Key_Less, 188},
+        {Qt::Key_Minus, 189},
+        {Qt::Key_Underscore, 189},
+        {Qt::Key_Period, 190},
+        {Qt::Key_Greater, 190},
+        {Qt::Key_Slash, 191},
+        {Qt::Key_Question, 191},
+        {Qt::Key_QuoteLeft, 192},
+        {Qt::Key_AsciiTilde, 192},
+        {Qt::Key_BracketLeft, 219},
+        {Qt::Key_BraceLeft, 219},
+        {Qt::Key_Backslash, 220},
+        {Qt::Key_Bar, 220},
+        {Qt::Key_BracketRight, 221},
+        {Qt::Key_BraceRight, 221},
+        {Qt::Key_Apostrophe, 222},
+        {Qt::Key_QuoteDbl, 222},
         // Shifted digits on a US layout still name the digit key.
-        {Qt::Key_Exclam, 49},     {Qt::Key_At, 50},         {Qt::Key_NumberSign, 51},
-        {Qt::Key_Dollar, 52},     {Qt::Key_Percent, 53},    {Qt::Key_AsciiCircum, 54},
-        {Qt::Key_Ampersand, 55},  {Qt::Key_Asterisk, 56},   {Qt::Key_ParenLeft, 57},
+        {Qt::Key_Exclam, 49},
+        {Qt::Key_At, 50},
+        {Qt::Key_NumberSign, 51},
+        {Qt::Key_Dollar, 52},
+        {Qt::Key_Percent, 53},
+        {Qt::Key_AsciiCircum, 54},
+        {Qt::Key_Ampersand, 55},
+        {Qt::Key_Asterisk, 56},
+        {Qt::Key_ParenLeft, 57},
         {Qt::Key_ParenRight, 48},
     };
     return table;
@@ -43,19 +84,77 @@ const std::unordered_map<int, int>& keyTable() {
 
 int keypadCode(int key) {
     switch (key) {
-        case Qt::Key_Asterisk: return 106;
-        case Qt::Key_Plus: return 107;
-        case Qt::Key_Minus: return 189;
+        case Qt::Key_Asterisk:
+            return 106;
+        case Qt::Key_Plus:
+            return 107;
+        case Qt::Key_Minus:
+            return 189;
         case Qt::Key_Period:
-        case Qt::Key_Comma: return 190;
-        case Qt::Key_Slash: return 191;
-        default: return -1;
+        case Qt::Key_Comma:
+            return 190;
+        case Qt::Key_Slash:
+            return 191;
+        default:
+            return -1;
     }
 }
+
+#ifndef Q_OS_WIN
+
+// X11 delivers the key's symbol (nativeVirtualKey) and its position
+// (nativeScanCode, the X key code). Letters and named keys go by their
+// symbol, as Windows names them by the layout; the digit row and the
+// punctuation keys go by their place, so Shift or another layout does not
+// change the code (Windows gives the same codes for those places).
+int fromX11Keycode(quint32 keycode) {
+    static const std::unordered_map<quint32, int> places = {
+        {10, '1'}, {11, '2'}, {12, '3'}, {13, '4'}, {14, '5'}, {15, '6'}, {16, '7'}, {17, '8'},
+        {18, '9'}, {19, '0'}, {20, 189}, {21, 187}, {34, 219}, {35, 221}, {47, 186}, {48, 222},
+        {49, 192}, {51, 220}, {59, 188}, {60, 190}, {61, 191}, {94, 226},
+    };
+    auto it = places.find(keycode);
+    return it == places.end() ? 0 : it->second;
+}
+
+int fromX11Keysym(quint32 sym) {
+    if (sym >= 'a' && sym <= 'z') return int(sym - 'a' + 'A');
+    if ((sym >= 'A' && sym <= 'Z') || (sym >= '0' && sym <= '9') || sym == ' ') return int(sym);
+    if (sym >= 0xffb0 && sym <= 0xffb9) return int(sym - 0xffb0 + '0');  // keypad digits
+    if (sym >= 0xffbe && sym <= 0xffd5) return int(sym - 0xffbe + 112);  // F1 to F24
+    static const std::unordered_map<quint32, int> named = {
+        {0xff08, 8},   {0xff09, 9},   {0xfe20, 9},   {0xff0d, 13},  {0xff8d, 13},  {0xff13, 19},
+        {0xff14, 145}, {0xff1b, 27},  {0xff50, 36},  {0xff51, 37},  {0xff52, 38},  {0xff53, 39},
+        {0xff54, 40},  {0xff55, 33},  {0xff56, 34},  {0xff57, 35},  {0xff61, 44},  {0xff63, 45},
+        {0xff67, 93},  {0xff6b, 3},   {0xff7f, 144}, {0xff95, 36},  {0xff96, 37},  {0xff97, 38},
+        {0xff98, 39},  {0xff99, 40},  {0xff9a, 33},  {0xff9b, 34},  {0xff9c, 35},  {0xff9d, 12},
+        {0xff9e, 45},  {0xff9f, 46},  {0xffaa, 106}, {0xffab, 107}, {0xffac, 108}, {0xffad, 189},
+        {0xffae, 190}, {0xffaf, 191}, {0xffe1, 16},  {0xffe2, 16},  {0xffe3, 17},  {0xffe4, 17},
+        {0xffe5, 20},  {0xffe9, 18},  {0xffea, 18},  {0xfe03, 18},  {0xffeb, 91},  {0xffec, 92},
+        {0xffe7, 91},  {0xffe8, 92},  {0xffff, 46},
+    };
+    auto it = named.find(sym);
+    return it == named.end() ? 0 : it->second;
+}
+
+// 0 when the event carries no X11 key, or one this table does not know.
+int fromNativeKey(const QKeyEvent* e) {
+    if (e->nativeScanCode() == 0 && e->nativeVirtualKey() == 0) return 0;
+    const quint32 sym = e->nativeVirtualKey();
+    const bool letter = (sym >= 'a' && sym <= 'z') || (sym >= 'A' && sym <= 'Z');
+    if (!letter && sym < 0xff00)
+        if (const int placed = fromX11Keycode(e->nativeScanCode())) return placed;
+    return fromX11Keysym(sym);
+}
+
+#endif
 
 }  // namespace
 
 int virtualKeyCode(const QKeyEvent* e) {
+#ifndef Q_OS_WIN
+    if (const int native = fromNativeKey(e)) return native;
+#endif
     const int key = e->key();
     if (key >= Qt::Key_0 && key <= Qt::Key_9) return key;  // keypad digits too
     if (key >= Qt::Key_A && key <= Qt::Key_Z) return key;
@@ -91,17 +190,19 @@ int keyStateOf(const QKeyEvent* e) {
 
 void installKeyTracker() {}
 
-bool keyDownOrPressedSinceLastQuery(int vk) { return vk > 0 && GetAsyncKeyState(vk) != 0; }
+bool keyDownOrPressedSinceLastQuery(int vk) {
+    return vk > 0 && GetAsyncKeyState(vk) != 0;
+}
 
 #else
 
 namespace {
 
 class KeyTracker : public QObject {
-public:
+  public:
     QSet<int> down, pressedSince;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
         switch (e->type()) {
             case QEvent::KeyPress: {
@@ -123,7 +224,8 @@ protected:
                     pressedSince.clear();
                 }
                 break;
-            default: break;
+            default:
+                break;
         }
         return QObject::eventFilter(watched, e);
     }

@@ -1,17 +1,16 @@
 // Property slots: getProperty and setProperty by window, control and slot.
 
 #include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTimer>
 
 #include "runtime/controls.h"
 #include "runtime/fonts.h"
 #include "runtime/grid_control.h"
+#include "runtime/line_edit.h"
 #include "runtime/window_host.h"
 
 using namespace Qt::StringLiterals;
@@ -20,10 +19,18 @@ namespace rt {
 namespace {
 
 using detail::ControlEntry;
+using detail::getMenuItemSlot;
+using detail::getNonVisualSlot;
+using detail::setMenuItemSlot;
+using detail::setNonVisualSlot;
 using detail::WindowInstance;
 
-QColor fromColourRef(int c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
-int toColourRef(const QColor& c) { return c.red() | (c.green() << 8) | (c.blue() << 16); }
+QColor fromColourRef(int c) {
+    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
+int toColourRef(const QColor& c) {
+    return c.red() | (c.green() << 8) | (c.blue() << 16);
+}
 
 QString editText(QWidget* w) {
     if (auto* l = qobject_cast<QLineEdit*>(w)) return l->text();
@@ -33,9 +40,9 @@ QString editText(QWidget* w) {
 
 // The new text is set quietly, then content-changed is raised exactly once.
 void setEditText(const QString& window, const QString& control, QWidget* w, const QString& text) {
-    if (auto* l = qobject_cast<QLineEdit*>(w)) {
+    if (auto* l = qobject_cast<LineEdit*>(w)) {
         QSignalBlocker block(l);
-        l->setText(text);
+        l->setProgramText(text);
     } else if (auto* t = qobject_cast<QPlainTextEdit*>(w)) {
         QSignalBlocker block(t);
         t->setPlainText(text);
@@ -46,10 +53,18 @@ void setEditText(const QString& window, const QString& control, QWidget* w, cons
 void setEditFontMember(QWidget* w, int member, const QVariant& v) {
     QFont f = w->font();
     switch (member) {
-        case 1: f.setWeight(v.toBool() ? QFont::Bold : QFont::Normal); break;
-        case 2: f.setItalic(v.toBool()); break;
-        case 3: f.setUnderline(v.toBool()); break;
-        case 4: f.setStrikeOut(v.toBool()); break;
+        case 1:
+            f.setWeight(v.toBool() ? QFont::Bold : QFont::Normal);
+            break;
+        case 2:
+            f.setItalic(v.toBool());
+            break;
+        case 3:
+            f.setUnderline(v.toBool());
+            break;
+        case 4:
+            f.setStrikeOut(v.toBool());
+            break;
         case 5: {
             const QScreen* s = QGuiApplication::primaryScreen();
             const double dpi = s ? s->logicalDotsPerInchY() : 96.0;
@@ -58,118 +73,14 @@ void setEditFontMember(QWidget* w, int member, const QVariant& v) {
         }
         case 6: {
             const QByteArray face = v.toString().toLocal8Bit();
-            f.setFamilies(fontFamiliesFor(face.size() >= 1 && face.size() <= 31 ? v.toString()
-                                                                                 : u"宋体"_s));
+            f.setFamilies(
+                fontFamiliesFor(face.size() >= 1 && face.size() <= 31 ? v.toString() : u"宋体"_s));
             break;
         }
-        default: return;
+        default:
+            return;
     }
     w->setFont(f);
-}
-
-QVariant getWindow(WindowInstance* w, int s) {
-    detail::HostWindow* h = w->host;
-    switch (s) {
-        case slot::Left: return h->outerPos().x();
-        case slot::Top: return h->outerPos().y();
-        case slot::Width: return h->outerSize().width();
-        case slot::Height: return h->outerSize().height();
-        case slot::Visible: return h->isVisible();
-        case slot::Disabled: return !h->isEnabled();
-        case slot::WindowCaption: return h->windowTitle();
-        case slot::AlwaysOnTop: return w->alwaysOnTop;
-        default: return {};
-    }
-}
-
-void setWindow(WindowInstance* w, int s, const QVariant& v) {
-    detail::HostWindow* h = w->host;
-    switch (s) {
-        case slot::Left: h->setOuterPos({v.toInt(), h->outerPos().y()}); break;
-        case slot::Top: h->setOuterPos({h->outerPos().x(), v.toInt()}); break;
-        case slot::Width: h->setOuterSize({v.toInt(), h->outerSize().height()}); break;
-        case slot::Height: h->setOuterSize({h->outerSize().width(), v.toInt()}); break;
-        case slot::Visible: h->setVisible(v.toBool()); break;
-        case slot::Disabled: h->setEnabled(!v.toBool()); break;
-        case slot::WindowCaption: h->setWindowTitle(v.toString()); break;
-        case slot::AlwaysOnTop: {
-            w->alwaysOnTop = v.toBool();
-            h->setAlwaysOnTop(w->alwaysOnTop);
-            // Leaving the topmost band must not take the program's other
-            // topmost windows out of it.
-            if (!w->alwaysOnTop)
-                for (WindowInstance* other : detail::loadedWindows())
-                    if (other != w && other->alwaysOnTop && other->host) other->host->raise();
-            break;
-        }
-        default: break;
-    }
-}
-
-QVariant getMenuItem(ControlEntry* c, int s) {
-    QAction* a = c->action;
-    if (!a) return {};
-    switch (s) {
-        case slot::MenuCaption: return a->text();
-        case slot::MenuChecked: return a->isChecked();
-        case slot::MenuDisabled: return !a->isEnabled();
-        case slot::MenuVisible: return a->isVisible();
-        default: return {};
-    }
-}
-
-void setMenuItem(ControlEntry* c, int s, const QVariant& v) {
-    QAction* a = c->action;
-    if (!a) return;
-    QSignalBlocker block(a);
-    switch (s) {
-        case slot::MenuCaption: a->setText(v.toString()); break;
-        case slot::MenuChecked: a->setChecked(v.toBool()); break;
-        case slot::MenuDisabled: a->setEnabled(!v.toBool()); break;
-        case slot::MenuVisible: a->setVisible(v.toBool()); break;
-        default: break;
-    }
-}
-
-QVariant getNonVisual(ControlEntry* c, int s) {
-    if (auto* d = qobject_cast<CommonDialogControl*>(c->obj)) {
-        switch (s) {
-            case slot::DialogType: return d->type;
-            case slot::DialogTitle: return d->title;
-            case slot::DialogFile: return d->fileName;
-            case slot::DialogFilter: return d->filter;
-            case slot::DialogFolder: return d->initialFolder;
-            default: break;
-        }
-    }
-    if (auto* t = qobject_cast<QTimer*>(c->obj); t && s == slot::TimerPeriod)
-        return t->isActive() ? t->interval() : 0;
-    if (s == slot::Tag) return c->tag;
-    return {};
-}
-
-void setNonVisual(ControlEntry* c, int s, const QVariant& v) {
-    if (auto* d = qobject_cast<CommonDialogControl*>(c->obj)) {
-        switch (s) {
-            case slot::DialogType: d->type = std::clamp(v.toInt(), 0, 3); return;
-            case slot::DialogTitle: d->title = v.toString(); return;
-            case slot::DialogFile: d->fileName = v.toString(); return;
-            case slot::DialogFilter: {
-                QString f = v.toString();
-                if (!f.endsWith(u"||"_s)) f += u"||"_s;
-                d->filter = f;
-                return;
-            }
-            case slot::DialogFolder: d->initialFolder = v.toString(); return;
-            default: break;
-        }
-    }
-    if (auto* t = qobject_cast<QTimer*>(c->obj); t && s == slot::TimerPeriod) {
-        if (v.toInt() > 0) t->start(v.toInt());
-        else t->stop();
-        return;
-    }
-    if (s == slot::Tag) c->tag = v.toString();
 }
 
 QVariant getKindSlot(ControlEntry* c, int s) {
@@ -202,7 +113,8 @@ QVariant getKindSlot(ControlEntry* c, int s) {
             if (s == slot::GridFixedRows) return g->fixedRows();
             break;
         }
-        default: break;
+        default:
+            break;
     }
     return {};
 }
@@ -221,8 +133,10 @@ void setKindSlot(const QString& window, ControlEntry* c, int s, const QVariant& 
         case Kind::EditBox:
             if (s == slot::EditContent) setEditText(window, c->desc.name, w, v.toString());
             if (s == slot::EditFont) {
-                if (member < 0 && v.canConvert<QFont>()) w->setFont(v.value<QFont>());
-                else setEditFontMember(w, member, v);
+                if (member < 0 && v.canConvert<QFont>())
+                    w->setFont(v.value<QFont>());
+                else
+                    setEditFontMember(w, member, v);
             }
             break;
         case Kind::Button:
@@ -241,7 +155,8 @@ void setKindSlot(const QString& window, ControlEntry* c, int s, const QVariant& 
             }
             break;
         case Kind::Label:
-            if (s == slot::LabelCaption) static_cast<TransparentLabel*>(w)->setCaption(v.toString());
+            if (s == slot::LabelCaption)
+                static_cast<TransparentLabel*>(w)->setCaption(v.toString());
             if (s == slot::LabelColour)
                 static_cast<TransparentLabel*>(w)->setTextColour(fromColourRef(v.toInt()));
             break;
@@ -252,41 +167,68 @@ void setKindSlot(const QString& window, ControlEntry* c, int s, const QVariant& 
             if (s == slot::GridFixedRows) g->setFixedRows(v.toInt());
             break;
         }
-        default: break;
+        default:
+            break;
     }
 }
 
 QVariant getControl(ControlEntry* c, int s) {
-    if (c->desc.kind == Kind::MenuItem) return getMenuItem(c, s);
+    if (c->desc.kind == Kind::MenuItem) return getMenuItemSlot(c, s);
     QWidget* w = c->widget;
-    if (!w) return getNonVisual(c, s);
+    if (!w) return getNonVisualSlot(c, s);
     switch (s) {
-        case slot::Left: return w->x();
-        case slot::Top: return w->y();
-        case slot::Width: return w->width();
-        case slot::Height: return w->height();
-        case slot::Tag: return c->tag;
-        case slot::Visible: return !w->isHidden();
-        case slot::Disabled: return !w->isEnabled();
-        case slot::Cursor: return int(w->cursor().shape());
-        default: return getKindSlot(c, s);
+        case slot::Left:
+            return w->x();
+        case slot::Top:
+            return w->y();
+        case slot::Width:
+            return w->width();
+        case slot::Height:
+            return w->height();
+        case slot::Tag:
+            return c->tag;
+        case slot::Visible:
+            return !w->isHidden();
+        case slot::Disabled:
+            return !w->isEnabled();
+        case slot::Cursor:
+            return int(w->cursor().shape());
+        default:
+            return getKindSlot(c, s);
     }
 }
 
 void setControl(const QString& window, ControlEntry* c, int s, const QVariant& v, int member) {
-    if (c->desc.kind == Kind::MenuItem) return setMenuItem(c, s, v);
+    if (c->desc.kind == Kind::MenuItem) return setMenuItemSlot(c, s, v);
     QWidget* w = c->widget;
-    if (!w) return setNonVisual(c, s, v);
+    if (!w) return setNonVisualSlot(c, s, v);
     switch (s) {
-        case slot::Left: w->move(v.toInt(), w->y()); break;
-        case slot::Top: w->move(w->x(), v.toInt()); break;
-        case slot::Width: w->resize(v.toInt(), w->height()); break;
-        case slot::Height: w->resize(w->width(), v.toInt()); break;
-        case slot::Tag: c->tag = v.toString(); break;
-        case slot::Visible: w->setVisible(v.toBool()); break;
-        case slot::Disabled: w->setEnabled(!v.toBool()); break;
-        case slot::Cursor: break;
-        default: setKindSlot(window, c, s, v, member); break;
+        case slot::Left:
+            w->move(v.toInt(), w->y());
+            break;
+        case slot::Top:
+            w->move(w->x(), v.toInt());
+            break;
+        case slot::Width:
+            w->resize(v.toInt(), w->height());
+            break;
+        case slot::Height:
+            w->resize(w->width(), v.toInt());
+            break;
+        case slot::Tag:
+            c->tag = v.toString();
+            break;
+        case slot::Visible:
+            w->setVisible(v.toBool());
+            break;
+        case slot::Disabled:
+            w->setEnabled(!v.toBool());
+            break;
+        case slot::Cursor:
+            break;
+        default:
+            setKindSlot(window, c, s, v, member);
+            break;
     }
 }
 
@@ -298,7 +240,7 @@ QVariant getProperty(const QString& window, const QString& control, int s) {
         if (control.isEmpty() || control == window) {
             WindowInstance* w = detail::findWindow(window);
             if (!w) fatalError(9, u"未载入欲访问窗口组件所在的窗口"_s);
-            result = getWindow(w, s);
+            result = detail::getWindowSlot(w, s);
             return;
         }
         result = getControl(detail::requireControl(window, control, false), s);
@@ -312,7 +254,7 @@ void setProperty(const QString& window, const QString& control, int s, const QVa
         if (control.isEmpty() || control == window) {
             WindowInstance* w = detail::findWindow(window);
             if (!w) fatalError(10, u"修改组件属性时发现指定窗口尚未载入"_s);
-            setWindow(w, s, value);
+            detail::setWindowSlot(w, s, value);
             return;
         }
         setControl(window, detail::requireControl(window, control, true), s, value, member);

@@ -3,6 +3,8 @@
 // order and terms of the tables that describe it. The runtime turns a
 // description into widgets; nothing else creates controls.
 
+#include <QList>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
@@ -46,7 +48,12 @@ struct ControlDesc {
     //  fg, bg (QString "#RRGGBB"), border ("sunken"|"single"|"none"),
     //  input ("int"|"decimal"|"readonly"|"normal"), maxLength (int),
     //  multiLine, vScroll (bool), items (QStringList), cursor ("hand"),
-    //  period (int ms), filter (QString), dialogType (int)
+    //  period (int ms), filter (QString), dialogType (int),
+    //  name (QString: what assistive technology calls it), focus (bool:
+    //  takes the keyboard when the window opens), fit (QString: a text the
+    //  box must show whole), announce (bool: a label whose appearance is
+    //  news), z (bool: stacks above every other control), under (QString: stacks
+    //  just below that control)
     QVariantMap props;
     EventBindings events;
 };
@@ -66,16 +73,26 @@ struct MenuSkin {
     int fontPx = 12;
 };
 
+// A region of the client area that shows only at some outer sizes. A
+// window with panels clips its client area to the panels of its current
+// size, so nothing of a closed panel shows, whatever frame surrounds it.
+struct PanelDesc {
+    QRect region;       // client coordinates
+    QList<int> widths;  // outer widths it shows at; empty: every width
+    QList<int> heights;
+};
+
 struct WindowDesc {
     QString name;
     QString caption;
     int left = 50, top = 50, width = 300, height = 300;  // stored outer geometry
-    bool centred = true;        // placed centred on the screen at creation
+    bool centred = true;                                 // placed centred on the screen at creation
     bool minimizeButton = true;
     bool maximizeButton = false;
-    bool fixedBorder = true;    // the user cannot resize by dragging
-    EventBindings events;       // 0 created, 1 may close, 2 destroying, 3 moved, 4 resized
+    bool fixedBorder = true;  // the user cannot resize by dragging
+    EventBindings events;     // 0 created, 1 may close, 2 destroying, 3 moved, 4 resized
     std::vector<ControlDesc> controls;
+    std::vector<PanelDesc> panels;   // empty: the whole client area shows
     std::vector<MenuItemDesc> menu;  // empty: no menu bar
     MenuSkin menuSkin;
 };

@@ -17,9 +17,9 @@ namespace rt::detail {
 
 struct ControlEntry {
     ControlDesc desc;
-    QPointer<QObject> obj;        // the widget or non-visual object
-    QWidget* widget = nullptr;    // null for non-visual kinds and menu items
-    QPointer<QAction> action;     // menu items
+    QPointer<QObject> obj;      // the widget or non-visual object
+    QWidget* widget = nullptr;  // null for non-visual kinds and menu items
+    QPointer<QAction> action;   // menu items
     QString tag;
 };
 
@@ -34,9 +34,14 @@ struct WindowInstance {
     bool alwaysOnTop = false;
 };
 
+// The frame a fixed single-border window has on Windows at 96 dpi. The
+// stored sizes count it, so the client area is the outer size less these,
+// whatever frame the system actually draws around the window.
+inline constexpr int kFrameBorder = 3, kCaptionHeight = 23, kMenuBarHeight = 20;
+
 class HostWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     HostWindow(WindowInstance* instance);
     QWidget* client() const { return client_; }
     QMenuBar* menuBar() const { return menuBar_; }
@@ -49,20 +54,16 @@ public:
     void setAlwaysOnTop(bool on);
     bool closingByRequest = false;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* e) override;
-    void resizeEvent(QResizeEvent* e) override;
-    void showEvent(QShowEvent* e) override;
-    void moveEvent(QMoveEvent* e) override;
 
-private:
-    QSize frameExtra() const;
+  private:
     void applyGeometry();
+    void clipToPanels();
     WindowInstance* instance_;
     QWidget* client_;
     QMenuBar* menuBar_ = nullptr;
     QSize outer_;
-    QSize appliedExtra_;
 };
 
 WindowInstance* findWindow(const QString& name);
@@ -75,6 +76,14 @@ QVariant dispatch(WindowInstance* w, const EventBindings& bindings, int event,
                   const QVariantList& args);
 void reportResizeIfChanged(WindowInstance* w);
 void finishDestroy(const QString& name);
+
+// Slots of the kinds without a widget of their own (window_slots.cpp).
+QVariant getWindowSlot(WindowInstance* w, int slot);
+void setWindowSlot(WindowInstance* w, int slot, const QVariant& v);
+QVariant getMenuItemSlot(ControlEntry* c, int slot);
+void setMenuItemSlot(ControlEntry* c, int slot, const QVariant& v);
+QVariant getNonVisualSlot(ControlEntry* c, int slot);
+void setNonVisualSlot(ControlEntry* c, int slot, const QVariant& v);
 
 // Builds the widgets of a description (controls.cpp / builder.cpp).
 void buildControls(WindowInstance* w);

@@ -10,6 +10,9 @@ PACKAGES=(
   # run and test
   xvfb xauth xdotool fonts-noto-cjk gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-plugins-bad timgm6mb-soundfont espeak-ng lame sox imagemagick
+  # the desktop tests: a window manager, X tools, Qt's Chinese texts and
+  # the accessibility bus a screen reader listens on
+  openbox x11-utils qt6-translations-l10n dbus at-spi2-core python3-pyatspi
   # fuzzing
   clang libclang-rt-14-dev
 )

@@ -65,7 +65,8 @@ rt::WindowDesc helpWindowDescription() {
           {u"vScroll"_s, true},
           {u"input"_s, u"readonly"_s},
           {u"fontFace"_s, u"Microsoft YaHei UI"_s},
-          {u"fontPx"_s, 14}},
+          {u"fontPx"_s, 14},
+          {u"name"_s, u"帮助"_s}},
          {}},
     };
     return d;

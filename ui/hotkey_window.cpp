@@ -8,9 +8,9 @@
 #include "runtime/commands.h"
 #include "runtime/keys.h"
 #include "runtime/runtime.h"
-#include "settings/main_window.h"
 #include "settings/config.h"
 #include "settings/hotkey_setting.h"
+#include "settings/main_window.h"
 #include "timer/engine.h"
 
 using namespace Qt::StringLiterals;
@@ -96,7 +96,12 @@ rt::WindowDesc hotkeyWindowDescription() {
          128,
          32,
          {},
-         {{u"input"_s, u"readonly"_s}, {u"border"_s, u"single"_s}},
+         // Every key pressed here is the hotkey, so the field has the
+         // keyboard from the start.
+         {{u"input"_s, u"readonly"_s},
+          {u"border"_s, u"single"_s},
+          {u"focus"_s, true},
+          {u"name"_s, u"开始热键"_s}},
          {{rt::ev::KeyDown, u"onHotkeyKeyPressed"_s}}},
     };
     return d;

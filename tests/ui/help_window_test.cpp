@@ -37,6 +37,7 @@ TEST_F(HelpWindowTest, OpensFromMenuAndButtonShowingTheTextReadOnly) {
 
     activate(kHelp);
     box->setFocus();
+    EXPECT_EQ(box->cursorWidth(), 0) << "no caret in text that cannot change";
     QTest::keyClicks(box, u"abc"_s);
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Backspace, Qt::Key_Delete})
         QTest::keyClick(box, key);

@@ -1,5 +1,8 @@
 // The hotkey window and the start hotkey poll.
 
+#include <QApplication>
+#include <QKeyEvent>
+
 #include "program_fixture.h"
 #include "settings/hotkey_setting.h"
 #include "ui/hotkey_window.h"
@@ -46,7 +49,7 @@ TEST(KeyNames, NameExactlyTheEightyEightKnownCodes) {
     for (const auto& [code, name] : samples) EXPECT_EQ(keyDisplayName(code), name) << code;
 }
 
-TEST_F(HotkeyTest, WindowShowsStoresAndNamesEveryKeyButNeverTakesIt) {
+TEST_F(HotkeyTest, FieldTakesEveryKeyFromTheStartAndStoresItsCode) {
     loadMain();
     storeHotkey(u"113"_s);
     openWindow();
@@ -54,21 +57,43 @@ TEST_F(HotkeyTest, WindowShowsStoresAndNamesEveryKeyButNeverTakesIt) {
     EXPECT_EQ(rt::getProperty(kHotkey, kHotkey, rt::slot::Top).toInt(), 190);
     EXPECT_EQ(fieldText(), u"F2键"_s);
     EXPECT_EQ(hotkeyTextAtOpen, u"F2键"_s);
+    EXPECT_EQ(QApplication::focusWidget(), field()) << "a key pressed at once is taken";
 
+    // Keys as X11 delivers them carry their symbol and their place (key
+    // code); the code comes from those, as Windows would give it.
     const struct {
         Qt::Key key;
         Qt::KeyboardModifiers mods;
+        quint32 place, symbol;
         QString code, name;
-    } presses[] = {{Qt::Key_A, {}, u"65"_s, u"A键"_s},
-                   {Qt::Key_5, Qt::KeypadModifier, u"53"_s, u"5键"_s},
-                   {Qt::Key_Super_R, {}, u"92"_s, QString()},
-                   {Qt::Key_Control, Qt::ControlModifier, u"17"_s, u"Ctrl键"_s}};
+    } presses[] = {
+        {Qt::Key_A, {}, 0, 0, u"65"_s, u"A键"_s},
+        {Qt::Key_5, Qt::KeypadModifier, 0, 0, u"53"_s, u"5键"_s},
+        {Qt::Key_5, Qt::KeypadModifier, 84, 0xffb5, u"53"_s, u"5键"_s},
+        {Qt::Key_Minus, Qt::KeypadModifier, 82, 0xffad, u"189"_s, u"减号键"_s},
+        {Qt::Key_Meta, {}, 134, 0xffec, u"92"_s, QString()},  // right-hand Windows key
+        {Qt::Key_Meta, {}, 133, 0xffeb, u"91"_s, u"Win键"_s},
+        {Qt::Key_Exclam, Qt::ShiftModifier, 10, 0x21, u"49"_s, u"1键"_s},
+        {Qt::Key_Control, Qt::ControlModifier, 37, 0xffe3, u"17"_s, u"Ctrl键"_s},
+        {Qt::Key_Space, {}, 0, 0, u"32"_s, u"空格键"_s},
+        {Qt::Key_Return, {}, 36, 0xff0d, u"13"_s, u"回车键"_s},
+        {Qt::Key_Escape, {}, 0, 0, u"27"_s, u"Esc键"_s},
+        {Qt::Key_Tab, {}, 23, 0xff09, u"9"_s, QString()},
+    };
     for (const auto& p : presses) {
-        QTest::keyClick(field(), p.key, p.mods);
-        EXPECT_EQ(stored(), p.code);
-        EXPECT_EQ(fieldText(), p.name);
+        for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent e(type, p.key, p.mods, p.place, p.symbol, 0);
+            QApplication::sendEvent(QApplication::focusWidget(), &e);
+        }
+        EXPECT_EQ(stored(), p.code) << p.code.toStdString();
+        EXPECT_EQ(fieldText(), p.name) << p.code.toStdString();
+        // Neither Space nor Return presses "完成", nor Tab moves away.
+        EXPECT_TRUE(rt::isLoaded(kHotkey)) << p.code.toStdString();
+        EXPECT_EQ(QApplication::focusWidget(), field()) << p.code.toStdString();
     }
     EXPECT_EQ(startHotkeyCode, 113);  // the new key counts once the window closes
+    QApplication::processEvents();
+    EXPECT_TRUE(rt::isLoaded(kHotkey));
 }
 
 TEST_F(HotkeyTest, ClosingStartsTheTimerOnceOnlyWhenTheKeyChanged) {

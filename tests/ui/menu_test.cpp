@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -34,6 +35,20 @@ TEST_F(MenuTest, EndSoundItemFlipsTheMarkAndStoresEveryChoice) {
     configFilePath.clear();
     loadMain();
     EXPECT_FALSE(marked());
+}
+
+TEST_F(MenuTest, SubmenuArrowIsDrawnInTheSkinsTextColour) {
+    loadMain();
+    QMenu* program = menuItem(u"程序"_s)->menu();
+    program->popup(rt::windowWidget(kMain)->mapToGlobal(QPoint(0, 20)));
+    const QImage img = program->grab().toImage();
+    const QRect item = program->actionGeometry(menuItem(u"配置文件"_s));
+    int darkest = 255;
+    for (int x = item.right() - 24; x < item.right(); ++x)
+        for (int y = item.top(); y <= item.bottom(); ++y)
+            darkest = std::min(darkest, qGray(img.pixel(x, y)));
+    EXPECT_EQ(darkest, 0) << "the stored text colour, black";
+    program->hide();
 }
 
 TEST_F(MenuTest, ExportShowsOnlyItsNoticeAndTouchesNoFile) {

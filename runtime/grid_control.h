@@ -83,7 +83,9 @@ class GridControl : public QTableView {
 
     GridModel* model_;
     QPointer<QWidget> editor_;
+    QPersistentModelIndex editorCell_;
     bool edited_ = false;
+    bool keepCursorOnSave_ = false;
     int hiddenExtent_ = 0;
 };
 

@@ -54,6 +54,10 @@ bool gridSetAlignment(const QString& window, const QString& control, int row, in
 bool gridSetAlignment(GridControl& grid, int row, int column, int lastRow, int lastColumn,
                       int alignment);
 
+// Makes the grid the designed one again: one header row, three empty
+// columns, no other content or look.
+void gridReset(const QString& window, const QString& control);
+
 // Clears the selection and the cursor cell, then writes the whole grid to
 // the file, replacing it in one step.
 bool gridSave(const QString& window, const QString& control, const QString& path);

@@ -88,7 +88,10 @@ GridControl::GridControl(QWidget* parent) : QTableView(parent), model_(new GridM
     setWordWrap(false);
     setEditTriggers(DoubleClicked | SelectedClicked | EditKeyPressed | AnyKeyPressed);
     setFont(gridFont(defaultLogFont()));
+    resetToDesign();
+}
 
+void GridControl::resetToDesign() {
     GridFile designed;
     designed.settings.rows = 1;
     designed.settings.columns = 3;

@@ -66,11 +66,13 @@ QString CommandShell::defaultInterpreter() {
     // so the shell runs a read loop that drops one trailing CR and evaluates
     // the rest in the shell itself: cd and variables still carry over.
     // "command eval" keeps a syntax error in one line from ending the shell,
-    // as a mistyped command does not end the Windows console either.
+    // as a mistyped command does not end the Windows console either. Each
+    // command reads an empty input: the shell's own input holds the
+    // commands after it, which a command that reads would otherwise eat.
     // Inner quotes are tripled for QProcess::splitCommand.
     return QStringLiteral(
         R"(/bin/sh -c "zorvik_cr=$(printf '\r'); while IFS= read -r zorvik_line; do )"
-        R"(command eval """${zorvik_line%$zorvik_cr}"""; done")");
+        R"(command eval """${zorvik_line%$zorvik_cr}""" </dev/null; done")");
 #endif
 }
 
@@ -106,7 +108,7 @@ void CommandShell::sendLine(const QString& line) {
         deliver(false);
         if (!startProcess()) return;
     }
-    process_.write(encodeForConsole(line + QStringLiteral("\r\n")));
+    process_.write(encodeForConsole(withEmptyInput(line) + QStringLiteral("\r\n")));
 }
 
 void CommandShell::showText(const QString& text) {

@@ -43,6 +43,14 @@ TEST(TableCommandTest, TaskLineComesBeforeTheCommandsOutput) {
     ASSERT_TRUE(output.waitForText(QStringLiteral("ok\n")));
     EXPECT_EQ(output.text(), header(1) + header(2) + QStringLiteral("ok\n"));
 
+    // A command that reads gets an empty input, not the next row's command,
+    // and the interpreter's variables still carry from row to row.
+    output.clear();
+    runTableCommand(4, QStringLiteral("read x; y=kept; echo \"[$x]\""));
+    runTableCommand(5, QStringLiteral("echo \"five $y\""));
+    ASSERT_TRUE(output.waitForText(QStringLiteral("five kept\n")));
+    EXPECT_EQ(output.text(), header(4) + header(5) + QStringLiteral("[]\nfive kept\n"));
+
     shutdownCommandShell();
     shell.setSink(nullptr);
     EXPECT_FALSE(shell.isRunning());

@@ -247,16 +247,17 @@ bool writeIniEntry(const QString& file, const QString& section, const QString& k
     if (path.isEmpty() || sectionName.isEmpty() || keyName.isEmpty()) return false;
     if (!writableNames(sectionName, keyName)) return false;
     QMutexLocker locker(&profileLock);
-    FileText text;
+    QByteArray data;
     QFile in(path);
     const bool existed = in.exists();
     if (existed) {
         // An existing file that cannot be read must not be replaced by one
         // holding this single key.
         if (!in.open(QIODevice::ReadOnly)) return false;
-        text = FileText(in.readAll());
+        data = in.readAll();
         if (in.error() != QFileDevice::NoError) return false;
     }
+    FileText text(std::move(data));
     const QByteArray updated = withEntry(text, sectionName, keyName, value);
     if (existed && updated == text.body) return true;
     return saveWholeFile(path, text.file(updated));

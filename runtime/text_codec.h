@@ -20,6 +20,8 @@ namespace rt {
 class GbkCodec {
   public:
     GbkCodec();
+    // Its converters do not survive a move (they would write "?").
+    Q_DISABLE_COPY_MOVE(GbkCodec)
     QByteArray encode(QStringView text);
     // Never fails: bytes that are neither become U+FFFD.
     QString decode(QByteArrayView bytes);

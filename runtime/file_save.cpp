@@ -112,6 +112,8 @@ bool saveWholeFile(const QString& path, QByteArrayView bytes) {
     const QFileInfo info(path);
     if (info.isDir()) return false;
     const QString target = info.isSymLink() ? info.symLinkTarget() : path;
+    // A file made read-only stays as it is, though a rename could replace it.
+    if (QFileInfo::exists(target) && !QFileInfo(target).isWritable()) return false;
     removeInterruptedSaves(target);
     return replaceThroughTemporary(target, bytes) || rewriteInPlace(target, bytes);
 }

@@ -13,7 +13,8 @@ namespace rt {
 // flushed to the disk and renamed over path, so a crash leaves the old file
 // or the new one. Where the folder refuses new files (or the rename) but path
 // itself is writable, path is rewritten in place. A symbolic link is kept and
-// its target written. False when nothing worked; path is then as it was.
+// its target written; a read-only file is left alone. False when nothing
+// worked; path is then as it was.
 bool saveWholeFile(const QString& path, QByteArrayView bytes);
 
 // Removes the temporary files that interrupted saves of path left beside it

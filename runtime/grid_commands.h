@@ -58,8 +58,9 @@ bool gridSetAlignment(GridControl& grid, int row, int column, int lastRow, int l
 // columns, no other content or look.
 void gridReset(const QString& window, const QString& control);
 
-// Clears the selection and the cursor cell, then writes the whole grid to
-// the file, replacing it in one step.
+// Clears the selection and the cursor cell (except in the save raised by an
+// edit that a click on another cell ended: that cell stays current), then
+// writes the whole grid to the file with rt::saveWholeFile.
 bool gridSave(const QString& window, const QString& control, const QString& path);
 bool gridSave(GridControl& grid, const QString& path);
 // Replaces the grid's whole content and look by the file's; false for a

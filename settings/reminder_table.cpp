@@ -28,13 +28,11 @@ QString programDataFile() {
 // replace one keeps it beside the new file first.
 QSet<QString> damagedFiles;
 
-bool loadTable(const QString& path) {
-    const bool loaded = rt::gridLoad(kMainWindow, kGrid, path);
-    if (loaded)
+void loadTable(const QString& path) {
+    if (rt::gridLoad(kMainWindow, kGrid, path))
         damagedFiles.remove(path);
     else if (QFileInfo::exists(path))
         damagedFiles.insert(path);
-    return loaded;
 }
 
 bool keepDamagedFile(const QString& path) {

@@ -172,7 +172,9 @@ void CommandShell::pumpTurn() {
     // flood moves at the speed of reading rather than of showing.
     for (qint64 taken = 0; taken < kDrainBytes && process_.waitForReadyRead(0);)
         taken += readAvailable();
-    pending_.remove(0, rt::scrollbackStart(pending_));
+    // Finding where the scrollback starts scans it: done when something is
+    // shown, and in between only when twice a scrollback is waiting.
+    if (pending_.size() > 2 * rt::kScrollbackChars) dropUnshowable();
     const qint64 sinceShown = lastShown_.isValid() ? lastShown_.elapsed() : kShowIntervalMs;
     if (sinceShown < kShowIntervalMs) {
         showTimer_.start(int(kShowIntervalMs - sinceShown));
@@ -180,6 +182,7 @@ void CommandShell::pumpTurn() {
     }
     QElapsedTimer turn;
     turn.start();
+    dropUnshowable();
     const bool full = pending_.size() > turnChars_;
     deliver(true, turnChars_);
     adaptTurnChars(turn.nsecsElapsed(), full);
@@ -187,6 +190,10 @@ void CommandShell::pumpTurn() {
     // A CR held back alone waits for the output that follows it.
     const bool moreToShow = pending_.size() > 1 || (pending_.size() == 1 && pending_[0] != u'\r');
     if (moreToShow || process_.bytesAvailable() > 0 || endNoticeDue_) schedulePump();
+}
+
+void CommandShell::dropUnshowable() {
+    pending_.remove(0, rt::scrollbackStart(pending_));
 }
 
 void CommandShell::adaptTurnChars(qint64 turnNs, bool budgetUsedUp) {

@@ -54,6 +54,8 @@ class CommandShell : public QObject {
     void stopProcess();
     void schedulePump();
     void pumpTurn();
+    // Drops waiting output older than a scrollback's worth.
+    void dropUnshowable();
     void adaptTurnChars(qint64 turnNs, bool budgetUsedUp);
     qint64 readAvailable();  // bytes read
     // Hands at most limit characters (all when negative) to the sink.

@@ -107,6 +107,10 @@ bool gridSetAlignment(const QString& window, const QString& control, int row, in
     });
 }
 
+void gridReset(const QString& window, const QString& control) {
+    withGrid(window, control, [](GridControl& g) { g.resetToDesign(); });
+}
+
 bool gridSave(GridControl& grid, const QString& path) {
     return grid.saveFile(path);
 }

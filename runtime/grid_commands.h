@@ -54,8 +54,13 @@ bool gridSetAlignment(const QString& window, const QString& control, int row, in
 bool gridSetAlignment(GridControl& grid, int row, int column, int lastRow, int lastColumn,
                       int alignment);
 
-// Clears the selection and the cursor cell, then writes the whole grid to
-// the file, replacing it in one step.
+// Makes the grid the designed one again: one header row, three empty
+// columns, no other content or look.
+void gridReset(const QString& window, const QString& control);
+
+// Clears the selection and the cursor cell (except in the save raised by an
+// edit that a click on another cell ended: that cell stays current), then
+// writes the whole grid to the file with rt::saveWholeFile.
 bool gridSave(const QString& window, const QString& control, const QString& path);
 bool gridSave(GridControl& grid, const QString& path);
 // Replaces the grid's whole content and look by the file's; false for a

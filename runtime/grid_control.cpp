@@ -3,11 +3,11 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QPainter>
-#include <QSaveFile>
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <optional>
 
+#include "runtime/file_save.h"
 #include "runtime/fonts.h"
 #include "runtime/grid_model.h"
 
@@ -68,6 +68,7 @@ class GridEditorDelegate : public QStyledItemDelegate {
                           const QModelIndex& index) const override {
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
         grid_->editor_ = editor;
+        grid_->editorCell_ = index;
         return editor;
     }
 
@@ -93,7 +94,10 @@ GridControl::GridControl(QWidget* parent) : QTableView(parent), model_(new GridM
     setWordWrap(false);
     setEditTriggers(DoubleClicked | SelectedClicked | EditKeyPressed | AnyKeyPressed);
     setFont(gridFont(defaultLogFont()));
+    resetToDesign();
+}
 
+void GridControl::resetToDesign() {
     GridFile designed;
     designed.settings.rows = 1;
     designed.settings.columns = 3;
@@ -161,6 +165,7 @@ void GridControl::commitData(QWidget* editor) {
 }
 
 void GridControl::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    const QPersistentModelIndex editedCell = editorCell_;
     QTableView::closeEditor(editor, hint);
     if (!edited_) return;
     edited_ = false;
@@ -168,8 +173,13 @@ void GridControl::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHin
     // cursor, which must not happen inside the view's own cursor change.
     QMetaObject::invokeMethod(
         this,
-        [this] {
+        [this, editedCell] {
+            // A click on another cell ended the edit: the row it picked is
+            // the one the next insert or delete is meant for, so this save
+            // leaves it selected.
+            keepCursorOnSave_ = currentIndex().isValid() && currentIndex() != editedCell;
             if (onCellEdited) onCellEdited();
+            keepCursorOnSave_ = false;
         },
         Qt::QueuedConnection);
 }
@@ -292,18 +302,12 @@ void GridControl::applyGridFile(const GridFile& file) {
 
 bool GridControl::saveFile(const QString& path) {
     commitPendingEdit();
-    clearCursor();
-    const QByteArray bytes = encodeGridFile(toGridFile());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    if (!keepCursorOnSave_) clearCursor();
+    return saveWholeFile(path, encodeGridFile(toGridFile()));
 }
 
 bool GridControl::loadFile(const QString& path) {
+    removeInterruptedSaves(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return false;
     std::optional<GridFile> decoded;

@@ -64,6 +64,9 @@ class GridControl : public QTableView {
     bool setAlignment(int row, int column, int lastRow, int lastColumn, int alignment);
     int attribute(int row, int column, int list) const;
 
+    // Back to the designed grid: one header row, three empty columns.
+    void resetToDesign();
+
     GridFile toGridFile() const;
     void applyGridFile(const GridFile& file);
     // Whole-file operations; false on failure, and a failed load leaves the
@@ -85,7 +88,9 @@ class GridControl : public QTableView {
 
     GridModel* model_;
     QPointer<QWidget> editor_;
+    QPersistentModelIndex editorCell_;
     bool edited_ = false;
+    bool keepCursorOnSave_ = false;
     int hiddenExtent_ = 0;
 };
 

@@ -1,10 +1,10 @@
 #include "runtime/grid_format.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>
+
+#include "runtime/text_codec.h"
 
 namespace rt {
 namespace {
@@ -32,36 +32,21 @@ qsizetype settingsSizeFor(int version) {
 }
 
 // Texts up to their first zero, converted as rt::toGbk and rt::fromGbk
-// convert them, but with one converter pair per file: opening a converter
-// for every cell would take most of the time for a large table.
+// convert them, but with one converter set per file: opening converters for
+// every cell would take most of the time for a large table.
 class Gbk {
   public:
     QByteArray encode(const QString& text) {
         const qsizetype zero = text.indexOf(QChar(0));
-        const QStringView cut = zero < 0 ? QStringView(text) : QStringView(text).first(zero);
-        if (std::all_of(cut.begin(), cut.end(), [](QChar c) { return c.unicode() < 0x80; }))
-            return cut.toLatin1();
-        return encoder_.encode(cut);
+        return codec_.encode(zero < 0 ? QStringView(text) : QStringView(text).first(zero));
     }
     QString decode(QByteArrayView bytes) {
         const qsizetype zero = bytes.indexOf('\0');
-        if (zero >= 0) bytes = bytes.first(zero);
-        if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
-            return QString::fromLatin1(bytes);
-        // A lead byte left open at the end would vanish; a line feed cannot
-        // complete it, so it comes out as U+FFFD like everywhere else.
-        scratch_.clear();
-        scratch_.append(bytes);
-        scratch_.append('\n');
-        QString text = decoder_.decode(scratch_);
-        if (text.endsWith(u'\n')) text.chop(1);
-        return text;
+        return codec_.decode(zero < 0 ? bytes : bytes.first(zero));
     }
 
   private:
-    QStringEncoder encoder_{"GBK", QStringConverter::Flag::Stateless};
-    QStringDecoder decoder_{"GBK", QStringConverter::Flag::Stateless};
-    QByteArray scratch_;
+    GbkCodec codec_;
 };
 
 class Writer {

@@ -3,8 +3,8 @@
 #include <QFile>
 #include <QList>
 #include <QMutex>
-#include <QSaveFile>
 
+#include "runtime/file_save.h"
 #include "runtime/text_codec.h"
 
 namespace rt {
@@ -12,6 +12,7 @@ namespace rt {
 namespace {
 
 constexpr qsizetype kMaxValueBytes = 10239;
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 
 // Worker threads read settings while the window thread writes them; one
 // lock keeps a read from meeting a half-done replace within this process.
@@ -52,9 +53,46 @@ QByteArrayView trimmed(QByteArrayView bytes) {
     return bytes;
 }
 
-QString decoded(QByteArrayView bytes) {
-    return fromGbk(QByteArray(bytes.data(), bytes.size()));
-}
+// The text of one file. A file that begins with the UTF-8 byte-order mark
+// (as modern editors save it) is UTF-8 throughout and stays so, mark and
+// all; any other file is GBK, as the profile calls read it. Both keep the
+// bytes that matter here ("[", "]", "=", ";", quotes, blanks, line ends)
+// as themselves, so lines are found on bytes and only names and values
+// are converted.
+class FileText {
+  public:
+    explicit FileText(QByteArray raw = {}) {
+        utf8_ = raw.startsWith(kUtf8Mark);
+        body = utf8_ ? raw.sliced(sizeof kUtf8Mark - 1) : std::move(raw);
+    }
+    QString decode(QByteArrayView bytes) {
+        return utf8_ ? QString::fromUtf8(bytes) : gbk_.decode(bytes);
+    }
+    QByteArray encode(const QString& text) { return utf8_ ? text.toUtf8() : gbk_.encode(text); }
+    QByteArray file(const QByteArray& newBody) const {
+        return utf8_ ? kUtf8Mark + newBody : newBody;
+    }
+    // Cuts to the byte limit without splitting a character.
+    QByteArrayView limited(QByteArrayView value) const {
+        qsizetype end = 0;
+        while (end < value.size()) {
+            qsizetype width = 1;
+            if (!utf8_) width = GbkCodec::charWidth(value, end);
+            while (utf8_ && end + width < value.size() &&
+                   (uchar(value[end + width]) & 0xC0) == 0x80)
+                ++width;
+            if (end + width > kMaxValueBytes) break;
+            end += width;
+        }
+        return value.first(end);
+    }
+
+    QByteArray body;
+
+  private:
+    bool utf8_ = false;
+    GbkCodec gbk_;
+};
 
 // Requested names: leading characters up to the space are skipped (as the
 // profile read does), trailing blanks too, since names in the file are
@@ -94,10 +132,10 @@ QByteArrayView content(const QByteArray& data, const Line& line) {
 
 // A section header's name runs to the last "]" of the line. The search is
 // made on characters, not bytes, because a GBK trail byte can be 0x5D.
-Kind classify(QByteArrayView text, QString* sectionName) {
+Kind classify(FileText& file, QByteArrayView text, QString* sectionName) {
     if (text.isEmpty() || text.front() == ';') return Kind::Other;
     if (text.front() == '[') {
-        const QString header = decoded(text.sliced(1));
+        const QString header = file.decode(text.sliced(1));
         const qsizetype close = header.lastIndexOf(u']');
         if (close >= 0) {
             *sectionName = trimmedName(header.left(close));
@@ -108,23 +146,22 @@ Kind classify(QByteArrayView text, QString* sectionName) {
     return text.contains('=') ? Kind::Key : Kind::Other;
 }
 
-QString keyName(QByteArrayView text) {
-    return decoded(trimmed(text.first(text.indexOf('='))));
+QString keyName(FileText& file, QByteArrayView text) {
+    return file.decode(trimmed(text.first(text.indexOf('='))));
 }
 
-Where locate(const QByteArray& data, const QList<Line>& lines, const QString& section,
-             const QString& key) {
+Where locate(FileText& file, const QList<Line>& lines, const QString& section, const QString& key) {
     Where where;
     for (int i = 0; i < lines.size(); ++i) {
-        const QByteArrayView text = content(data, lines[i]);
+        const QByteArrayView text = content(file.body, lines[i]);
         QString name;
-        const Kind kind = classify(text, &name);
+        const Kind kind = classify(file, text, &name);
         if (kind == Kind::Section) {
             if (where.section >= 0) break;  // the first section of a name is the one used
             if (sameName(name, section)) where.section = i;
         } else if (kind == Kind::Key && where.section >= 0) {
             where.lastKey = i;
-            if (where.key < 0 && sameName(keyName(text), key)) where.key = i;
+            if (where.key < 0 && sameName(keyName(file, text), key)) where.key = i;
         }
     }
     return where;
@@ -137,23 +174,12 @@ QByteArrayView unquoted(QByteArrayView value) {
     return value;
 }
 
-// Cuts to the byte limit without splitting a two-byte character.
-QByteArrayView limited(QByteArrayView value) {
-    qsizetype end = 0;
-    while (end < value.size()) {
-        const qsizetype width = (uchar(value[end]) >= 0x81 && end + 1 < value.size()) ? 2 : 1;
-        if (end + width > kMaxValueBytes) break;
-        end += width;
-    }
-    return value.first(end);
-}
-
-QString valueOf(const QByteArray& data, const Line& line) {
-    QByteArrayView text = content(data, line);
+QString valueOf(FileText& file, const Line& line) {
+    QByteArrayView text = content(file.body, line);
     QByteArrayView value = unquoted(trimmed(text.sliced(text.indexOf('=') + 1)));
     const qsizetype zero = value.indexOf('\0');
     if (zero >= 0) value = value.first(zero);
-    return decoded(limited(value));
+    return file.decode(file.limited(value));
 }
 
 // Names that would not be found again after writing them are refused.
@@ -165,24 +191,27 @@ bool writableNames(const QString& section, const QString& key) {
            !key.startsWith(u'[') && !key.startsWith(u';');
 }
 
-QByteArray singleLine(const QString& value) {
+QString singleLine(const QString& value) {
     qsizetype end = 0;
     while (end < value.size() && value[end] != u'\r' && value[end] != u'\n' &&
            value[end] != QChar(0))
         ++end;
-    return toGbk(value.left(end));
+    return value.left(end);
 }
 
-QByteArray withEntry(const QByteArray& data, const QString& section, const QString& key,
-                     const QByteArray& value) {
+// The body of file with value under key in section.
+QByteArray withEntry(FileText& file, const QString& section, const QString& key,
+                     const QString& text) {
+    const QByteArray& data = file.body;
+    const QByteArray value = file.encode(singleLine(text));
     const QList<Line> lines = splitLines(data);
-    const Where where = locate(data, lines, section, key);
+    const Where where = locate(file, lines, section, key);
     if (where.key >= 0) {
         const Line& line = lines[where.key];
         const qsizetype equals = data.indexOf('=', line.begin);
         return data.left(equals + 1) + value + data.mid(line.end);
     }
-    const QByteArray entry = toGbk(key) + '=' + value + "\r\n";
+    const QByteArray entry = file.encode(key) + '=' + value + "\r\n";
     if (where.section >= 0) {
         const Line& after = lines[where.lastKey >= 0 ? where.lastKey : where.section];
         QByteArray head = data.left(after.next);
@@ -191,7 +220,7 @@ QByteArray withEntry(const QByteArray& data, const QString& section, const QStri
     }
     QByteArray out = data;
     if (!out.isEmpty() && !out.endsWith('\n')) out += "\r\n";
-    return out + '[' + toGbk(section) + "]\r\n" + entry;
+    return out + '[' + file.encode(section) + "]\r\n" + entry;
 }
 
 }  // namespace
@@ -202,12 +231,13 @@ QString readIniEntry(const QString& file, const QString& section, const QString&
                   keyName = requestedName(key);
     if (path.isEmpty() || sectionName.isEmpty() || keyName.isEmpty()) return QString();
     QMutexLocker locker(&profileLock);
+    removeInterruptedSaves(path);
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly)) return def;
-    const QByteArray data = in.readAll();
-    const QList<Line> lines = splitLines(data);
-    const Where where = locate(data, lines, sectionName, keyName);
-    return where.key < 0 ? def : valueOf(data, lines[where.key]);
+    FileText text(in.readAll());
+    const QList<Line> lines = splitLines(text.body);
+    const Where where = locate(text, lines, sectionName, keyName);
+    return where.key < 0 ? def : valueOf(text, lines[where.key]);
 }
 
 bool writeIniEntry(const QString& file, const QString& section, const QString& key,
@@ -227,12 +257,10 @@ bool writeIniEntry(const QString& file, const QString& section, const QString& k
         data = in.readAll();
         if (in.error() != QFileDevice::NoError) return false;
     }
-    const QByteArray updated = withEntry(data, sectionName, keyName, singleLine(value));
-    if (existed && updated == data) return true;
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) return false;
-    if (out.write(updated) != updated.size()) return false;
-    return out.commit();
+    FileText text(std::move(data));
+    const QByteArray updated = withEntry(text, sectionName, keyName, value);
+    if (existed && updated == text.body) return true;
+    return saveWholeFile(path, text.file(updated));
 }
 
 }  // namespace rt

@@ -2,6 +2,9 @@
 // Key-by-key access to profile files ("[section]" lines and "key=value"
 // lines in GBK), with the reading and writing rules of the Windows profile
 // calls, so a file edited on one system reads the same on the other.
+// Characters GBK lacks are stored in GB18030 (see GbkCodec); a file that
+// begins with the UTF-8 byte-order mark is read and written as UTF-8 and
+// keeps its mark.
 
 #include <QString>
 
@@ -18,11 +21,11 @@ QString readIniEntry(const QString& file, const QString& section, const QString&
 
 // Writes value under key in section, creating the file, the section (at the
 // end) or the key (after the last key of its section) as needed. Every other
-// byte of the file is kept; new lines end in CR LF; the file is replaced in
-// one step, so a crash leaves either the old or the new file. A value is a
-// single line: anything from its first line break on is not stored. False
-// when the file cannot be read or written, or a name is empty or could not
-// be read back as written.
+// byte of the file is kept; new lines end in CR LF; the file is saved with
+// rt::saveWholeFile. A value is a single line: anything from its first line
+// break on is not stored. False when the file cannot be read or written
+// (it is then as it was), or a name is empty or could not be read back as
+// written.
 bool writeIniEntry(const QString& file, const QString& section, const QString& key,
                    const QString& value);
 

@@ -15,6 +15,7 @@
 #include <cstdlib>
 
 #include "runtime/controls.h"
+#include "runtime/scrollback.h"
 #include "runtime/window_host.h"
 
 using namespace Qt::StringLiterals;
@@ -306,12 +307,8 @@ void appendEditText(const QString& window, const QString& control, const QString
     onGuiThread([&] {
         detail::ControlEntry* c = detail::requireControl(window, control, true);
         if (auto* e = qobject_cast<QPlainTextEdit*>(c->widget)) {
-            QTextCursor cur(e->document());
-            cur.movePosition(QTextCursor::End);
-            // The document keeps lines, not line-end bytes: CR LF is one break.
-            QString lines = text;
-            lines.replace(u"\r\n"_s, u"\n"_s);
-            cur.insertText(lines);
+            // A box appended to is a log, kept like a terminal's scrollback.
+            appendToLog(e, text);
             e->verticalScrollBar()->setValue(e->verticalScrollBar()->maximum());
         } else if (auto* l = qobject_cast<QLineEdit*>(c->widget)) {
             QSignalBlocker block(l);

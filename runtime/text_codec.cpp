@@ -1,8 +1,7 @@
 #include "runtime/text_codec.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <QtEndian>
+#include <algorithm>
 
 namespace rt {
 
@@ -33,20 +32,24 @@ QByteArray codecName(int codePage) {
 // One-shot decoders drop an unfinished multi-byte character at the very
 // end without a trace. A trailing line feed can never complete one, so it
 // forces that character out as U+FFFD and is removed again afterwards.
-QString decode(const QByteArray& name, QByteArrayView bytes, bool* ok = nullptr) {
-    QStringDecoder decoder(name.constData(), QStringConverter::Flag::Stateless);
-    if (!decoder.isValid()) {
-        if (ok) *ok = false;
-        return {};
-    }
-    QByteArray padded(bytes.data(), bytes.size());
-    padded.append('\n');
-    QString text = decoder.decode(padded);
+QString decodeWhole(QStringDecoder& decoder, QByteArrayView bytes, QByteArray& scratch) {
+    scratch.clear();
+    scratch.append(bytes);
+    scratch.append('\n');
+    decoder.resetState();
+    QString text = decoder.decode(scratch);
     if (text.endsWith(u'\n')) text.chop(1);
     // hasError() only says that some byte became U+FFFD, which is the
     // intended outcome here; the text is complete either way.
-    if (ok) *ok = true;
     return text;
+}
+
+QString decode(const QByteArray& name, QByteArrayView bytes, bool* ok = nullptr) {
+    QStringDecoder decoder(name.constData(), QStringConverter::Flag::Stateless);
+    if (ok) *ok = decoder.isValid();
+    if (!decoder.isValid()) return {};
+    QByteArray scratch;
+    return decodeWhole(decoder, bytes, scratch);
 }
 
 QByteArray encode(const QByteArray& name, const QString& text, bool* ok = nullptr) {
@@ -67,14 +70,97 @@ QByteArrayView upToZero(const QByteArray& bytes) {
     return QByteArrayView(bytes).first(end < 0 ? bytes.size() : end);
 }
 
+constexpr auto kStateless = QStringConverter::Flag::Stateless;
+
+bool isDigitByte(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool isLeadByte(char c) {
+    return uchar(c) >= 0x81 && uchar(c) <= 0xFE;
+}
+
+// GB18030's four-byte sequences: lead, digit, lead, digit. GBK has no
+// character whose second byte is a digit, so these never occur in GBK text.
+bool fourByteAt(QByteArrayView bytes, qsizetype i) {
+    return i + 3 < bytes.size() && isLeadByte(bytes[i]) && isDigitByte(bytes[i + 1]) &&
+           isLeadByte(bytes[i + 2]) && isDigitByte(bytes[i + 3]);
+}
+
 }  // namespace
 
+GbkCodec::GbkCodec()
+    : gbkOut_("GBK", kStateless),
+      gb18030Out_("GB18030", kStateless),
+      gbkIn_("GBK", kStateless),
+      gb18030In_("GB18030", kStateless) {}
+
+QByteArray GbkCodec::encode(QStringView text) {
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
+        return text.toLatin1();
+    gbkOut_.resetState();
+    QByteArray bytes = gbkOut_.encode(text);
+    if (!gbkOut_.hasError()) return bytes;
+    // Character by character: GBK where it can, GB18030 where it cannot.
+    // A few characters that GBK lacks have a two-byte GB18030 form; they
+    // read back as the character GBK gives those bytes, the stand-in that
+    // GBK systems use for them, which is still better than "?".
+    QByteArray out;
+    out.reserve(bytes.size() + 16);
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype width =
+            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2
+                                                                                             : 1;
+        const QStringView one = text.sliced(i, width);
+        gbkOut_.resetState();
+        QByteArray piece = gbkOut_.encode(one);
+        if (gbkOut_.hasError()) {
+            gb18030Out_.resetState();
+            const QByteArray wide = gb18030Out_.encode(one);
+            if (!gb18030Out_.hasError()) piece = wide;
+        }
+        out += piece;
+        i += width;
+    }
+    return out;
+}
+
+qsizetype GbkCodec::charWidth(QByteArrayView bytes, qsizetype offset) {
+    if (fourByteAt(bytes, offset)) return 4;
+    return isLeadByte(bytes[offset]) && offset + 1 < bytes.size() ? 2 : 1;
+}
+
+QString GbkCodec::decode(QByteArrayView bytes) {
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
+        return QString::fromLatin1(bytes);
+    QString out;
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < bytes.size();) {
+        // A lead byte pairs with whatever follows it; the GBK decoder judges
+        // the pair.
+        const qsizetype width = charWidth(bytes, i);
+        if (width == 4) {
+            out += decodeGbk(bytes.sliced(runStart, i - runStart));
+            gb18030In_.resetState();
+            out += gb18030In_.decode(bytes.sliced(i, 4));
+            runStart = i + 4;
+        }
+        i += width;
+    }
+    out += decodeGbk(bytes.sliced(runStart));
+    return out;
+}
+
+QString GbkCodec::decodeGbk(QByteArrayView bytes) {
+    return bytes.isEmpty() ? QString() : decodeWhole(gbkIn_, bytes, scratch_);
+}
+
 QByteArray toGbk(const QString& text) {
-    return encode("GBK", text);
+    return GbkCodec().encode(text);
 }
 
 QString fromGbk(const QByteArray& gbk) {
-    return decode("GBK", gbk);
+    return GbkCodec().decode(gbk);
 }
 
 QByteArray gbkToUtf16(const QByteArray& text, int codePage) {

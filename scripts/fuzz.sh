@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Builds the grid file fuzzer with clang (libFuzzer, AddressSanitizer,
-# UndefinedBehaviorSanitizer) into build-fuzz/ (or $FUZZ_BUILD_DIR) and
-# runs it for the given number of seconds (default 60) on a copy of the
-# sample table files. Exits non-zero when the fuzzer finds a fault; the input that
-# caused it is left in the build folder. Per-input leak checks are off: Qt's
-# font caches grow on purpose and the scans would cut the run rate several
-# times over.
+# Builds the fuzzers of the grid file and of the profile file with clang
+# (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) into build-fuzz/
+# (or $FUZZ_BUILD_DIR) and runs each for the given number of seconds
+# (default 60) on a copy of its sample files. Exits non-zero when a fuzzer
+# finds a fault; the input that caused it is left in the build folder.
+# Per-input leak checks are off: Qt's font caches grow on purpose and the
+# scans would cut the run rate several times over.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 SECONDS_TO_RUN="${1:-60}"
@@ -13,14 +13,16 @@ BUILD="${FUZZ_BUILD_DIR:-$ROOT/build-fuzz}"
 
 CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DZORVIK_FUZZ=ON -DZORVIK_TESTS=ON -DZORVIK_BENCH=OFF -DZORVIK_SPEECH=OFF >/dev/null
-cmake --build "$BUILD" --target fuzz_grid_file -j "$(nproc)"
+cmake --build "$BUILD" --target fuzz_grid_file fuzz_profile -j "$(nproc)"
 
 # Every input is written to a file first; keep that off the disk when we can.
 if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR="${TMPDIR:-/dev/shm}"; fi
 CORPUS="$(mktemp -d)"
+PROFILE_CORPUS="$(mktemp -d)"
 RUNTIME="$(mktemp -d)"
-trap 'rm -rf "$CORPUS" "$RUNTIME"' EXIT
+trap 'rm -rf "$CORPUS" "$PROFILE_CORPUS" "$RUNTIME"' EXIT
 cp "$ROOT"/tests/fuzz/corpus/* "$CORPUS"/
+cp "$ROOT"/tests/fuzz/profile_corpus/* "$PROFILE_CORPUS"/
 export QT_QPA_PLATFORM=offscreen
 export LSAN_OPTIONS="suppressions=$ROOT/tests/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
@@ -30,3 +32,5 @@ fi
 cd "$BUILD"
 "$BUILD/tests/fuzz/fuzz_grid_file" -max_total_time="$SECONDS_TO_RUN" -max_len=8192 \
   -timeout=10 -rss_limit_mb=4096 -detect_leaks=0 -print_final_stats=1 "$CORPUS"
+"$BUILD/tests/fuzz/fuzz_profile" -max_total_time="$SECONDS_TO_RUN" -max_len=4096 \
+  -timeout=10 -rss_limit_mb=4096 -detect_leaks=0 -print_final_stats=1 "$PROFILE_CORPUS"

@@ -13,6 +13,8 @@ PACKAGES=(
   # the desktop tests: a window manager, X tools, Qt's Chinese texts and
   # the accessibility bus a screen reader listens on
   openbox x11-utils qt6-translations-l10n dbus at-spi2-core python3-pyatspi
+  # chattr: a folder that refuses new files even to root
+  e2fsprogs
   # fuzzing
   clang libclang-rt-14-dev
 )

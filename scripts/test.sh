@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Zorvik with its tests and runs every
 # test: the unit and widget tests, the program under Xvfb, and the table
-# file loader's fuzz target for 60 seconds.
+# file loader's and the profile file's fuzz targets for 60 seconds each.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$ROOT/scripts/setup.sh"

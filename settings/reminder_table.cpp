@@ -1,7 +1,10 @@
 #include "settings/reminder_table.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
+#include "runtime/file_save.h"
 #include "runtime/grid_commands.h"
 #include "runtime/runtime.h"
 #include "settings/main_window.h"
@@ -20,8 +23,34 @@ QString programDataFile() {
     return rt::programDirectory() + u"/自定义提醒数据"_s;
 }
 
+// Table files that exist but did not load (a cut download, a file from a
+// newer version). The grid does not show them, so the first save that would
+// replace one keeps it beside the new file first.
+QSet<QString> damagedFiles;
+
+void loadTable(const QString& path) {
+    if (rt::gridLoad(kMainWindow, kGrid, path))
+        damagedFiles.remove(path);
+    else if (QFileInfo::exists(path))
+        damagedFiles.insert(path);
+}
+
+bool keepDamagedFile(const QString& path) {
+    QFile damaged(path);
+    if (!damaged.open(QIODevice::ReadOnly)) return false;
+    const QByteArray bytes = damaged.readAll();
+    return damaged.error() == QFileDevice::NoError &&
+           rt::saveWholeFile(path + u".damaged"_s, bytes);
+}
+
 void saveTable() {
-    rt::gridSave(kMainWindow, kGrid, reminderDataPath);
+    const QString path = reminderDataPath;
+    if (damagedFiles.contains(path) && QFileInfo::exists(path)) {
+        // Not kept, not replaced: the edit waits for a save that can keep it.
+        if (!keepDamagedFile(path)) return;
+        damagedFiles.remove(path);
+    }
+    rt::gridSave(kMainWindow, kGrid, path);
 }
 
 void setHeaderLook() {
@@ -43,11 +72,15 @@ void loadReminderTable() {
     setHeaderLook();
     if (reminderDataPath.isEmpty()) reminderDataPath = programDataFile();
     if (QFileInfo::exists(reminderDataPath)) {
-        // A file that does not load leaves the designed grid in place and is
-        // not rewritten until the table next changes.
-        rt::gridLoad(kMainWindow, kGrid, reminderDataPath);
+        // A file that does not load leaves the grid as it is and is not
+        // rewritten until the table next changes.
+        loadTable(reminderDataPath);
         return;
     }
+    // A new file holds the header row only, whatever the grid showed before
+    // (an import of an empty folder follows another table).
+    rt::gridReset(kMainWindow, kGrid);
+    setHeaderLook();
     const QString headers[] = {u"间隔时间(分)"_s, u"提醒内容"_s, u"CMD命令(试验)"_s};
     for (int column = 0; column < 3; ++column)
         rt::gridSetCell(kMainWindow, kGrid, 0, column, rt::kGridCellText, headers[column]);
@@ -68,7 +101,7 @@ void onDeleteRowClicked() {
 }
 
 void onReloadTableClicked() {
-    rt::gridLoad(kMainWindow, kGrid, programDataFile());
+    loadTable(programDataFile());
 }
 
 void onGridCellEdited() {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "runtime/commands.h"
+#include "runtime/scrollback.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -20,12 +21,17 @@ namespace {
 // Output is cut into reads of this size; the zero-byte and lone-space rules
 // apply to each read.
 constexpr qsizetype kReadSize = 260;
-// How much output one event-loop turn takes on adapts to what showing it
-// costs: big batches show a flood fastest, but one turn should stay well
-// under a frame or two so the window never stalls.
-constexpr qint64 kMinTurnBytes = 4 * 1024;
-constexpr qint64 kMaxTurnBytes = 256 * 1024;
+// How much output one event-loop turn shows adapts to what showing it costs:
+// big batches show a flood fastest, but one turn should stay well under a
+// frame or two so the window never stalls.
+constexpr qsizetype kMinTurnChars = 1024;
+constexpr qsizetype kMaxTurnChars = 256 * 1024;
 constexpr qint64 kTurnTargetNs = 12'000'000;
+// The most one turn reads beyond what had already arrived.
+constexpr qint64 kDrainBytes = 1024 * 1024;
+// Output is shown at most once a frame: in a flood the appends, which cost
+// by the line, stay few, and the reads between them are cheap.
+constexpr qint64 kShowIntervalMs = 16;
 constexpr int kStartTimeoutMs = 5000;
 constexpr int kStopTimeoutMs = 1000;
 
@@ -50,6 +56,8 @@ CommandShell::CommandShell(QObject* parent) : QObject(parent) {
 #endif
     connect(&process_, &QProcess::readyReadStandardOutput, this, &CommandShell::schedulePump);
     connect(&process_, &QProcess::finished, this, &CommandShell::onFinished);
+    showTimer_.setSingleShot(true);
+    connect(&showTimer_, &QTimer::timeout, this, &CommandShell::pumpTurn);
 }
 
 CommandShell::~CommandShell() {
@@ -66,11 +74,13 @@ QString CommandShell::defaultInterpreter() {
     // so the shell runs a read loop that drops one trailing CR and evaluates
     // the rest in the shell itself: cd and variables still carry over.
     // "command eval" keeps a syntax error in one line from ending the shell,
-    // as a mistyped command does not end the Windows console either.
+    // as a mistyped command does not end the Windows console either. Each
+    // command reads an empty input: the shell's own input holds the
+    // commands after it, which a command that reads would otherwise eat.
     // Inner quotes are tripled for QProcess::splitCommand.
     return QStringLiteral(
         R"(/bin/sh -c "zorvik_cr=$(printf '\r'); while IFS= read -r zorvik_line; do )"
-        R"(command eval """${zorvik_line%$zorvik_cr}"""; done")");
+        R"(command eval """${zorvik_line%$zorvik_cr}""" </dev/null; done")");
 #endif
 }
 
@@ -102,11 +112,11 @@ void CommandShell::sendLine(const QString& line) {
     if (process_.state() == QProcess::NotRunning) {
         // Starting again discards what the old process left unread: show it
         // first, with the notice that it ended.
-        readAvailable(-1);
+        readAvailable();
         deliver(false);
         if (!startProcess()) return;
     }
-    process_.write(encodeForConsole(line + QStringLiteral("\r\n")));
+    process_.write(encodeForConsole(withEmptyInput(line) + QStringLiteral("\r\n")));
 }
 
 void CommandShell::showText(const QString& text) {
@@ -116,6 +126,7 @@ void CommandShell::showText(const QString& text) {
 
 void CommandShell::shutdown() {
     shutDown_ = true;
+    showTimer_.stop();
     stopProcess();
     pending_.clear();
     endNoticeDue_ = false;
@@ -147,30 +158,53 @@ void CommandShell::schedulePump() {
     QMetaObject::invokeMethod(this, &CommandShell::pumpTurn, Qt::QueuedConnection);
 }
 
-// One turn of the output pump: a bounded share of what has arrived, shown in
-// one append. Whatever is left comes in the next turn, so the window keeps
-// turning however fast the interpreter prints.
+// One turn of the output pump: everything that has arrived is read and
+// decoded (cheap), and at most once a frame a bounded share of it is shown
+// in one append (the costly part). Whatever is left comes in a later turn,
+// so the window keeps turning however fast the interpreter prints. Output
+// that could only scroll out of the panel unseen is dropped before it is
+// shown, so a flood of any size waits in bounded memory.
 void CommandShell::pumpTurn() {
     pumpQueued_ = false;
+    readAvailable();
+    // A fast writer fills the pipe faster than one read per turn empties it:
+    // take what the pipe holds right now too (a poll, never a wait), so a
+    // flood moves at the speed of reading rather than of showing.
+    for (qint64 taken = 0; taken < kDrainBytes && process_.waitForReadyRead(0);)
+        taken += readAvailable();
+    // Finding where the scrollback starts scans it: done when something is
+    // shown, and in between only when twice a scrollback is waiting.
+    if (pending_.size() > 2 * rt::kScrollbackChars) dropUnshowable();
+    const qint64 sinceShown = lastShown_.isValid() ? lastShown_.elapsed() : kShowIntervalMs;
+    if (sinceShown < kShowIntervalMs) {
+        showTimer_.start(int(kShowIntervalMs - sinceShown));
+        return;
+    }
     QElapsedTimer turn;
     turn.start();
-    const bool full = process_.bytesAvailable() >= turnBytes_;
-    readAvailable(turnBytes_);
-    deliver(true);
-    adaptTurnBytes(turn.nsecsElapsed(), full);
-    if (process_.bytesAvailable() > 0 || endNoticeDue_) schedulePump();
+    dropUnshowable();
+    const bool full = pending_.size() > turnChars_;
+    deliver(true, turnChars_);
+    adaptTurnChars(turn.nsecsElapsed(), full);
+    lastShown_.start();
+    // A CR held back alone waits for the output that follows it.
+    const bool moreToShow = pending_.size() > 1 || (pending_.size() == 1 && pending_[0] != u'\r');
+    if (moreToShow || process_.bytesAvailable() > 0 || endNoticeDue_) schedulePump();
 }
 
-void CommandShell::adaptTurnBytes(qint64 turnNs, bool budgetUsedUp) {
+void CommandShell::dropUnshowable() {
+    pending_.remove(0, rt::scrollbackStart(pending_));
+}
+
+void CommandShell::adaptTurnChars(qint64 turnNs, bool budgetUsedUp) {
     if (turnNs > kTurnTargetNs)
-        turnBytes_ = qMax(kMinTurnBytes, turnBytes_ / 2);
+        turnChars_ = qMax(kMinTurnChars, turnChars_ / 2);
     else if (budgetUsedUp && turnNs < kTurnTargetNs / 2)
-        turnBytes_ = qMin(kMaxTurnBytes, turnBytes_ * 2);
+        turnChars_ = qMin(kMaxTurnChars, turnChars_ * 2);
 }
 
-void CommandShell::readAvailable(qint64 budget) {
-    const qint64 available = process_.bytesAvailable();
-    const QByteArray block = process_.read(budget < 0 ? available : qMin(budget, available));
+qint64 CommandShell::readAvailable() {
+    const QByteArray block = process_.readAll();
     const QByteArrayView bytes(block);
     for (qsizetype at = 0; at < bytes.size(); at += kReadSize)
         pending_ += decoder_.decodeChunk(bytes.sliced(at, qMin(kReadSize, bytes.size() - at)));
@@ -178,16 +212,18 @@ void CommandShell::readAvailable(qint64 budget) {
         pending_ += endNotice();
         endNoticeDue_ = false;
     }
+    return block.size();
 }
 
-void CommandShell::deliver(bool holdTrailingCr) {
-    QString text = std::exchange(pending_, QString());
+void CommandShell::deliver(bool holdTrailingCr, qsizetype limit) {
+    qsizetype size = limit < 0 ? pending_.size() : qMin(limit, pending_.size());
+    // Never half a surrogate pair in one append and the other half in the next.
+    if (size > 0 && size < pending_.size() && pending_[size - 1].isHighSurrogate()) --size;
     // A CR LF pair split between two appends would show as two line breaks;
     // a CR at the end waits for what follows it.
-    if (holdTrailingCr && text.endsWith(u'\r')) {
-        text.chop(1);
-        pending_ = QStringLiteral("\r");
-    }
+    if (holdTrailingCr && size > 0 && pending_[size - 1] == u'\r') --size;
+    const QString text = pending_.first(size);
+    pending_.remove(0, size);
     if (sink_ && !text.isEmpty()) sink_(text);
 }
 

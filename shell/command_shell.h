@@ -3,9 +3,11 @@
 // process whose state (current folder, variables) carries from one command
 // to the next, and whose merged output and error stream feeds a text sink.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QProcess>
 #include <QString>
+#include <QTimer>
 #include <functional>
 
 #include "shell/console_text.h"
@@ -24,7 +26,9 @@ class CommandShell : public QObject {
     static QString defaultInterpreter();
 
     // Where output goes. Called on the window thread, at most once per
-    // event-loop turn, with everything that arrived since the last call.
+    // event-loop turn, with the next part of what has arrived, in order. In
+    // a flood, output older than a scrollback's worth (rt::scrollbackStart)
+    // is dropped unshown.
     void setSink(Sink sink);
 
     // Starts the interpreter hidden in folder (empty: the program's folder).
@@ -50,9 +54,12 @@ class CommandShell : public QObject {
     void stopProcess();
     void schedulePump();
     void pumpTurn();
-    void adaptTurnBytes(qint64 turnNs, bool budgetUsedUp);
-    void readAvailable(qint64 budget);
-    void deliver(bool holdTrailingCr);
+    // Drops waiting output older than a scrollback's worth.
+    void dropUnshowable();
+    void adaptTurnChars(qint64 turnNs, bool budgetUsedUp);
+    qint64 readAvailable();  // bytes read
+    // Hands at most limit characters (all when negative) to the sink.
+    void deliver(bool holdTrailingCr, qsizetype limit = -1);
     void onFinished();
 
     QProcess process_;
@@ -61,7 +68,9 @@ class CommandShell : public QObject {
     QString folder_;
     ConsoleOutputDecoder decoder_;
     QString pending_;
-    qint64 turnBytes_ = 64 * 1024;
+    qsizetype turnChars_ = 8 * 1024;
+    QElapsedTimer lastShown_;
+    QTimer showTimer_;  // brings a show held back by the once-a-frame rule
     bool pumpQueued_ = false;
     bool endNoticeDue_ = false;  // the interpreter ended; say so once its output is shown
     bool shutDown_ = false;

@@ -21,6 +21,30 @@ Converter consoleConverter() {
 
 }  // namespace
 
+QString withEmptyInput(const QString& line) {
+#ifdef Q_OS_WIN
+    // The console reads its commands from the same input its commands get;
+    // a block redirected from NUL gives the whole line (pipes, "&" chains)
+    // an empty input. Lines a block would change are typed as they are: a
+    // comment would swallow the closing parenthesis, and unbalanced
+    // parentheses would end the block early or leave it open.
+    const QString bare = line.trimmed().toLower();
+    if (bare.isEmpty() || bare.startsWith(u"rem") || bare.startsWith(u"::")) return line;
+    int depth = 0;
+    bool quoted = false;
+    for (QChar c : line) {
+        if (c == u'"') quoted = !quoted;
+        if (quoted) continue;
+        if (c == u'(') ++depth;
+        if (c == u')' && --depth < 0) return line;
+    }
+    return depth == 0 ? QStringLiteral("(") + line + QStringLiteral(") <NUL") : line;
+#else
+    // The POSIX interpreter loop gives each command /dev/null itself.
+    return line;
+#endif
+}
+
 QByteArray encodeForConsole(const QString& text) {
     auto encoder = consoleConverter<QStringEncoder>();
     // Characters the console encoding cannot hold come out as '?', which is

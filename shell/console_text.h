@@ -9,6 +9,10 @@
 
 namespace zorvik {
 
+// The line as typed into the interpreter so that the command reads an empty
+// input rather than the commands typed after it.
+QString withEmptyInput(const QString& line);
+
 // Encodes a line in the interpreter's console encoding (GBK on Windows,
 // UTF-8 elsewhere).
 QByteArray encodeForConsole(const QString& text);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "runtime/commands.h"
 #include "runtime/grid_commands.h"
@@ -22,26 +23,43 @@ QString cellText(int row, int column) {
     return rt::gridGetCell(kMainWindow, kGrid, row, column).toString();
 }
 
-// A row's minutes are held in a 32-bit float, which misses most decimals
-// by a hair: 0.35 becomes 0.3499999940..., and truncating 20.9999996
-// seconds would fire a second early. A product within the float's own
-// precision of a whole second is that second; anything else truncates.
-qint32 toSeconds(float minutes) {
-    const double product = double(minutes) * 60.0;
-    if (!std::isfinite(product)) return 0;
-    const double nearest = std::round(product);
-    const double s =
-        std::fabs(product - nearest) <= std::fabs(product) * 1e-6 ? nearest : std::trunc(product);
-    return qint32(std::clamp(s, double(std::numeric_limits<qint32>::min()),
+// Seconds reach the schedule through a 32-bit float (a row's minutes, the
+// interval's seconds), which misses most decimals by a hair: 0.35 minutes
+// become 20.9999996 seconds. A float is within half a unit of its last
+// place (2^-24 relative) of the decimal it was read from; a product within
+// two such units (2^-22 relative) of a whole second is taken as that
+// second. Anything further off is a fraction the user typed (0.51 minutes,
+// 999.9991 minutes).
+std::optional<double> wholeSeconds(double seconds) {
+    if (!std::isfinite(seconds)) return std::nullopt;
+    const double nearest = std::round(seconds);
+    if (std::fabs(seconds - nearest) > std::fabs(seconds) * std::ldexp(1.0, -22))
+        return std::nullopt;
+    return nearest;
+}
+
+qint32 clampedSeconds(double seconds) {
+    return qint32(std::clamp(seconds, double(std::numeric_limits<qint32>::min()),
                              double(std::numeric_limits<qint32>::max())));
 }
 
 }  // namespace
 
+qint32 rowSeconds(float minutes) {
+    const double product = double(minutes) * 60.0;
+    if (!std::isfinite(product)) return 0;
+    return clampedSeconds(wholeSeconds(product).value_or(std::trunc(product)));
+}
+
+qint32 intervalWholeSeconds(float seconds) {
+    const std::optional<double> whole = wholeSeconds(seconds);
+    return whole ? clampedSeconds(*whole) : 0;
+}
+
 void intervalStep() {
     TimerCore& c = core();
-    if (c.intervalSeconds == 0.0f) return;
-    if (std::fabs(double(c.secondsSinceReminder) - double(c.intervalSeconds)) > 1e-7) return;
+    const qint32 interval = intervalWholeSeconds(c.intervalSeconds);
+    if (interval == 0 || c.secondsSinceReminder != interval) return;
     c.secondsSinceReminder = 0;
     deliverReminder(QString());
 }
@@ -57,12 +75,12 @@ void customStep() {
         }
         return;
     }
-    const qint32 rowSeconds = toSeconds(rt::toFloat(cellText(c.currentRow, 0)));
+    const qint32 seconds = rowSeconds(rt::toFloat(cellText(c.currentRow, 0)));
     const QString text = cellText(c.currentRow, 1);
     const QString command = cellText(c.currentRow, 2);
     // A row without a time is passed over without resetting the count.
-    if (rowSeconds == 0 && c.currentRow < c.customRowCount) c.rowArmed = 0;
-    if (rowSeconds == 0 || c.secondsSinceReminder != rowSeconds) return;
+    if (seconds == 0 && c.currentRow < c.customRowCount) c.rowArmed = 0;
+    if (seconds == 0 || c.secondsSinceReminder != seconds) return;
     c.rowArmed = 0;
     c.secondsSinceReminder = 0;
     deliverReminder(text);

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringDecoder>
 
 #include "common/program_fixture.h"
 #include "runtime/profile.h"
@@ -62,7 +63,8 @@ TEST_F(FreshStart, EveryChangeIsStoredAtOnce) {
     EXPECT_EQ(stored(u"自定义提醒"_s, u"启用自定义提醒"_s), u"真"_s);
 
     click(u"清空"_s);
-    for (const QString& key : {u"时"_s, u"分"_s, u"秒"_s}) EXPECT_EQ(stored(u"计时"_s, key), u"0"_s);
+    for (const QString& key : {u"时"_s, u"分"_s, u"秒"_s})
+        EXPECT_EQ(stored(u"计时"_s, key), u"0"_s);
 }
 
 TEST_F(FreshStart, TypingFiltersCharactersAsTheBoxesAllow) {
@@ -80,16 +82,16 @@ TEST_F(FreshStart, TypingFiltersCharactersAsTheBoxesAllow) {
 }
 
 class HandEditedFile : public zt::ProgramTest {
-protected:
+  protected:
     void prepareFolder() override {
         QFile f(path(u"配置.ini"_s));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         // LF-only lines, a comment, a line without "=", a duplicate key,
         // mixed case in the section name, and a missing section.
-        f.write(rt::toGbk(
-            u"; written by hand\n[计时]\n时=  2 \n秒=-3\n分=abc\n模式选择=正计时\n"
-            u"junk line\n提醒类型=4\n自定义音频路径=/no/such/file.mp3\n最终结束音=1\n"
-            u"窗口置顶=\n时=9\n[自定义提醒]\n启用自定义提醒=假 \n"_s));
+        f.write(
+            rt::toGbk(u"; written by hand\n[计时]\n时=  2 \n秒=-3\n分=abc\n模式选择=正计时\n"
+                      u"junk line\n提醒类型=4\n自定义音频路径=/no/such/file.mp3\n最终结束音=1\n"
+                      u"窗口置顶=\n时=9\n[自定义提醒]\n启用自定义提醒=假 \n"_s));
     }
 };
 
@@ -111,9 +113,67 @@ TEST_F(HandEditedFile, ValuesAreCorrectedAndMissingKeysReadEmpty) {
         << "other lines are kept byte for byte";
 }
 
+TEST_F(FreshStart, ACharacterGbkLacksSurvivesARestart) {
+    // A chosen audio file whose name GBK cannot hold.
+    const QString audio = path(u"Übung 😀.mp3"_s);
+    QFile(audio).open(QIODevice::WriteOnly);
+    zorvik::writeSetting(u"计时"_s, u"自定义音频路径"_s, audio);
+    zorvik::writeSetting(u"计时"_s, u"提醒类型"_s, u"4"_s);
+    rt::unloadAll();
+    ASSERT_TRUE(rt::loadWindow(zt::kMain));
+    EXPECT_EQ(stored(u"计时"_s, u"自定义音频路径"_s), audio);
+    EXPECT_EQ(prop(u"选择音频_按钮"_s, rt::slot::ButtonCaption).toString(), u"切换音频"_s);
+}
+
+// What saves cut short by a crash left beside the two files.
+class LeftoversOfInterruptedSaves : public zt::ProgramTest {
+  protected:
+    const QStringList ours{u"配置.ini.zorvik-Ab3dE9.tmp"_s, u"自定义提醒数据.zorvik-x1Y2z3.tmp"_s};
+    const QStringList others{u"配置.ini.backup"_s, u"配置.ini.zorvik-abc.tmp"_s,
+                             u"notes.zorvik-Ab3dE9.tmp"_s};
+    void prepareFolder() override {
+        for (const QString& name : ours + others) QFile(path(name)).open(QIODevice::WriteOnly);
+    }
+};
+
+TEST_F(LeftoversOfInterruptedSaves, AreRemovedAtStartAndNothingElseIs) {
+    for (const QString& name : ours) EXPECT_FALSE(QFile::exists(path(name))) << name.toStdString();
+    for (const QString& name : others) EXPECT_TRUE(QFile::exists(path(name))) << name.toStdString();
+    // Saves leave nothing of their own behind.
+    set(u"输入_分"_s, rt::slot::EditContent, u"7"_s);
+    click(u"插入表格_按钮"_s);
+    const QStringList after = QDir(dir.path()).entryList({u"*.tmp"_s}, QDir::Files);
+    EXPECT_EQ(after.size(), 2) << after.join(u' ').toStdString();
+}
+
+// "配置.ini" as a modern editor saves it: UTF-8 with a byte-order mark.
+class Utf8MarkedFile : public zt::ProgramTest {
+  protected:
+    void prepareFolder() override {
+        QFile f(path(u"配置.ini"_s));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("\xEF\xBB\xBF" + u"[计时]\r\n时=1\r\n分=30\r\n模式选择=正计时\r\n"_s.toUtf8());
+    }
+};
+
+TEST_F(Utf8MarkedFile, IsReadAndWrittenAsUtf8WithItsMark) {
+    EXPECT_EQ(prop(u"输入_时"_s, rt::slot::EditContent).toString(), u"1"_s);
+    EXPECT_EQ(prop(u"输入_分"_s, rt::slot::EditContent).toString(), u"30"_s);
+    EXPECT_TRUE(prop(u"正计时"_s, rt::slot::Checked).toBool());
+    set(u"输入_分"_s, rt::slot::EditContent, u"45"_s);
+    const QByteArray bytes = fileBytes(u"配置.ini"_s);
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF" + u"[计时]\r\n时=1\r\n分=45\r\n"_s.toUtf8()));
+    EXPECT_EQ(bytes.count(u"[计时]"_s.toUtf8()), 1) << "no second section";
+    EXPECT_EQ(bytes.count("\xEF\xBB\xBF"), 1);
+    QStringDecoder utf8(QStringConverter::Utf8);
+    const QString text = utf8.decode(bytes);
+    EXPECT_TRUE(text.contains(u"\r\n间隔提醒时间=\r\n"_s)) << "keys added in UTF-8 too";
+    EXPECT_FALSE(utf8.hasError());
+}
+
 // A folder nobody can create files in, even root: its parent is a file.
 class UnwritableFolder : public zt::ProgramTest {
-protected:
+  protected:
     void prepareFolder() override {
         QFile blocker(path(u"blocker"_s));
         ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));

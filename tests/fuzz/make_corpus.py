@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
-"""Writes the grid fuzzer's starting inputs: one valid table file per format
-version (1 to 6), each with a record of every kind its version holds, plus
-the two files the program itself writes most (header only, a few rows).
-Run from anywhere: python3 tests/fuzz/make_corpus.py [output folder]."""
+"""Writes the fuzzers' starting inputs. For the grid file: one valid table
+file per format version (1 to 6), each with a record of every kind its
+version holds, plus the two files the program itself writes most (header
+only, a few rows). For the profile file: "配置.ini" as a new program writes
+it, as a modern editor saves it (UTF-8 with its mark), and as hands edit it.
+Run from anywhere:
+python3 tests/fuzz/make_corpus.py [grid output folder] [profile output folder]."""
 import os
 import struct
 import sys
@@ -90,16 +93,40 @@ def every_kind(version):
                  quads=([(1, 2, 3, 4)], [(5, 6, 7, 8)]))
 
 
+DEFAULTS = ("[计时]\r\n时=0\r\n分=5\r\n秒=15\r\n模式选择=倒计时\r\n提醒类型=0\r\n间隔提醒时间=1\r\n"
+            "自定义音频路径=\r\n窗口置顶=假\r\n最终结束音=真\r\n[自定义提醒]\r\n启用自定义提醒=假\r\n"
+            "启用CMD命令=假\r\n[热键配置]\r\n开始=\r\n")
+
+
+def profile_samples():
+    hand = ("; by hand\n[ 计时 ]\n时 = \"2\" \n秒=-3\n分=abc\njunk\n时=9\n[Other]x\nK='v'\n"
+            "[自定义提醒]\n启用自定义提醒=1")
+    return {
+        "defaults": DEFAULTS.encode("gbk"),
+        "utf8_marked": b"\xef\xbb\xbf" + DEFAULTS.replace("自定义音频路径=", "自定义音频路径=/音频/Übung.mp3").encode(),
+        "gb18030_value": DEFAULTS.replace("自定义音频路径=", "自定义音频路径=Übung😀.mp3").encode("gb18030"),
+        "hand_edited": hand.encode("gbk") + b"\nbad=\x81\xff\x80z\x81\nzero=a\0b",
+    }
+
+
+def write_all(folder, files):
+    os.makedirs(folder, exist_ok=True)
+    for name, data in files.items():
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)
+
+
 def main():
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "corpus")
-    os.makedirs(out, exist_ok=True)
+    here = os.path.dirname(__file__)
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "corpus")
     files = {"version%d" % v: every_kind(v) for v in range(1, 7)}
     files["header_only"] = program_table(0)
     files["five_rows"] = program_table(5)
     for name, data in files.items():
         assert len(data) >= 540, name
-        with open(os.path.join(out, name), "wb") as f:
-            f.write(data)
+    write_all(out, files)
+    write_all(sys.argv[2] if len(sys.argv) > 2 else os.path.join(here, "profile_corpus"),
+              profile_samples())
 
 
 if __name__ == "__main__":

@@ -94,6 +94,11 @@ TEST_F(Profile, LongValuesAreCutAtCharacterBoundaries) {
         "\r\nwide=" + gbk(QString(10 * 1024, QChar(0x65F6))) + "\r\n");
     EXPECT_EQ(read(u"a"_qs, u"ascii"_qs), QString(10239, u'x'));
     EXPECT_EQ(read(u"a"_qs, u"wide"_qs), QString(5119, QChar(0x65F6)));
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");  // four bytes either way
+    put("[a]\r\nfour=" + gbk(emoji.repeated(3000)) + "\r\n");
+    EXPECT_EQ(read(u"a"_qs, u"four"_qs), emoji.repeated(2559));
+    put("\xEF\xBB\xBF[a]\r\nutf8=" + QString(4000, QChar(0x65F6)).toUtf8() + "\r\n");
+    EXPECT_EQ(read(u"a"_qs, u"utf8"_qs), QString(3413, QChar(0x65F6)));
 }
 
 TEST_F(Profile, RandomBytesNeverBreakReadsOrWrites) {

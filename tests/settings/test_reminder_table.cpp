@@ -187,7 +187,8 @@ TEST_F(ReminderTable, StoredFileWinsAndBrokenFilesAreLeftAlone) {
 
     QByteArray wrongMagic = rt::encodeGridFile(other);
     wrongMagic.replace(0, 4, "DRGE");
-    for (const QByteArray& broken : {QByteArray(539, 'E'), wrongMagic}) {
+    const QByteArray cutDownload = rt::encodeGridFile(other).chopped(20);
+    for (const QByteArray& broken : {QByteArray(539, 'E'), wrongMagic, cutDownload}) {
         rt::unloadAll();
         zorvik::reminderDataPath.clear();
         ASSERT_TRUE(rt::loadWindow(kMain));
@@ -200,10 +201,35 @@ TEST_F(ReminderTable, StoredFileWinsAndBrokenFilesAreLeftAlone) {
         EXPECT_EQ(grid->gridRowHeight(0), 40);
         EXPECT_EQ(grid->cellText(0, 0), QString());
         EXPECT_EQ(readAll(dataFile()), broken);
-        // The next change writes a proper file.
+        // The next change writes a proper file, and the broken one is kept
+        // beside it (replacing one kept before), once.
         click(u"插入表格_按钮"_s);
         EXPECT_EQ(stored().settings.rows, 2);
+        EXPECT_EQ(readAll(dataFile() + u".damaged"_s), broken);
+        click(u"插入表格_按钮"_s);
+        EXPECT_EQ(stored().settings.rows, 3);
+        EXPECT_EQ(readAll(dataFile() + u".damaged"_s), broken);
     }
+}
+
+TEST_F(ReminderTable, AClickThatEndsAnEditPicksTheRowTheButtonsActOn) {
+    startWithRows(3);
+    auto editThenClickRow2 = [&](const QString& text) {
+        grid->setCurrentIndex(grid->model()->index(1, 1));
+        grid->edit(grid->currentIndex());
+        QLineEdit* editor = grid->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        editor->setText(text);
+        clickCell(2, 0);  // ends the edit; its save comes on the next turn
+        ASSERT_TRUE(waitFor([&] { return stored().cells.contains({1, 1, text, 0, {}}); }));
+    };
+    editThenClickRow2(u"伸展"_s);
+    click(u"删除表格_按钮"_s);
+    EXPECT_EQ(firstColumn(stored()), QStringList({u"间隔时间(分)"_s, u"1"_s, u"3"_s}));
+    editThenClickRow2(u"喝水"_s);
+    click(u"插入表格_按钮"_s);
+    EXPECT_EQ(firstColumn(stored()), QStringList({u"间隔时间(分)"_s, u"1"_s, u"3"_s, u"请编辑"_s}));
+    EXPECT_EQ(stored().settings.rows, 4);
 }
 
 TEST_F(ReminderTable, EditsSaveToTheCurrentPathAndReloadReadsTheProgramFolder) {
@@ -221,6 +247,7 @@ TEST_F(ReminderTable, EditsSaveToTheCurrentPathAndReloadReadsTheProgramFolder) {
     editor->setText(u"伸展"_s);
     QTest::keyClick(editor, Qt::Key_Return);
     ASSERT_TRUE(waitFor([&] { return QFile::exists(zorvik::reminderDataPath); }));
+    EXPECT_EQ(rt::gridCurrentRow(*grid), -1) << "an edit ended by Return clears the cursor";
     const auto edited = rt::decodeGridFile(readAll(zorvik::reminderDataPath));
     ASSERT_TRUE(edited.has_value());
     EXPECT_EQ(edited->cells.last().text, u"伸展"_s);

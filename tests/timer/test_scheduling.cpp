@@ -6,8 +6,10 @@
 #include <QMessageBox>
 
 #include "common/program_fixture.h"
+#include "runtime/commands.h"
 #include "runtime/grid_commands.h"
 #include "shell/table_command.h"
+#include "timer/scheduling.h"
 
 using namespace Qt::StringLiterals;
 
@@ -177,6 +179,16 @@ TEST_F(Scheduling, RowMinutesMeanTheSecondsTheyRead) {
     // in the number the row's minutes are held in.
     useCustomRows({{u"0.35"_s, u"a"_s}, {u"0.7"_s, u"b"_s}, {u"1.15"_s, u"c"_s}});
     EXPECT_EQ(seconds(run(0, 3, 0)), (QList<int>{21, 63, 132}));
+
+    // Only a hair's difference is the float's: 1.666666 minutes are 99.99996
+    // seconds and fire at 99; 1.6666666 cannot be told from 5/3 in a float
+    // and is 100 seconds, as a row and as an interval alike.
+    useCustomRows({{u"1.666666"_s, u"a"_s}, {u"1.6666666"_s, u"b"_s}});
+    EXPECT_EQ(seconds(run(0, 4, 0)), (QList<int>{99, 199}));
+    useInterval(u"1.6666666"_s);
+    EXPECT_EQ(seconds(run(0, 3, 30)), (QList<int>{100, 200}));
+    EXPECT_EQ(zorvik::rowSeconds(rt::toFloat(u"999.9991"_s)), 59999);
+    EXPECT_EQ(zorvik::rowSeconds(rt::toFloat(u"1000"_s)), 60000);
 }
 
 TEST_F(Scheduling, TableCommandsReachTheInterpreterOnlyWhenEnabled) {

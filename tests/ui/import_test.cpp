@@ -4,6 +4,7 @@
 
 #include "program_fixture.h"
 #include "runtime/grid_commands.h"
+#include "runtime/grid_format.h"
 
 using namespace Qt::StringLiterals;
 
@@ -83,13 +84,21 @@ TEST_F(ImportTest, ChosenFolderIsAppliedAndReceivesEveryLaterWrite) {
 TEST_F(ImportTest, EmptyFolderReceivesBothFilesWithDefaults) {
     loadMain();
     setContent(u"输入_秒"_s, u"8"_s);
+    click(kMain, u"插入表格_按钮"_s);
+    rt::gridSetCell(kMain, kGrid, 1, 2, rt::kGridCellText, u"rm -rf build"_s);
     chooseFolder(otherDir.path());
     menuItem(u"导入"_s)->trigger();
     const QString ini = otherFile(u"配置.ini"_s);
     EXPECT_EQ(rt::readIniEntry(ini, u"计时"_s, u"秒"_s), u"15"_s);
     EXPECT_EQ(rt::readIniEntry(ini, u"计时"_s, u"最终结束音"_s), u"真"_s);
-    EXPECT_TRUE(QFile::exists(otherFile(u"自定义提醒数据"_s)));
     EXPECT_EQ(content(u"输入_秒"_s), u"15"_s);
+    // The new table holds the header row only, as the grid then shows it:
+    // nothing of the table shown before the import.
+    const auto table = rt::decodeGridFile(bytesOf(otherFile(u"自定义提醒数据"_s)));
+    ASSERT_TRUE(table.has_value());
+    EXPECT_EQ(table->settings.rows, 1);
+    EXPECT_EQ(table->cells.size(), 3);
+    EXPECT_EQ(gridRows(), 1);
     EXPECT_EQ(rt::gridGetCell(kMain, kGrid, 0, 1).toString(), u"提醒内容"_s);
     EXPECT_EQ(rt::readIniEntry(programFile(u"配置.ini"_s), u"计时"_s, u"秒"_s), u"8"_s);
 }

@@ -4,6 +4,8 @@
 #include <QStringEncoder>
 #include <QtEndian>
 
+#include "runtime/codepage_win.h"
+
 namespace rt {
 
 namespace {
@@ -36,6 +38,13 @@ QByteArray codecName(int codePage) {
 QString decode(const QByteArray& name, QByteArrayView bytes, bool* ok = nullptr) {
     QStringDecoder decoder(name.constData(), QStringConverter::Flag::Stateless);
     if (!decoder.isValid()) {
+#ifdef Q_OS_WIN
+        // Qt without ICU has no GBK; the system's conversion does.
+        if (const int page = detail::windowsCodePage(name)) {
+            if (ok) *ok = true;
+            return detail::windowsDecode(page, bytes);
+        }
+#endif
         if (ok) *ok = false;
         return {};
     }
@@ -52,6 +61,12 @@ QString decode(const QByteArray& name, QByteArrayView bytes, bool* ok = nullptr)
 QByteArray encode(const QByteArray& name, const QString& text, bool* ok = nullptr) {
     QStringEncoder encoder(name.constData(), QStringConverter::Flag::Stateless);
     if (!encoder.isValid()) {
+#ifdef Q_OS_WIN
+        if (const int page = detail::windowsCodePage(name)) {
+            if (ok) *ok = true;
+            return detail::windowsEncode(page, text);
+        }
+#endif
         if (ok) *ok = false;
         return {};
     }

@@ -6,10 +6,11 @@
 #include "runtime/commands.h"
 #include "runtime/profile.h"
 #include "runtime/runtime.h"
-#include "settings/main_window.h"
+#include "runtime/settings_folder.h"
 #include "runtime/text_codec.h"
 #include "runtime/wait.h"
 #include "settings/hotkey_setting.h"
+#include "settings/main_window.h"
 #include "settings/reminder_table.h"
 
 using namespace Qt::StringLiterals;
@@ -46,7 +47,6 @@ constexpr std::array<Default, 12> kDefaults = {{
 // cannot be created (a read-only folder), reads answer with the defaults
 // instead of empty values, and later writes keep trying.
 bool defaultsAttempted = false;
-
 
 void setContent(const QString& control, const QString& text) {
     rt::setProperty(kMainWindow, control, rt::slot::EditContent, text);
@@ -85,12 +85,12 @@ void useConfigFile(const QString& path) {
 }
 
 bool writeSetting(const QString& section, const QString& key, const QString& value) {
-    if (configFilePath.isEmpty()) useConfigFile(rt::programDirectory() + u"/配置.ini"_s);
+    if (configFilePath.isEmpty()) useConfigFile(rt::settingsDirectory() + u"/配置.ini"_s);
     return rt::writeIniEntry(configFilePath, section, key, value);
 }
 
 QString readSetting(const QString& section, const QString& key) {
-    if (configFilePath.isEmpty()) useConfigFile(rt::programDirectory() + u"/配置.ini"_s);
+    if (configFilePath.isEmpty()) useConfigFile(rt::settingsDirectory() + u"/配置.ini"_s);
     if (!QFileInfo::exists(configFilePath)) {
         if (!defaultsAttempted) {
             defaultsAttempted = true;

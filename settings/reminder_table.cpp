@@ -4,6 +4,7 @@
 
 #include "runtime/grid_commands.h"
 #include "runtime/runtime.h"
+#include "runtime/settings_folder.h"
 #include "settings/main_window.h"
 
 using namespace Qt::StringLiterals;
@@ -17,7 +18,7 @@ namespace {
 const QString kGrid = u"高级表格1"_s;
 
 QString programDataFile() {
-    return rt::programDirectory() + u"/自定义提醒数据"_s;
+    return rt::settingsDirectory() + u"/自定义提醒数据"_s;
 }
 
 void saveTable() {

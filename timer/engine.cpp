@@ -37,7 +37,9 @@ struct Loop {
 
 Loop loop;
 
-QString startCaption() { return rt::getProperty(kMainWindow, kStart, rt::slot::ButtonCaption).toString(); }
+QString startCaption() {
+    return rt::getProperty(kMainWindow, kStart, rt::slot::ButtonCaption).toString();
+}
 void setStartCaption(const QString& c) {
     rt::setProperty(kMainWindow, kStart, rt::slot::ButtonCaption, c);
 }
@@ -59,8 +61,10 @@ void showRecords(bool on) {
 }
 
 void reminderStep() {
-    if (ticked(u"启用自定义提醒"_s)) customStep();
-    else intervalStep();
+    if (ticked(u"启用自定义提醒"_s))
+        customStep();
+    else
+        intervalStep();
 }
 
 void showClock() {
@@ -120,10 +124,15 @@ bool afterWait() {
     return startCaption() == kPause && c.stopRequested == 0;
 }
 
+void notify(RunEvent e) {
+    Q_EMIT runNotifier().runChanged(e);
+}
+
 void stopLoop() {
     if (loop.timerId) clock().cancel(loop.timerId);
     loop = Loop{};
     if (startCaption() == kPause) setStartCaption(kStart);
+    notify(RunEvent::Stopped);
 }
 
 void armNext();
@@ -143,6 +152,7 @@ void onPassDue() {
         loop.passes = 0;
     }
     armNext();
+    notify(RunEvent::Pass);
 }
 
 void armNext() {
@@ -157,6 +167,11 @@ TimerCore& core() {
     return c;
 }
 
+RunNotifier& runNotifier() {
+    static RunNotifier n;
+    return n;
+}
+
 QString twoDigits(qint32 part) {
     QString t = QString::number(part);
     if (t.size() == 1) t.prepend(u'0');
@@ -166,13 +181,14 @@ QString twoDigits(qint32 part) {
 void stopEngine() {
     if (loop.timerId) clock().cancel(loop.timerId);
     loop = Loop{};
+    notify(RunEvent::Stopped);
 }
 
 void setSettingsLock(bool value, bool setMode) {
     static const QStringList locked = {
-        u"倒计时"_s,       u"正计时"_s,       u"提醒类型_组合框"_s,
-        u"提醒_编辑框"_s,  u"启用自定义提醒"_s, u"插入表格_按钮"_s,
-        u"删除表格_按钮"_s, u"高级表格1"_s,     u"选择框_命令行"_s};
+        u"倒计时"_s,        u"正计时"_s,         u"提醒类型_组合框"_s,
+        u"提醒_编辑框"_s,   u"启用自定义提醒"_s, u"插入表格_按钮"_s,
+        u"删除表格_按钮"_s, u"高级表格1"_s,      u"选择框_命令行"_s};
     for (const QString& name : locked) {
         const bool disabled =
             setMode ? value : !rt::getProperty(kMainWindow, name, rt::slot::Disabled).toBool();
@@ -217,9 +233,12 @@ void runTimer(qint32 total) {
     // simply goes on, so exactly one loop counts.
     if (loop.armed) return;
     Loop fresh;
-    if (ticked(u"倒计时"_s)) fresh.mode = Mode::Countdown;
-    else if (ticked(u"正计时"_s)) fresh.mode = Mode::CountUp;
-    else return;
+    if (ticked(u"倒计时"_s))
+        fresh.mode = Mode::Countdown;
+    else if (ticked(u"正计时"_s))
+        fresh.mode = Mode::CountUp;
+    else
+        return;
     fresh.armed = true;
     fresh.total = total;
     fresh.start = clock().now();
@@ -229,6 +248,7 @@ void runTimer(qint32 total) {
         return;
     }
     armNext();
+    notify(RunEvent::Counting);
 }
 
 void endOfRun() {
@@ -241,6 +261,7 @@ void endOfRun() {
     c.secondsSinceReminder = c.runActive = c.currentRow = c.rowArmed = 0;
     setSettingsLock(false, false);
     playEndSound();
+    notify(RunEvent::Ended);
 }
 
 void resetTimer() {
@@ -257,6 +278,7 @@ void resetTimer() {
     setDisplayColour(0);
     setDisplay(u"00:00:00"_s);
     setSettingsLock(false, true);
+    notify(RunEvent::Stopped);
 }
 
 void playEndSound() {

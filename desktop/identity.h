@@ -1,0 +1,17 @@
+#pragma once
+// How the desktop knows the program: its name, its desktop entry and its
+// icon, set once before any window exists.
+
+#include <QIcon>
+
+namespace zorvik::desktop {
+
+// The reverse-DNS id of the desktop entry, the metadata and the icon.
+inline constexpr char kDesktopId[] = "io.github.zorvik.Zorvik";
+
+// Names the application (which fixes the per-user folders), ties its
+// windows to the desktop entry and gives every window the icon.
+void describeApplication();
+QIcon applicationIcon();
+
+}  // namespace zorvik::desktop

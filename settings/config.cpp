@@ -7,10 +7,10 @@
 #include "runtime/profile.h"
 #include "runtime/runtime.h"
 #include "runtime/settings_folder.h"
+#include "settings/main_window.h"
 #include "runtime/text_codec.h"
 #include "runtime/wait.h"
 #include "settings/hotkey_setting.h"
-#include "settings/main_window.h"
 #include "settings/reminder_table.h"
 
 using namespace Qt::StringLiterals;
@@ -47,6 +47,7 @@ constexpr std::array<Default, 12> kDefaults = {{
 // cannot be created (a read-only folder), reads answer with the defaults
 // instead of empty values, and later writes keep trying.
 bool defaultsAttempted = false;
+
 
 void setContent(const QString& control, const QString& text) {
     rt::setProperty(kMainWindow, control, rt::slot::EditContent, text);

@@ -4,8 +4,8 @@
 
 #include "runtime/runtime.h"
 #include "runtime/settings_folder.h"
-#include "settings/config.h"
 #include "settings/main_window.h"
+#include "settings/config.h"
 #include "settings/reminder_table.h"
 
 using namespace Qt::StringLiterals;

@@ -213,9 +213,7 @@ QByteArray percentEncodeUtf8(const QString& text) {
     return out;
 }
 
-QString speechBaseAddress() {
-    return baseAddressFrom(configuredSpeechAddress());
-}
+QString speechBaseAddress() { return baseAddressFrom(configuredSpeechAddress()); }
 
 void chooseAudioFile() {
     const QString stored = readSetting(u"计时"_s, u"自定义音频路径"_s);

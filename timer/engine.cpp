@@ -37,9 +37,7 @@ struct Loop {
 
 Loop loop;
 
-QString startCaption() {
-    return rt::getProperty(kMainWindow, kStart, rt::slot::ButtonCaption).toString();
-}
+QString startCaption() { return rt::getProperty(kMainWindow, kStart, rt::slot::ButtonCaption).toString(); }
 void setStartCaption(const QString& c) {
     rt::setProperty(kMainWindow, kStart, rt::slot::ButtonCaption, c);
 }
@@ -61,10 +59,8 @@ void showRecords(bool on) {
 }
 
 void reminderStep() {
-    if (ticked(u"启用自定义提醒"_s))
-        customStep();
-    else
-        intervalStep();
+    if (ticked(u"启用自定义提醒"_s)) customStep();
+    else intervalStep();
 }
 
 void showClock() {
@@ -186,9 +182,9 @@ void stopEngine() {
 
 void setSettingsLock(bool value, bool setMode) {
     static const QStringList locked = {
-        u"倒计时"_s,        u"正计时"_s,         u"提醒类型_组合框"_s,
-        u"提醒_编辑框"_s,   u"启用自定义提醒"_s, u"插入表格_按钮"_s,
-        u"删除表格_按钮"_s, u"高级表格1"_s,      u"选择框_命令行"_s};
+        u"倒计时"_s,       u"正计时"_s,       u"提醒类型_组合框"_s,
+        u"提醒_编辑框"_s,  u"启用自定义提醒"_s, u"插入表格_按钮"_s,
+        u"删除表格_按钮"_s, u"高级表格1"_s,     u"选择框_命令行"_s};
     for (const QString& name : locked) {
         const bool disabled =
             setMode ? value : !rt::getProperty(kMainWindow, name, rt::slot::Disabled).toBool();
@@ -233,12 +229,9 @@ void runTimer(qint32 total) {
     // simply goes on, so exactly one loop counts.
     if (loop.armed) return;
     Loop fresh;
-    if (ticked(u"倒计时"_s))
-        fresh.mode = Mode::Countdown;
-    else if (ticked(u"正计时"_s))
-        fresh.mode = Mode::CountUp;
-    else
-        return;
+    if (ticked(u"倒计时"_s)) fresh.mode = Mode::Countdown;
+    else if (ticked(u"正计时"_s)) fresh.mode = Mode::CountUp;
+    else return;
     fresh.armed = true;
     fresh.total = total;
     fresh.start = clock().now();

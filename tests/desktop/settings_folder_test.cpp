@@ -1,0 +1,84 @@
+// Where the program writes: an installed copy keeps everything in the
+// user's own folders, a copy in a folder of its own keeps it beside itself.
+
+#include <QDir>
+#include <QStandardPaths>
+
+#include "common/files.h"
+#include "common/program_fixture.h"
+#include "runtime/settings_folder.h"
+#include "settings/import_export.h"
+#include "shell/table_command.h"
+#include "ui/help_window.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class InstalledCopy : public zt::ProgramTest {
+  protected:
+    void prepareFolder() override {
+        QStandardPaths::setTestModeEnabled(true);
+        userFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        QDir(userFolder).removeRecursively();
+        // <prefix>/bin/zorvik beside <prefix>/share/applications/<id>.desktop
+        const QDir prefix(dir.path());
+        prefix.mkpath(u"bin"_s);
+        prefix.mkpath(u"share/applications"_s);
+        zt::writeAll(prefix.filePath(QLatin1String(rt::kInstalledMarker)), "[Desktop Entry]\n");
+        bin = prefix.filePath(u"bin"_s);
+        rt::setProgramDirectory(bin);
+    }
+    void TearDown() override {
+        zt::ProgramTest::TearDown();
+        QDir(userFolder).removeRecursively();
+        QStandardPaths::setTestModeEnabled(false);
+    }
+    QString userFolder, bin;
+};
+
+TEST_F(InstalledCopy, EverythingItWritesGoesToTheUsersFolder) {
+    EXPECT_FALSE(rt::settingsArePortable());
+    EXPECT_EQ(rt::settingsDirectory(), userFolder);
+    EXPECT_TRUE(QFile::exists(userFolder + u"/配置.ini"_s));
+    EXPECT_TRUE(QFile::exists(userFolder + u"/自定义提醒数据"_s));
+    set(u"输入_分"_s, rt::slot::EditContent, u"7"_s);
+    EXPECT_TRUE(rt::fromGbk(zt::readAll(userFolder + u"/配置.ini"_s)).contains(u"分=7"_s));
+    EXPECT_EQ(QDir(bin).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList());
+
+    // The interpreter works in the same folder, the speech file goes to the cache.
+    const qint64 pid = zorvik::commandShell().processId();
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(QFileInfo(u"/proc/%1/cwd"_s.arg(pid)).symLinkTarget(),
+              QFileInfo(userFolder).canonicalFilePath());
+    EXPECT_EQ(rt::scratchDirectory(),
+              QStandardPaths::writableLocation(QStandardPaths::CacheLocation));
+
+    // Import opens on that folder, "刷新" reloads from it, the help says where it is.
+    QString initial;
+    zorvik::setFolderChooser([&](const QString& folder, const QString&) {
+        initial = folder;
+        return QString();
+    });
+    zorvik::importSettings();
+    zorvik::setFolderChooser({});
+    EXPECT_EQ(initial, userFolder);
+    click(u"插入表格_按钮"_s);  // saved: header and one row
+    set(u"高级表格1"_s, rt::slot::GridRows, 1);
+    click(u"按钮3"_s);
+    EXPECT_EQ(prop(u"高级表格1"_s, rt::slot::GridRows).toInt(), 2);
+    EXPECT_TRUE(zorvik::helpText().endsWith(QDir::toNativeSeparators(userFolder)));
+}
+
+using PortableCopy = zt::ProgramTest;
+
+TEST_F(PortableCopy, KeepsItsFilesBesideItself) {
+    EXPECT_TRUE(rt::settingsArePortable());
+    EXPECT_EQ(rt::settingsDirectory(), dir.path());
+    EXPECT_EQ(rt::scratchDirectory(), dir.path());
+    EXPECT_TRUE(QFile::exists(path(u"配置.ini"_s)));
+    EXPECT_EQ(zorvik::helpText().count(u"\r\n"_s), 20);  // the 21 lines and no more
+}
+
+}  // namespace

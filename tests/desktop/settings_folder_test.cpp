@@ -3,10 +3,12 @@
 
 #include <QDir>
 #include <QStandardPaths>
+#include <QTcpServer>
 
 #include "common/files.h"
 #include "common/program_fixture.h"
 #include "runtime/settings_folder.h"
+#include "runtime/speech_service.h"
 #include "settings/import_export.h"
 #include "shell/table_command.h"
 #include "ui/help_window.h"
@@ -79,6 +81,37 @@ TEST_F(PortableCopy, KeepsItsFilesBesideItself) {
     EXPECT_EQ(rt::scratchDirectory(), dir.path());
     EXPECT_TRUE(QFile::exists(path(u"配置.ini"_s)));
     EXPECT_EQ(zorvik::helpText().count(u"\r\n"_s), 20);  // the 21 lines and no more
+}
+
+}  // namespace
+
+namespace {
+
+// An installed copy has the speech service in its libexec folder, not
+// beside the program.
+TEST(InstalledLayout, FindsTheSpeechServiceInItsLibexecFolder) {
+    const QString service = QStringLiteral(ZORVIK_BINARY_DIR "/bin/zorvik-speech");
+    if (!QFile::exists(service)) GTEST_SKIP() << "built without the speech service";
+    QTemporaryDir prefix;
+    const QDir root(prefix.path());
+    root.mkpath(u"bin"_s);
+    root.mkpath(u"libexec/zorvik"_s);
+    // The real service through a launcher that leaves a mark and makes the
+    // service leave one second after its last request.
+    const QString launcher = root.filePath(u"libexec/zorvik/zorvik-speech"_s);
+    zt::writeAll(launcher, "#!/bin/sh\ntouch '" + root.filePath(u"ran"_s).toUtf8() + "'\nexec '" +
+                               service.toUtf8() + "' \"$@\" --idle 1\n");
+    QFile::setPermissions(launcher, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+    const int port = probe.serverPort();
+    probe.close();
+
+    const QString saved = rt::programDirectory();
+    rt::setProgramDirectory(root.filePath(u"bin"_s));
+    EXPECT_TRUE(rt::startLocalSpeechService(port));
+    rt::setProgramDirectory(saved);
+    EXPECT_TRUE(QFile::exists(root.filePath(u"ran"_s)));
 }
 
 }  // namespace

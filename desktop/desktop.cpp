@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QStringEncoder>
 #include <QTimer>
+#include <QWidget>
 
 #include "desktop/attention.h"
 #include "desktop/identity.h"
@@ -38,13 +39,34 @@ void endEventLoop(int code) {
 class Desktop : public QObject {
   public:
     explicit Desktop(QObject* parent) : QObject(parent), inhibitor_(this) {
-        if (QSystemTrayIcon::isSystemTrayAvailable()) tray_ = new Tray(this);
         connect(&runNotifier(), &RunNotifier::runChanged, this, &Desktop::follow);
-        // The main window exists once the event loop runs.
-        QTimer::singleShot(0, this, [this] { follow(RunEvent::Stopped); });
+        // The icons (decoded images, an X property per window) and the
+        // tray (round trips to the X server and the session bus) come right
+        // after the window's first paint, which does not wait for them.
+        QWidget* main = rt::windowWidget(kMainWindow);
+        if (main && main->isVisible())
+            QTimer::singleShot(0, this, &Desktop::afterFirstPaint);
+        else
+            qApp->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::Paint && watched == rt::windowWidget(kMainWindow)) {
+            qApp->removeEventFilter(this);
+            QTimer::singleShot(0, this, &Desktop::afterFirstPaint);
+        }
+        return false;
     }
 
   private:
+    void afterFirstPaint() {
+        QApplication::setWindowIcon(applicationIcon());
+        if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+        tray_ = new Tray(this);
+        follow(RunEvent::Stopped);
+    }
+
     void follow(RunEvent event) {
         if (event == RunEvent::Counting) inhibitor_.hold();
         if (event == RunEvent::Ended || event == RunEvent::Stopped) inhibitor_.release();

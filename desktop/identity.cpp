@@ -15,14 +15,14 @@ void describeApplication() {
     QCoreApplication::setApplicationName(QStringLiteral("zorvik"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
     QGuiApplication::setDesktopFileName(QLatin1String(kDesktopId));
-    QApplication::setWindowIcon(applicationIcon());
 }
 
 QIcon applicationIcon() {
-    // QIcon loads a size only when a window asks for it.
+    // Every size here goes into each window's icon property on X11; larger
+    // ones come from the installed icon theme.
     registerIconResources();
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
+    for (int size : {16, 24, 32, 48, 64, 128})
         icon.addFile(QStringLiteral(":/zorvik/icons/%1.png").arg(size), QSize(size, size));
     return icon;
 }

@@ -9,9 +9,10 @@ namespace zorvik::desktop {
 // The reverse-DNS id of the desktop entry, the metadata and the icon.
 inline constexpr char kDesktopId[] = "io.github.zorvik.Zorvik";
 
-// Names the application (which fixes the per-user folders), ties its
-// windows to the desktop entry and gives every window the icon.
+// Names the application (which fixes the per-user folders) and ties its
+// windows to the desktop entry.
 void describeApplication();
+// The icon of every window and of the tray's idle state.
 QIcon applicationIcon();
 
 }  // namespace zorvik::desktop

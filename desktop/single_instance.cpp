@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QLocalSocket>
+#include <QStandardPaths>
 #include <QTimer>
 
 namespace zorvik::desktop {
@@ -26,7 +27,11 @@ SingleInstance::SingleInstance(const QString& settingsFolder, QObject* parent)
     : QObject(parent), name_(nameFor(settingsFolder)) {}
 
 bool SingleInstance::claim(std::function<void()> onShowRequest) {
-    lock_ = std::make_unique<QLockFile>(QDir::temp().filePath(name_ + QStringLiteral(".lock")));
+    // The user's runtime folder is in memory on a desktop: the lock's
+    // synchronous write costs nothing there, unlike on a disk.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty()) folder = QDir::tempPath();
+    lock_ = std::make_unique<QLockFile>(QDir(folder).filePath(name_ + QStringLiteral(".lock")));
     // The owner's process id is in the lock: a copy that crashed leaves a
     // lock that tryLock recognises as stale and takes over, whatever its age.
     lock_->setStaleLockTime(0);

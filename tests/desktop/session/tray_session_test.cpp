@@ -43,8 +43,8 @@ class Session : public zt::ProgramTest {
 
 TEST_F(Session, TrayShowsTheRunAndAMinimisedEndNotifies) {
     ASSERT_TRUE(QSystemTrayIcon::isSystemTrayAvailable()) << "the tray host is running";
-    auto* tray = desktop->findChild<zorvik::desktop::Tray*>();
-    ASSERT_NE(tray, nullptr);
+    zorvik::desktop::Tray* tray = nullptr;
+    ASSERT_TRUE(waitFor([&] { return tray = desktop->findChild<zorvik::desktop::Tray*>(); }));
     QSystemTrayIcon& icon = tray->icon();
     // Embedded by the tray host: the icon has a place on the screen.
     // Embedded by the tray host: the icon has a place on the screen, and

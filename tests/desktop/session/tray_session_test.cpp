@@ -46,6 +46,7 @@ TEST_F(Session, TrayShowsTheRunAndAMinimisedEndNotifies) {
     zorvik::desktop::Tray* tray = nullptr;
     ASSERT_TRUE(waitFor([&] { return tray = desktop->findChild<zorvik::desktop::Tray*>(); }));
     QSystemTrayIcon& icon = tray->icon();
+    EXPECT_FALSE(rt::windowWidget(zt::kMain)->windowIcon().availableSizes().isEmpty());
     // Embedded by the tray host: the icon has a place on the screen.
     // Embedded by the tray host: the icon has a place on the screen, and
     // keeps it once the host has laid out its row.

@@ -7,6 +7,7 @@
 
 #include "common/files.h"
 #include "common/program_fixture.h"
+#include "desktop/desktop.h"
 #include "runtime/settings_folder.h"
 #include "runtime/speech_service.h"
 #include "settings/import_export.h"
@@ -34,6 +35,7 @@ class InstalledCopy : public zt::ProgramTest {
     void TearDown() override {
         zt::ProgramTest::TearDown();
         QDir(userFolder).removeRecursively();
+        QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)).removeRecursively();
         QStandardPaths::setTestModeEnabled(false);
     }
     QString userFolder, bin;
@@ -112,6 +114,35 @@ TEST(InstalledLayout, FindsTheSpeechServiceInItsLibexecFolder) {
     EXPECT_TRUE(rt::startLocalSpeechService(port));
     rt::setProgramDirectory(saved);
     EXPECT_TRUE(QFile::exists(root.filePath(u"ran"_s)));
+}
+
+}  // namespace
+
+namespace {
+
+// When not even the user's folder takes files, the program says so at
+// start instead of showing settings as if they were kept.
+TEST(NowhereToWrite, ItSaysSoAtStart) {
+    QTemporaryDir dir;
+    const QDir root(dir.path());
+    root.mkpath(u"bin"_s);
+    root.mkpath(u"share/applications"_s);
+    zt::writeAll(root.filePath(QLatin1String(rt::kInstalledMarker)), "[Desktop Entry]\n");
+    zt::writeAll(root.filePath(u"config"_s), "a file where a folder should be");
+    const QByteArray savedHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", root.filePath(u"config"_s).toUtf8());
+    const QString saved = rt::programDirectory();
+    rt::setProgramDirectory(root.filePath(u"bin"_s));
+
+    EXPECT_FALSE(rt::settingsWritable());
+    EXPECT_TRUE(zorvik::desktop::settle());
+    const QList<QMessageBox*> boxes = zt::reminderBoxes();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes.first()->text().startsWith(u"无法写入配置文件夹："_s));
+    for (QMessageBox* box : boxes) box->close();
+
+    rt::setProgramDirectory(saved);
+    qputenv("XDG_CONFIG_HOME", savedHome);
 }
 
 }  // namespace

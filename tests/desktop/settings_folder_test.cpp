@@ -21,9 +21,10 @@ namespace {
 class InstalledCopy : public zt::ProgramTest {
   protected:
     void prepareFolder() override {
-        QStandardPaths::setTestModeEnabled(true);
+        // The user's folders, inside the test's own.
+        qputenv("XDG_CONFIG_HOME", path(u"home/config"_s).toUtf8());
+        qputenv("XDG_CACHE_HOME", path(u"home/cache"_s).toUtf8());
         userFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-        QDir(userFolder).removeRecursively();
         // <prefix>/bin/zorvik beside <prefix>/share/applications/<id>.desktop
         const QDir prefix(dir.path());
         prefix.mkpath(u"bin"_s);
@@ -34,9 +35,8 @@ class InstalledCopy : public zt::ProgramTest {
     }
     void TearDown() override {
         zt::ProgramTest::TearDown();
-        QDir(userFolder).removeRecursively();
-        QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)).removeRecursively();
-        QStandardPaths::setTestModeEnabled(false);
+        qunsetenv("XDG_CONFIG_HOME");
+        qunsetenv("XDG_CACHE_HOME");
     }
     QString userFolder, bin;
 };

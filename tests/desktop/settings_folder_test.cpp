@@ -132,6 +132,7 @@ TEST(NowhereToWrite, ItSaysSoAtStart) {
     const QByteArray savedHome = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", root.filePath(u"config"_s).toUtf8());
     const QString saved = rt::programDirectory();
+    const QString savedName = QCoreApplication::applicationName();
     rt::setProgramDirectory(root.filePath(u"bin"_s));
 
     EXPECT_FALSE(rt::settingsWritable());
@@ -142,6 +143,7 @@ TEST(NowhereToWrite, ItSaysSoAtStart) {
     for (QMessageBox* box : boxes) box->close();
 
     rt::setProgramDirectory(saved);
+    QCoreApplication::setApplicationName(savedName);
     qputenv("XDG_CONFIG_HOME", savedHome);
 }
 

@@ -1,6 +1,7 @@
 #include "desktop/attention.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QWidget>
 
 #ifdef ZORVIK_DBUS
@@ -10,6 +11,7 @@
 #endif
 
 #include "desktop/identity.h"
+#include "desktop/tray.h"
 #include "runtime/runtime.h"
 #include "settings/main_window.h"
 
@@ -17,7 +19,7 @@ using namespace Qt::StringLiterals;
 
 namespace zorvik::desktop {
 
-void callAttentionToEnd(const MessageFallback& fallback) {
+void callAttentionToEnd(Tray* tray) {
     QWidget* main = rt::windowWidget(kMainWindow);
     if (!main) return;
     QApplication::alert(main);
@@ -26,7 +28,7 @@ void callAttentionToEnd(const MessageFallback& fallback) {
     const auto record = [](const QString& name) {
         return rt::getProperty(kMainWindow, name, rt::slot::LabelCaption).toString();
     };
-    notifyDesktop(u"时间到"_s, record(u"记录1"_s) + u'\n' + record(u"记录2"_s), fallback);
+    notifyDesktop(u"时间到"_s, record(u"记录1"_s) + u'\n' + record(u"记录2"_s), tray);
 }
 
 #ifdef ZORVIK_DBUS
@@ -34,10 +36,10 @@ void callAttentionToEnd(const MessageFallback& fallback) {
 // Straight to the desktop's notification service: Qt's tray icon reaches
 // it only when the tray itself speaks D-Bus, and shows a balloon of its
 // own on the older tray protocol.
-void notifyDesktop(const QString& title, const QString& text, const MessageFallback& fallback) {
+void notifyDesktop(const QString& title, const QString& text, Tray* tray) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        if (fallback) fallback(title, text);
+        if (tray) tray->showMessage(title, text);
         return;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(
@@ -48,17 +50,17 @@ void notifyDesktop(const QString& title, const QString& text, const MessageFallb
     call << u"Zorvik"_s << 0u << QString::fromLatin1(kDesktopId) << title << text << QStringList()
          << hints << -1;
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), qApp);
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, qApp,
-                     [fallback, title, text](QDBusPendingCallWatcher* w) {
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                     [tray = QPointer<Tray>(tray), title, text](QDBusPendingCallWatcher* w) {
                          w->deleteLater();
-                         if (w->isError() && fallback) fallback(title, text);
+                         if (w->isError() && tray) tray->showMessage(title, text);
                      });
 }
 
 #else
 
-void notifyDesktop(const QString& title, const QString& text, const MessageFallback& fallback) {
-    if (fallback) fallback(title, text);
+void notifyDesktop(const QString& title, const QString& text, Tray* tray) {
+    if (tray) tray->showMessage(title, text);
 }
 
 #endif

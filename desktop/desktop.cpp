@@ -70,11 +70,7 @@ class Desktop : public QObject {
     void follow(RunEvent event) {
         if (event == RunEvent::Counting) inhibitor_.hold();
         if (event == RunEvent::Ended || event == RunEvent::Stopped) inhibitor_.release();
-        if (event == RunEvent::Ended)
-            callAttentionToEnd(tray_ ? MessageFallback([this](const QString& t, const QString& m) {
-                tray_->showMessage(t, m);
-            })
-                                     : MessageFallback());
+        if (event == RunEvent::Ended) callAttentionToEnd(tray_);
         if (tray_ && rt::isLoaded(kMainWindow)) tray_->show(currentStatus());
     }
 

@@ -12,7 +12,7 @@ PACKAGES=(
   gstreamer1.0-plugins-bad timgm6mb-soundfont espeak-ng lame sox imagemagick
   # the desktop around the program: a session bus, window manager, tray host,
   # notification daemon and X tools; the desktop files' validators; packaging
-  dbus x11-utils openbox trayer dunst desktop-file-utils appstream dpkg-dev
+  dbus x11-utils procps openbox trayer dunst desktop-file-utils appstream dpkg-dev
   # fuzzing
   clang libclang-rt-14-dev
 )

@@ -7,7 +7,9 @@
 set -euo pipefail
 if [ -z "${ZORVIK_IN_SESSION:-}" ]; then
   export ZORVIK_IN_SESSION=1
-  exec xvfb-run -a -s "-screen 0 1280x800x24" dbus-run-session -- bash "$0" "$@"
+  # A display number of its own, away from the ones other tests take first.
+  exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x800x24" \
+    dbus-run-session -- bash "$0" "$@"
 fi
 TESTS="$1"
 PROGRAM="$2"

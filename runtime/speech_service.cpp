@@ -14,13 +14,23 @@ namespace rt {
 
 namespace {
 
+// Beside the program in a build folder or a portable copy; in the libexec
+// folder of an installed copy (ZORVIK_SPEECH_FROM_BIN: that folder as seen
+// from the program's).
 QString serviceExecutable() {
 #ifdef Q_OS_WIN
     const QString name = QStringLiteral("zorvik-speech.exe");
 #else
     const QString name = QStringLiteral("zorvik-speech");
 #endif
-    return QDir(programDirectory()).filePath(name);
+    const QDir dir(programDirectory());
+    const QString beside = dir.filePath(name);
+#ifdef ZORVIK_SPEECH_FROM_BIN
+    const QString installed = dir.filePath(QStringLiteral(ZORVIK_SPEECH_FROM_BIN "/") + name);
+    if (!QFileInfo(beside).isExecutable() && QFileInfo(installed).isExecutable())
+        return QDir::cleanPath(installed);
+#endif
+    return beside;
 }
 
 // Connects once; true when the port accepted. Waits in a local event loop

@@ -3,6 +3,8 @@
 #include <QtEndian>
 #include <algorithm>
 
+#include "runtime/codepage_win.h"
+
 namespace rt {
 
 namespace {
@@ -46,8 +48,18 @@ QString decodeWhole(QStringDecoder& decoder, QByteArrayView bytes, QByteArray& s
 
 QString decode(const QByteArray& name, QByteArrayView bytes, bool* ok = nullptr) {
     QStringDecoder decoder(name.constData(), QStringConverter::Flag::Stateless);
-    if (ok) *ok = decoder.isValid();
-    if (!decoder.isValid()) return {};
+    if (!decoder.isValid()) {
+#ifdef Q_OS_WIN
+        // Qt without ICU has no GBK; the system's conversion does.
+        if (const int page = detail::windowsCodePage(name)) {
+            if (ok) *ok = true;
+            return detail::windowsDecode(page, bytes);
+        }
+#endif
+        if (ok) *ok = false;
+        return {};
+    }
+    if (ok) *ok = true;
     QByteArray scratch;
     return decodeWhole(decoder, bytes, scratch);
 }
@@ -55,6 +67,12 @@ QString decode(const QByteArray& name, QByteArrayView bytes, bool* ok = nullptr)
 QByteArray encode(const QByteArray& name, const QString& text, bool* ok = nullptr) {
     QStringEncoder encoder(name.constData(), QStringConverter::Flag::Stateless);
     if (!encoder.isValid()) {
+#ifdef Q_OS_WIN
+        if (const int page = detail::windowsCodePage(name)) {
+            if (ok) *ok = true;
+            return detail::windowsEncode(page, text);
+        }
+#endif
         if (ok) *ok = false;
         return {};
     }
@@ -98,9 +116,9 @@ GbkCodec::GbkCodec()
 QByteArray GbkCodec::encode(QStringView text) {
     if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
         return text.toLatin1();
-    gbkOut_.resetState();
-    QByteArray bytes = gbkOut_.encode(text);
-    if (!gbkOut_.hasError()) return bytes;
+    bool whole = false;
+    QByteArray bytes = encodeIn(gbkOut_, 936, text, &whole);
+    if (whole) return bytes;
     // Character by character: GBK where it can, GB18030 where it cannot.
     // A few characters that GBK lacks have a two-byte GB18030 form; they
     // read back as the character GBK gives those bytes, the stand-in that
@@ -112,12 +130,11 @@ QByteArray GbkCodec::encode(QStringView text) {
             text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2
                                                                                              : 1;
         const QStringView one = text.sliced(i, width);
-        gbkOut_.resetState();
-        QByteArray piece = gbkOut_.encode(one);
-        if (gbkOut_.hasError()) {
-            gb18030Out_.resetState();
-            const QByteArray wide = gb18030Out_.encode(one);
-            if (!gb18030Out_.hasError()) piece = wide;
+        bool held = false;
+        QByteArray piece = encodeIn(gbkOut_, 936, one, &held);
+        if (!held) {
+            const QByteArray wide = encodeIn(gb18030Out_, 54936, one, &held);
+            if (held) piece = wide;
         }
         out += piece;
         i += width;
@@ -141,8 +158,7 @@ QString GbkCodec::decode(QByteArrayView bytes) {
         const qsizetype width = charWidth(bytes, i);
         if (width == 4) {
             out += decodeGbk(bytes.sliced(runStart, i - runStart));
-            gb18030In_.resetState();
-            out += gb18030In_.decode(bytes.sliced(i, 4));
+            out += decodeIn(gb18030In_, 54936, bytes.sliced(i, 4));
             runStart = i + 4;
         }
         i += width;
@@ -152,7 +168,31 @@ QString GbkCodec::decode(QByteArrayView bytes) {
 }
 
 QString GbkCodec::decodeGbk(QByteArrayView bytes) {
-    return bytes.isEmpty() ? QString() : decodeWhole(gbkIn_, bytes, scratch_);
+    return bytes.isEmpty() ? QString() : decodeIn(gbkIn_, 936, bytes);
+}
+
+// Qt built without ICU (the usual Windows build) has no GBK converter; the
+// system's code pages 936 and 54936 then do the same work.
+QByteArray GbkCodec::encodeIn(QStringEncoder& encoder, int windowsPage, QStringView text,
+                              bool* whole) {
+#ifdef Q_OS_WIN
+    if (!encoder.isValid()) return detail::windowsEncode(windowsPage, text.toString(), whole);
+#else
+    Q_UNUSED(windowsPage)
+#endif
+    encoder.resetState();
+    QByteArray bytes = encoder.encode(text);
+    *whole = !encoder.hasError();
+    return bytes;
+}
+
+QString GbkCodec::decodeIn(QStringDecoder& decoder, int windowsPage, QByteArrayView bytes) {
+#ifdef Q_OS_WIN
+    if (!decoder.isValid()) return detail::windowsDecode(windowsPage, bytes);
+#else
+    Q_UNUSED(windowsPage)
+#endif
+    return decodeWhole(decoder, bytes, scratch_);
 }
 
 QByteArray toGbk(const QString& text) {

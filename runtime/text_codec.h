@@ -31,6 +31,8 @@ class GbkCodec {
 
   private:
     QString decodeGbk(QByteArrayView bytes);
+    QByteArray encodeIn(QStringEncoder& encoder, int windowsPage, QStringView text, bool* whole);
+    QString decodeIn(QStringDecoder& decoder, int windowsPage, QByteArrayView bytes);
 
     QStringEncoder gbkOut_;
     QStringEncoder gb18030Out_;

@@ -10,9 +10,11 @@ PACKAGES=(
   # run and test
   xvfb xauth xdotool fonts-noto-cjk gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-plugins-bad timgm6mb-soundfont espeak-ng lame sox imagemagick
-  # the desktop tests: a window manager, X tools, Qt's Chinese texts and
-  # the accessibility bus a screen reader listens on
-  openbox x11-utils qt6-translations-l10n dbus at-spi2-core python3-pyatspi
+  # the desktop around the program: a session bus, window manager, tray host,
+  # notification daemon, X tools and the accessibility bus a screen reader
+  # listens on; Qt's Chinese texts; the desktop files' validators; packaging
+  dbus x11-utils procps openbox trayer dunst at-spi2-core python3-pyatspi
+  qt6-translations-l10n desktop-file-utils appstream dpkg-dev
   # chattr: a folder that refuses new files even to root
   e2fsprogs
   # fuzzing

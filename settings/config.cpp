@@ -6,6 +6,7 @@
 #include "runtime/commands.h"
 #include "runtime/profile.h"
 #include "runtime/runtime.h"
+#include "runtime/settings_folder.h"
 #include "settings/main_window.h"
 #include "runtime/text_codec.h"
 #include "runtime/wait.h"
@@ -85,12 +86,12 @@ void useConfigFile(const QString& path) {
 }
 
 bool writeSetting(const QString& section, const QString& key, const QString& value) {
-    if (configFilePath.isEmpty()) useConfigFile(rt::programDirectory() + u"/配置.ini"_s);
+    if (configFilePath.isEmpty()) useConfigFile(rt::settingsDirectory() + u"/配置.ini"_s);
     return rt::writeIniEntry(configFilePath, section, key, value);
 }
 
 QString readSetting(const QString& section, const QString& key) {
-    if (configFilePath.isEmpty()) useConfigFile(rt::programDirectory() + u"/配置.ini"_s);
+    if (configFilePath.isEmpty()) useConfigFile(rt::settingsDirectory() + u"/配置.ini"_s);
     if (!QFileInfo::exists(configFilePath)) {
         if (!defaultsAttempted) {
             defaultsAttempted = true;

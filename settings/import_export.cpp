@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "runtime/runtime.h"
+#include "runtime/settings_folder.h"
 #include "settings/main_window.h"
 #include "settings/config.h"
 #include "settings/reminder_table.h"
@@ -32,7 +33,7 @@ void importSettings() {
     const QString caption =
         rt::getProperty(kMainWindow, u"开始"_s, rt::slot::ButtonCaption).toString();
     if (caption != u"开始"_s) return;
-    const QString folder = browseForFolder(rt::programDirectory(), u"——请选择导入的文件夹"_s);
+    const QString folder = browseForFolder(rt::settingsDirectory(), u"——请选择导入的文件夹"_s);
     // A cancelled dialog would otherwise point both files at the root of
     // the drive and apply whatever is (or gets created) there.
     if (folder.isEmpty()) return;

@@ -7,6 +7,7 @@
 #include "runtime/file_save.h"
 #include "runtime/grid_commands.h"
 #include "runtime/runtime.h"
+#include "runtime/settings_folder.h"
 #include "settings/main_window.h"
 
 using namespace Qt::StringLiterals;
@@ -20,7 +21,7 @@ namespace {
 const QString kGrid = u"高级表格1"_s;
 
 QString programDataFile() {
-    return rt::programDirectory() + u"/自定义提醒数据"_s;
+    return rt::settingsDirectory() + u"/自定义提醒数据"_s;
 }
 
 // Table files that exist but did not load (a cut download, a file from a

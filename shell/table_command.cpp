@@ -4,6 +4,7 @@
 #include <QPointer>
 
 #include "runtime/runtime.h"
+#include "runtime/settings_folder.h"
 
 namespace zorvik {
 
@@ -23,7 +24,7 @@ void launchCommandShell() {
         if (rt::isLoaded(window))
             rt::appendEditText(window, QStringLiteral("编辑框_CMD输出"), text);
     });
-    shell.launch(CommandShell::defaultInterpreter(), rt::programDirectory());
+    shell.launch(CommandShell::defaultInterpreter(), rt::settingsDirectory());
 }
 
 void shutdownCommandShell() {

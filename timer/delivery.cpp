@@ -13,6 +13,7 @@
 #include "runtime/media.h"
 #include "runtime/media_player.h"
 #include "runtime/runtime.h"
+#include "runtime/settings_folder.h"
 #include "runtime/speech_service.h"
 #include "settings/config.h"
 #include "timer/timer_state.h"
@@ -88,7 +89,7 @@ class SpeechQueue : public QObject {
     }
 
     void play(const QByteArray& body) {
-        path_ = rt::programDirectory() + u"/read.mp3"_s;
+        path_ = rt::scratchDirectory() + u"/read.mp3"_s;
         rt::writeFile(path_, {body});
         int seconds = 0;
         bool playing = false;

@@ -120,10 +120,15 @@ bool afterWait() {
     return startCaption() == kPause && c.stopRequested == 0;
 }
 
+void notify(RunEvent e) {
+    Q_EMIT runNotifier().runChanged(e);
+}
+
 void stopLoop() {
     if (loop.timerId) clock().cancel(loop.timerId);
     loop = Loop{};
     if (startCaption() == kPause) setStartCaption(kStart);
+    notify(RunEvent::Stopped);
 }
 
 void armNext();
@@ -143,6 +148,7 @@ void onPassDue() {
         loop.passes = 0;
     }
     armNext();
+    notify(RunEvent::Pass);
 }
 
 void armNext() {
@@ -157,6 +163,11 @@ TimerCore& core() {
     return c;
 }
 
+RunNotifier& runNotifier() {
+    static RunNotifier n;
+    return n;
+}
+
 QString twoDigits(qint32 part) {
     QString t = QString::number(part);
     if (t.size() == 1) t.prepend(u'0');
@@ -166,6 +177,7 @@ QString twoDigits(qint32 part) {
 void stopEngine() {
     if (loop.timerId) clock().cancel(loop.timerId);
     loop = Loop{};
+    notify(RunEvent::Stopped);
 }
 
 void setSettingsLock(bool value, bool setMode) {
@@ -229,6 +241,7 @@ void runTimer(qint32 total) {
         return;
     }
     armNext();
+    notify(RunEvent::Counting);
 }
 
 void endOfRun() {
@@ -241,6 +254,7 @@ void endOfRun() {
     c.secondsSinceReminder = c.runActive = c.currentRow = c.rowArmed = 0;
     setSettingsLock(false, false);
     playEndSound();
+    notify(RunEvent::Ended);
 }
 
 void resetTimer() {
@@ -257,6 +271,7 @@ void resetTimer() {
     setDisplayColour(0);
     setDisplay(u"00:00:00"_s);
     setSettingsLock(false, true);
+    notify(RunEvent::Stopped);
 }
 
 void playEndSound() {

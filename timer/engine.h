@@ -1,6 +1,7 @@
 #pragma once
 // The timer engine: one pass per second, counting down or up.
 
+#include <QObject>
 #include <QString>
 
 namespace zorvik {
@@ -16,5 +17,16 @@ void playEndSound();
 void stopEngine();
 // Display text of a duration part: at least two digits.
 QString twoDigits(qint32 part);
+
+// What the desktop around the window follows (tray, sleep, attention):
+// told when a loop starts counting, after each pass, at the natural end
+// and whenever counting stops (pause, end, reset, the window going away).
+enum class RunEvent { Counting, Pass, Ended, Stopped };
+class RunNotifier : public QObject {
+    Q_OBJECT
+  public:
+    Q_SIGNAL void runChanged(zorvik::RunEvent event);
+};
+RunNotifier& runNotifier();
 
 }  // namespace zorvik

@@ -2,7 +2,10 @@
 
 #include "ui/help_window.h"
 
+#include <QDir>
 #include <QStringList>
+
+#include "runtime/settings_folder.h"
 
 using namespace Qt::StringLiterals;
 
@@ -34,7 +37,12 @@ QString helpText() {
         u"11、CMD命令：自定义提醒内容执行完，就执行表格中的CMD命令。注：需打勾启用CMD；倒计时结束，未执行的CMD将继续执行。"_s,
         u"12、菜单--配置文件--导入功能，点击导入，选择你存放你的配置文件的文件夹，程序读取内部文件并更新程序配置。注：你配置文件名必须为“配置.ini”“自定义提醒数据”。"_s,
     };
-    return lines.join(u"\r\n"_s);
+    QString text = lines.join(u"\r\n"_s);
+    // An installed copy keeps its files away from the program: say where,
+    // so that a backup or an import finds them.
+    if (!rt::settingsArePortable())
+        text += u"\r\n13、本机的配置文件夹："_s + QDir::toNativeSeparators(rt::settingsDirectory());
+    return text;
 }
 
 rt::WindowDesc helpWindowDescription() {

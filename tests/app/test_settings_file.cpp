@@ -6,6 +6,7 @@
 #include <QStringDecoder>
 
 #include "common/program_fixture.h"
+#include "runtime/settings_folder.h"
 #include "runtime/profile.h"
 
 using namespace Qt::StringLiterals;
@@ -171,18 +172,26 @@ TEST_F(Utf8MarkedFile, IsReadAndWrittenAsUtf8WithItsMark) {
     EXPECT_FALSE(utf8.hasError());
 }
 
-// A folder nobody can create files in, even root: its parent is a file.
+// Folders nobody can create files in, even root: their parent is a file.
+// Both the program's folder and the user's configuration folder are such.
 class UnwritableFolder : public zt::ProgramTest {
   protected:
     void prepareFolder() override {
         QFile blocker(path(u"blocker"_s));
         ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        qputenv("XDG_CONFIG_HOME", path(u"blocker/config"_s).toUtf8());
         rt::setProgramDirectory(path(u"blocker/inner"_s));
+    }
+    void TearDown() override {
+        zt::ProgramTest::TearDown();
+        qunsetenv("XDG_CONFIG_HOME");
     }
 };
 
 TEST_F(UnwritableFolder, ControlsGetTheDefaultsAndNothingIsLost) {
-    EXPECT_FALSE(QFile::exists(path(u"blocker/inner/配置.ini"_s)));
+    const QString folder = rt::settingsDirectory();
+    EXPECT_TRUE(folder.startsWith(path(u"blocker/config/"_s)));
+    EXPECT_FALSE(QFile::exists(folder + u"/配置.ini"_s));
     EXPECT_EQ(prop(u"输入_分"_s, rt::slot::EditContent).toString(), u"5"_s);
     EXPECT_EQ(prop(u"输入_秒"_s, rt::slot::EditContent).toString(), u"15"_s);
     EXPECT_EQ(prop(u"提醒_编辑框"_s, rt::slot::EditContent).toString(), u"1"_s);
@@ -190,9 +199,9 @@ TEST_F(UnwritableFolder, ControlsGetTheDefaultsAndNothingIsLost) {
     EXPECT_TRUE(prop(u"结束音"_s, rt::slot::MenuChecked).toBool());
     // A later change tries again and, once the folder can take it, lands.
     QFile::remove(path(u"blocker"_s));
-    QDir(dir.path()).mkpath(u"blocker/inner"_s);
+    QDir().mkpath(folder);
     set(u"输入_时"_s, rt::slot::EditContent, u"3"_s);
-    EXPECT_EQ(rt::readIniEntry(path(u"blocker/inner/配置.ini"_s), u"计时"_s, u"时"_s), u"3"_s);
+    EXPECT_EQ(rt::readIniEntry(folder + u"/配置.ini"_s, u"计时"_s, u"时"_s), u"3"_s);
 }
 
 }  // namespace

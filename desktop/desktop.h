@@ -1,0 +1,20 @@
+#pragma once
+// What a desktop expects around the main window: one copy per settings
+// folder, a tray icon, a sleep block while a run counts and attention at
+// its end.
+
+class QObject;
+
+namespace zorvik::desktop {
+
+// Before the main window: names the application, checks that "配置.ini"
+// can be read and written, and takes the single-copy lock. False when this
+// copy must not go on (another copy was asked to show itself, or GBK text
+// cannot be handled): the event loop then ends by itself.
+bool settle();
+
+// Follows the engine from now on: tray, sleep block, attention. Returns
+// the object that holds them (parented to the application).
+QObject* integrate();
+
+}  // namespace zorvik::desktop

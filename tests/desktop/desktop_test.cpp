@@ -1,0 +1,140 @@
+// The desktop around the window, on real widgets with the manual clock:
+// the tray's words and ring, its menu, one copy per settings folder, and
+// the sleep block held exactly while a run counts.
+
+#include <QMenu>
+#include <QTemporaryDir>
+
+#include "common/program_fixture.h"
+#include "desktop/desktop.h"
+#include "desktop/run_status.h"
+#include "desktop/single_instance.h"
+#include "desktop/tray.h"
+#include "logind_bus.h"
+
+using namespace Qt::StringLiterals;
+using zorvik::desktop::currentStatus;
+using zorvik::desktop::ringStep;
+using zorvik::desktop::statusText;
+
+namespace {
+
+bool waitFor(const std::function<bool()>& done) {
+    return QTest::qWaitFor(done, 5000);
+}
+
+using Tray = zt::ProgramTest;
+
+TEST_F(Tray, TooltipAndRingFollowTheRun) {
+    setTime(0, 0, 4);
+    struct Step {
+        std::function<void()> act;
+        QString text;
+        int ring;
+    };
+    const QString title = u"ZorvikV1.0\n"_s;
+    const std::vector<Step> steps = {
+        {[] {}, u"00:00:00 · 未开始"_s, -1},
+        {[&] { click(u"开始"_s); }, u"剩余 00:00:04 · 计时中"_s, 0},
+        {[&] { runSeconds(2); }, u"剩余 00:00:02 · 计时中"_s, 24},
+        {[&] { click(u"开始"_s), runSeconds(1); }, u"剩余 00:00:02 · 已暂停"_s, 36},
+        {[&] { click(u"开始"_s), runSeconds(1); }, u"00:00:00 · 时间到"_s, 48},
+        {[&] { click(u"重置"_s), countUpMode(), click(u"开始"_s), runSeconds(1); },
+         u"已计 00:00:01 · 计时中"_s, 12},
+    };
+    for (const Step& s : steps) {
+        s.act();
+        EXPECT_EQ(statusText(currentStatus()), title + s.text);
+        EXPECT_EQ(ringStep(currentStatus()), s.ring) << s.text.toStdString();
+    }
+}
+
+TEST_F(Tray, MenuDoesWhatTheWindowsButtonsDo) {
+    zorvik::desktop::Tray tray;
+    auto action = [&](const QString& text) {
+        Q_EMIT tray.menu().aboutToShow();
+        for (QAction* a : tray.menu().actions())
+            if (a->text() == text) return a;
+        ADD_FAILURE() << "no menu item " << text.toStdString();
+        return new QAction(&tray);
+    };
+    setTime(0, 1, 0);
+    action(u"开始"_s)->trigger();
+    EXPECT_EQ(startCaption(), u"暂停"_s);
+    action(u"暂停"_s)->trigger();  // the item reads as the button does
+    EXPECT_EQ(startCaption(), u"开始"_s);
+    action(u"重置"_s)->trigger();
+    EXPECT_EQ(zorvik::core().runActive, 0);
+
+    rt::windowWidget(zt::kMain)->showMinimized();
+    action(u"显示主窗口"_s)->trigger();
+    EXPECT_FALSE(rt::isWindowMinimized(zt::kMain));
+
+    QString question;
+    zt::answerNextMessageBox(QMessageBox::No, &question);
+    action(u"退出"_s)->trigger();
+    EXPECT_EQ(question, u"是否终止计时并退出计时器？"_s);
+    EXPECT_TRUE(rt::isLoaded(zt::kMain));
+    zt::answerNextMessageBox(QMessageBox::Yes);
+    action(u"退出"_s)->trigger();
+    EXPECT_TRUE(waitFor([] { return !rt::isLoaded(zt::kMain); }));
+}
+
+TEST(SingleCopy, ASecondCopyOnTheSameFolderAsksTheFirstToShowItselfAndEnds) {
+    using zorvik::desktop::SingleInstance;
+    QTemporaryDir folder, otherFolder;
+    int shown = 0;
+    auto first = std::make_unique<SingleInstance>(folder.path());
+    ASSERT_TRUE(first->claim([&] { ++shown; }));
+
+    SingleInstance second(folder.path());
+    EXPECT_FALSE(second.claim({}));
+    bool handedOver = false;
+    second.askFirstToShow([&] { handedOver = true; });
+    EXPECT_TRUE(waitFor([&] { return handedOver && shown == 1; }));
+
+    SingleInstance elsewhere(otherFolder.path());  // other settings, other copy
+    EXPECT_TRUE(elsewhere.claim({}));
+    first.reset();  // the first copy ends
+    SingleInstance next(folder.path());
+    EXPECT_TRUE(next.claim({}));
+}
+
+class SleepBlock : public zt::ProgramTest {
+  protected:
+    static void SetUpTestSuite() { bus = new zt::LogindBus; }
+    static void TearDownTestSuite() { delete bus; }
+    static inline zt::LogindBus* bus = nullptr;
+};
+
+TEST_F(SleepBlock, HeldWhileARunCountsAndDroppedOnPauseResetAndEnd) {
+    SCOPED_TRACE(bus->why().toStdString());
+    ASSERT_TRUE(bus->ready());
+    std::unique_ptr<QObject> desktop(zorvik::desktop::integrate());
+    auto held = [] { return bus->mine().size(); };
+    setTime(0, 0, 5);
+    QTest::qWait(50);
+    EXPECT_EQ(held(), 0) << "nothing counts, nothing is held";
+
+    click(u"开始"_s);
+    ASSERT_TRUE(waitFor([&] { return held() == 1; }));
+    const zt::Inhibitor block = bus->mine().first();
+    EXPECT_EQ(block.what, u"sleep:idle"_s);
+    EXPECT_EQ(block.who, u"Zorvik"_s);
+    EXPECT_EQ(block.mode, u"block"_s);
+    EXPECT_FALSE(block.why.isEmpty());
+
+    click(u"开始"_s), runSeconds(1);  // paused
+    EXPECT_TRUE(waitFor([&] { return held() == 0; }));
+    click(u"开始"_s);  // resumed
+    EXPECT_TRUE(waitFor([&] { return held() == 1; }));
+    click(u"重置"_s);
+    EXPECT_TRUE(waitFor([&] { return held() == 0; }));
+    click(u"开始"_s);
+    EXPECT_TRUE(waitFor([&] { return held() == 1; }));
+    runSeconds(5);  // the natural end
+    EXPECT_EQ(displayColour(), 255);
+    EXPECT_TRUE(waitFor([&] { return held() == 0; }));
+}
+
+}  // namespace

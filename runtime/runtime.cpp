@@ -10,11 +10,12 @@
 #include <QScrollBar>
 #include <QThread>
 #include <QTimer>
-#include <cstdio>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 
 #include "runtime/controls.h"
+#include "runtime/media_player.h"
 #include "runtime/window_host.h"
 
 using namespace Qt::StringLiterals;
@@ -26,6 +27,9 @@ struct Registry {
     std::map<QString, WindowDesc> descriptions;
     std::map<QString, Handler> handlers;
     std::map<QString, std::unique_ptr<detail::WindowInstance>> loaded;
+    // Records of destroyed windows whose widgets await deletion: the host
+    // window still points at its record until it is deleted.
+    std::vector<std::unique_ptr<detail::WindowInstance>> retired;
     std::vector<std::function<void()>> exitRoutines;
     bool exitRoutinesRan = false;
     QString programDir;
@@ -44,11 +48,13 @@ QMutex programDirLock;
 
 namespace detail {
 
-bool onGui() { return !qApp || QThread::currentThread() == qApp->thread(); }
+bool onGui() {
+    return !qApp || QThread::currentThread() == qApp->thread();
+}
 
 WindowInstance* findWindow(const QString& name) {
     auto it = reg().loaded.find(name);
-    return it == reg().loaded.end() || it->second->destroying ? nullptr : it->second.get();
+    return it == reg().loaded.end() ? nullptr : it->second.get();
 }
 
 std::vector<WindowInstance*> loadedWindows() {
@@ -68,7 +74,7 @@ ControlEntry* requireControl(const QString& window, const QString& control, bool
     WindowInstance* w = findWindow(window);
     if (!w)
         fatalError(forWrite ? 10 : 9, forWrite ? u"修改组件属性时发现指定窗口尚未载入"_s
-                                             : u"未载入欲访问窗口组件所在的窗口"_s);
+                                               : u"未载入欲访问窗口组件所在的窗口"_s);
     ControlEntry* c = findControl(w, control);
     if (!c) fatalError(11, u"未载入欲访问窗口组件所在的窗口"_s + u": "_s + control);
     return c;
@@ -76,13 +82,21 @@ ControlEntry* requireControl(const QString& window, const QString& control, bool
 
 QVariant dispatch(WindowInstance* w, const EventBindings& bindings, int event,
                   const QVariantList& args) {
-    if (!w) return {};
+    if (!w || findWindow(w->desc.name) != w) return {};
     auto b = bindings.find(event);
     if (b == bindings.end()) return {};
     auto h = reg().handlers.find(b->second);
     if (h == reg().handlers.end() || !h->second) return {};
     Handler handler = h->second;  // the handler may rebind or unload
-    return handler(args);
+    ++w->handlersRunning;
+    const QVariant result = handler(args);
+    // The record outlives its widgets, so it is still here even when the
+    // handler destroyed the window.
+    if (--w->handlersRunning == 0 && w->deleteWhenIdle && w->host) {
+        w->deleteWhenIdle = false;
+        w->host->deleteLater();
+    }
+    return result;
 }
 
 void reportResizeIfChanged(WindowInstance* w) {
@@ -93,19 +107,49 @@ void reportResizeIfChanged(WindowInstance* w) {
     dispatch(w, w->desc.events, ev::Resized, {});
 }
 
-void finishDestroy(const QString& name) {
+namespace {
+
+void purgeRetired() {
+    std::erase_if(reg().retired, [](const auto& w) { return w->host.isNull(); });
+}
+
+// Nothing the window started may call back once it is gone.
+void stopControls(WindowInstance* w) {
+    w->showDeadline.cancel();
+    for (auto& [name, c] : w->controls) {
+        if (auto* player = qobject_cast<MediaPlayerControl*>(c.obj)) player->abandon();
+        if (auto* timer = qobject_cast<QTimer*>(c.obj)) timer->stop();
+    }
+}
+
+}  // namespace
+
+void finishDestroy(const QString& name, bool deferDelete) {
     auto it = reg().loaded.find(name);
     if (it == reg().loaded.end() || it->second->destroying) return;
     WindowInstance* w = it->second.get();
-    dispatch(w, w->desc.events, ev::Destroying, {});
     w->destroying = true;
-    std::unique_ptr<detail::WindowInstance> owned = std::move(it->second);
+    dispatch(w, w->desc.events, ev::Destroying, {});
+    stopControls(w);
+    // Handlers may have loaded other windows meanwhile; this one stayed.
+    it = reg().loaded.find(name);
+    std::unique_ptr<WindowInstance> owned = std::move(it->second);
     reg().loaded.erase(it);
-    if (owned->host) {
-        owned->host->closingByRequest = true;
-        owned->host->hide();
-        delete owned->host.data();
+    if (HostWindow* host = owned->host) {
+        host->closingByRequest = true;
+        host->hide();
+        // A handler of this window may still be on the stack below us (a
+        // modal dialog it opened runs the loop we were called from): its
+        // widgets go only once it has returned.
+        if (owned->handlersRunning > 0)
+            owned->deleteWhenIdle = true;
+        else if (deferDelete)
+            host->deleteLater();
+        else
+            delete host;
     }
+    reg().retired.push_back(std::move(owned));
+    purgeRetired();
     if (name == reg().startWindow && reg().loopRunning) QCoreApplication::exit(0);
 }
 
@@ -123,13 +167,18 @@ template <typename T>
 static T onGuiResult(const std::function<T()>& fn) {
     if (detail::onGui()) return fn();
     T result{};
-    QMetaObject::invokeMethod(qApp, [&] { result = fn(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp, [&] { result = fn(); }, Qt::BlockingQueuedConnection);
     return result;
 }
 
-void registerWindow(const WindowDesc& desc) { reg().descriptions[desc.name] = desc; }
+void registerWindow(const WindowDesc& desc) {
+    reg().descriptions[desc.name] = desc;
+}
 
-void bindHandler(const QString& name, Handler handler) { reg().handlers[name] = std::move(handler); }
+void bindHandler(const QString& name, Handler handler) {
+    reg().handlers[name] = std::move(handler);
+}
 
 void bindAction(const QString& name, std::function<void()> action) {
     bindHandler(name, [action = std::move(action)](const QVariantList&) {
@@ -165,10 +214,23 @@ int runMessageLoop(const QString& startWindow) {
     int code = 0;
     if (loadWindow(startWindow)) code = QApplication::exec();
     reg().loopRunning = false;
+    // Nothing of ours is on the stack now: windows destroyed during the
+    // loop go before the application does.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     unloadAll();
     runExitRoutines();
     return code;
 }
+
+namespace {
+
+void present(detail::WindowInstance* w) {
+    w->host->show();
+    w->host->raise();
+    w->host->activateWindow();
+}
+
+}  // namespace
 
 bool loadWindow(const QString& window) {
     return onGuiResult<bool>([&] {
@@ -180,6 +242,7 @@ bool loadWindow(const QString& window) {
         }
         auto d = reg().descriptions.find(window);
         if (d == reg().descriptions.end()) return false;
+        detail::purgeRetired();
         auto inst = std::make_unique<detail::WindowInstance>();
         inst->desc = d->second;
         detail::WindowInstance* w = inst.get();
@@ -192,26 +255,42 @@ bool loadWindow(const QString& window) {
         if (desc.centred)
             at = QPoint((screenWidth() - desc.width) / 2, (screenHeight() - desc.height) / 2);
         w->host->setOuterPos(at);
-        w->host->setOuterSize({desc.width, desc.height});
-        w->lastReportedOuter = w->host->outerSize();
+        // The stored size is where the window starts, not a change of size:
+        // nothing may run before its created event.
+        w->lastReportedOuter = QSize(desc.width, desc.height);
+        w->host->setOuterSize(w->lastReportedOuter);
         // created, then moved, then resized: each only while the window lives.
+        auto alive = [&] { return detail::findWindow(window) == w && !w->destroying; };
+        w->loading = true;
         for (int event : {ev::Created, ev::Moved, ev::Resized}) {
-            if (!detail::findWindow(window)) return true;
+            if (!alive()) return true;
             w->lastReportedOuter = w->host->outerSize();
             detail::dispatch(w, desc.events, event, {});
         }
-        if (!detail::findWindow(window)) return true;
-        w->host->show();
-        w->host->raise();
-        w->host->activateWindow();
+        if (!alive()) return true;
+        w->loading = false;
+        if (w->showDelay.count() <= 0) {
+            present(w);
+            return true;
+        }
+        w->showDeadline.start(w->showDelay, [window] {
+            if (detail::WindowInstance* x = detail::findWindow(window)) present(x);
+        });
         return true;
+    });
+}
+
+void delayFirstShow(const QString& window, std::chrono::milliseconds by) {
+    onGuiThread([&] {
+        detail::WindowInstance* w = detail::findWindow(window);
+        if (w && w->loading) w->showDelay = std::max(w->showDelay, by);
     });
 }
 
 void destroyWindow(const QString& window) {
     // Queued: the destruction happens after the current handler returns.
     onGuiThread([window] {
-        QTimer::singleShot(0, qApp, [window] { detail::finishDestroy(window); });
+        QTimer::singleShot(0, qApp, [window] { detail::finishDestroy(window, true); });
     });
 }
 
@@ -223,11 +302,14 @@ void unloadAll() {
     onGuiThread([] {
         std::vector<QString> names;
         for (auto& [name, w] : reg().loaded) names.push_back(name);
-        for (const QString& n : names) detail::finishDestroy(n);
+        for (const QString& n : names) detail::finishDestroy(n, false);
+        detail::purgeRetired();
     });
 }
 
-void processPendingEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void processPendingEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 QWidget* windowWidget(const QString& window) {
     return onGuiResult<QWidget*>([&]() -> QWidget* {

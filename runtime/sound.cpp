@@ -1,10 +1,11 @@
 #include "runtime/sound.h"
 
 #include <QAudioOutput>
-#include <QBuffer>
 #include <QCoreApplication>
+#include <QDir>
 #include <QMediaPlayer>
 #include <QPointer>
+#include <QTemporaryFile>
 #include <QThread>
 #include <QUrl>
 #include <functional>
@@ -88,10 +89,10 @@ bool soundPlaying() {
 MemoryWavPlayer::MemoryWavPlayer(QObject* parent) : QObject(parent) {}
 
 MemoryWavPlayer::~MemoryWavPlayer() {
-    // The player reads from the buffer and renders into the output: it goes first.
+    // The player reads from the file and renders into the output: it goes first.
     delete player_;
     delete output_;
-    delete buffer_;
+    delete file_;
 }
 
 void MemoryWavPlayer::ensurePlayer() {
@@ -105,18 +106,23 @@ void MemoryWavPlayer::ensurePlayer() {
     });
 }
 
+// The clip is handed over as a file, not as a buffer: a buffer is fed to
+// the backend from this thread, and whenever the thread is busy a while
+// the pipeline starves, so that stopping it later hangs for a second.
 void MemoryWavPlayer::play(const QByteArray& wav) {
     ensurePlayer();
     player_->stop();
-    // The backend lets go of the previous buffer before that is deleted.
+    // The backend lets go of the previous file before that is removed.
     player_->setSource(QUrl());
-    QBuffer* previous = buffer_;
-    buffer_ = new QBuffer(this);
-    buffer_->setData(wav);
-    buffer_->open(QIODevice::ReadOnly);
-    // The name only tells the backend which demuxer to pick.
-    player_->setSourceDevice(buffer_, QUrl(QStringLiteral("clip.wav")));
-    if (previous) previous->deleteLater();
+    delete file_;
+    file_ = new QTemporaryFile(QDir::tempPath() + QStringLiteral("/zorvik-XXXXXX.wav"));
+    if (!file_->open() || file_->write(wav) != wav.size() || !file_->flush()) {
+        // Not inside play(): whoever asked is not ready to hear the end yet.
+        QMetaObject::invokeMethod(
+            this, [this] { Q_EMIT finished(); }, Qt::QueuedConnection);
+        return;
+    }
+    player_->setSource(QUrl::fromLocalFile(file_->fileName()));
     player_->play();
 }
 

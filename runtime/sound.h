@@ -6,7 +6,7 @@
 #include <QByteArray>
 #include <QObject>
 
-class QBuffer;
+class QTemporaryFile;
 class QMediaPlayer;
 class QAudioOutput;
 
@@ -24,8 +24,9 @@ void stopSound();
 // Whether the service is playing now. Window thread only.
 bool soundPlaying();
 
-// Plays WAV bytes from memory through a player made on first use; the
-// sound service and the beep each own one.
+// Plays WAV bytes held in memory (through a temporary file of its own)
+// with a player made on first use; the sound service and the beep each
+// own one.
 class MemoryWavPlayer : public QObject {
     Q_OBJECT
   public:
@@ -46,7 +47,7 @@ class MemoryWavPlayer : public QObject {
 
     QMediaPlayer* player_ = nullptr;
     QAudioOutput* output_ = nullptr;
-    QBuffer* buffer_ = nullptr;
+    QTemporaryFile* file_ = nullptr;
 };
 
 }  // namespace rt

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 
+#include "runtime/clock.h"
 #include "runtime/runtime.h"
 
 class QMenuBar;
@@ -17,9 +18,9 @@ namespace rt::detail {
 
 struct ControlEntry {
     ControlDesc desc;
-    QPointer<QObject> obj;        // the widget or non-visual object
-    QWidget* widget = nullptr;    // null for non-visual kinds and menu items
-    QPointer<QAction> action;     // menu items
+    QPointer<QObject> obj;      // the widget or non-visual object
+    QWidget* widget = nullptr;  // null for non-visual kinds and menu items
+    QPointer<QAction> action;   // menu items
     QString tag;
 };
 
@@ -30,13 +31,24 @@ struct WindowInstance {
     QPointer<HostWindow> host;
     std::map<QString, ControlEntry> controls;
     QSize lastReportedOuter;
+    // Set before the about-to-be-destroyed event is raised: a second
+    // request finds the window already going. Its controls stay readable
+    // until the event has run; then the window is gone for the logic.
     bool destroying = false;
+    // Handlers of this window on the stack, and whether its widgets wait
+    // for them to return before they are deleted.
+    int handlersRunning = 0;
+    bool deleteWhenIdle = false;
+    bool loading = false;
+    // A created handler may hold the first showing back (delayFirstShow).
+    std::chrono::milliseconds showDelay{0};
+    Deadline showDeadline;
     bool alwaysOnTop = false;
 };
 
 class HostWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     HostWindow(WindowInstance* instance);
     QWidget* client() const { return client_; }
     QMenuBar* menuBar() const { return menuBar_; }
@@ -49,13 +61,13 @@ public:
     void setAlwaysOnTop(bool on);
     bool closingByRequest = false;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void moveEvent(QMoveEvent* e) override;
 
-private:
+  private:
     QSize frameExtra() const;
     void applyGeometry();
     WindowInstance* instance_;
@@ -74,7 +86,10 @@ ControlEntry* requireControl(const QString& window, const QString& control, bool
 QVariant dispatch(WindowInstance* w, const EventBindings& bindings, int event,
                   const QVariantList& args);
 void reportResizeIfChanged(WindowInstance* w);
-void finishDestroy(const QString& name);
+// Raises the about-to-be-destroyed event and takes the window down. Its
+// widgets are deleted at once only when deferDelete is false (no handler of
+// the window can be running); otherwise once control is back in the loop.
+void finishDestroy(const QString& name, bool deferDelete);
 
 // Builds the widgets of a description (controls.cpp / builder.cpp).
 void buildControls(WindowInstance* w);

@@ -55,7 +55,7 @@ inline QList<QMessageBox*> reminderBoxes() {
 }
 
 class ProgramTest : public ::testing::Test {
-protected:
+  protected:
     // Files placed in the program folder before the window is created.
     virtual void prepareFolder() {}
 
@@ -69,6 +69,9 @@ protected:
         zorvik::assembleProgram();
         prepareFolder();
         ASSERT_TRUE(rt::loadWindow(kMain));
+        // A first start shows the window half a second after writing the
+        // default settings.
+        clock.advance(std::chrono::milliseconds(500));
     }
 
     void TearDown() override {
@@ -76,6 +79,7 @@ protected:
         zorvik::stopEngine();
         rt::unloadAll();
         QApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         zorvik::setClock(nullptr);
     }
 
@@ -102,9 +106,7 @@ protected:
         set(QStringLiteral("输入_秒"), rt::slot::EditContent, QString::number(s));
     }
     void click(const QString& control) { rt::raiseEvent(kMain, control, rt::ev::Clicked); }
-    void countUpMode() {
-        set(QStringLiteral("正计时"), rt::slot::Checked, 1);
-    }
+    void countUpMode() { set(QStringLiteral("正计时"), rt::slot::Checked, 1); }
     // The stored value of a key, read straight from the file's GBK bytes.
     QString stored(const QString& section, const QString& key) const {
         return zorvik::readSetting(section, key);

@@ -307,10 +307,6 @@ void unloadAll() {
     });
 }
 
-void processPendingEvents() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
 QWidget* windowWidget(const QString& window) {
     return onGuiResult<QWidget*>([&]() -> QWidget* {
         detail::WindowInstance* w = detail::findWindow(window);

@@ -79,7 +79,6 @@ void destroyWindow(const QString& window);
 bool isLoaded(const QString& window);
 // Destroys every loaded window at once (tests use it between cases).
 void unloadAll();
-void processPendingEvents();
 int clientWidth(const QString& window);
 int screenWidth();
 int screenHeight();

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
+#include <QWidget>
 
 #include "runtime/beep.h"
 #include "runtime/commands.h"
@@ -122,8 +123,12 @@ void cancelDeliveries() {
     delete d.session;
     d.session = nullptr;
     d.posted = d.audioOpens = 0;
-    for (const QPointer<QObject>& box : std::as_const(d.boxes))
-        if (box) box->deleteLater();
+    for (const QPointer<QObject>& box : std::as_const(d.boxes)) {
+        if (auto* widget = qobject_cast<QWidget*>(box.data())) {
+            widget->hide();  // at once, as the program's end would take it
+            widget->deleteLater();
+        }
+    }
     d.boxes.clear();
     d.speech.cancel();
 }

@@ -104,23 +104,32 @@ int messageBox(const QString& message, int style, const QString& caption, const 
     // A worker waits for its own box on its own semaphore; the window
     // thread never runs a loop for it, so boxes of several workers are
     // answered independently, in any order.
-    QSemaphore answered;
-    int result = IdOk;
+    struct Answer {
+        QSemaphore given;
+        int button = IdCancel;  // a box taken away unanswered (its owner went)
+        bool done = false;
+    };
+    auto answer = std::make_shared<Answer>();
+    auto give = [answer](int button) {
+        if (answer->done) return;
+        answer->done = true;
+        answer->button = button;
+        answer->given.release();
+    };
     QMetaObject::invokeMethod(
         qApp,
-        [&, message, style, caption, owner] {
+        [=] {
             QWidget* parent = owner.isEmpty() ? nullptr : windowWidget(owner);
             QMessageBox* box = makeBox(message, style, caption, parent);
             box->setObjectName(u"zorvikWorkerBox"_s);
-            QObject::connect(box, &QMessageBox::finished, box, [&answered, &result](int button) {
-                result = codeFor(button);
-                answered.release();
-            });
+            QObject::connect(box, &QMessageBox::finished, box,
+                             [give](int button) { give(codeFor(button)); });
+            QObject::connect(box, &QObject::destroyed, qApp, [give] { give(IdCancel); });
             showIndependent(box);
         },
         Qt::QueuedConnection);
-    answered.acquire();
-    return result;
+    answer->given.acquire();
+    return answer->button;
 }
 
 QObject* showMessageBoxAsync(const QString& message, const QString& caption) {

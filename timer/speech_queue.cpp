@@ -1,5 +1,7 @@
 #include "timer/speech_queue.h"
 
+#include <QPointer>
+
 #include "runtime/commands.h"
 #include "runtime/media.h"
 #include "runtime/media_player.h"
@@ -45,8 +47,12 @@ void SpeechQueue::cancel() {
 void SpeechQueue::endClip() {
     minimum_.cancel();
     grace_.cancel();
-    delete fetch_.data();             // abandons a transfer still under way
-    if (clip_) clip_->deleteLater();  // this may run inside one of its callbacks
+    if (clip_) {
+        // A transfer or a service start under way is abandoned now; the
+        // clip itself may be the context of the callback running this.
+        qDeleteAll(clip_->findChildren<QObject*>(Qt::FindDirectChildrenOnly));
+        clip_->deleteLater();
+    }
     clip_ = nullptr;
 }
 
@@ -66,7 +72,7 @@ void SpeechQueue::fetch(const QString& text, bool mayStartService) {
     // A configured address is someone else's service; it is never started here.
     const bool ownService = mayStartService && configured.isEmpty();
     const QPointer<QObject> clip = clip_;
-    fetch_ = rt::httpGetAsync(url, clip_, [=, this](const rt::HttpResult& result) {
+    rt::httpGetAsync(url, clip_, [=, this](const rt::HttpResult& result) {
         if (clip == clip_) fetched(text, result, ownService);
     });
 }

@@ -6,7 +6,6 @@
 // handler, every step is a continuation on the clock or a signal.
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <deque>
 
@@ -43,7 +42,6 @@ class SpeechQueue : public QObject {
     // The clip under way: every callback of its fetch, service start, open
     // and playback belongs to it and is dropped when it ends.
     QObject* clip_ = nullptr;
-    QPointer<rt::HttpFetch> fetch_;
     rt::Deadline minimum_, grace_;
     bool minimumPassed_ = false;
     bool ended_ = false;

@@ -127,11 +127,11 @@ TEST_F(Delivery, MessageBoxesShowTheirTextAndHoldNothing) {
     EXPECT_FALSE(control()->hasPlayer()) << "message boxes need no player";
 }
 
-// The length counts in whole seconds (0 for this 0.8 s clip), and the wait
+// The length counts in whole seconds (0 for this 0.6 s clip), and the wait
 // is that plus half a second; the file stays until the clip has played to
 // its end all the same.
 TEST_F(Delivery, SpeechIsFetchedPlayedToItsEndAndRemoved) {
-    const QByteArray speech = clip(800);
+    const QByteArray speech = clip(600);
     SpeechEndpoint endpoint([&](QTcpSocket* s, int) { SpeechEndpoint::reply(s, speech); });
     useEndpoint(endpoint);
     useKind(2);
@@ -148,7 +148,7 @@ TEST_F(Delivery, SpeechIsFetchedPlayedToItsEndAndRemoved) {
     EXPECT_EQ(zt::readAll(speechFile()), speech) << "the answer is what plays";
     EXPECT_EQ(control()->file(), QFileInfo(speechFile()).absoluteFilePath());
 
-    clock.advance(600ms);  // past the half second; the clip plays on
+    clock.advance(520ms);  // past the half second; the clip plays on
     EXPECT_TRUE(QFile::exists(speechFile()));
     EXPECT_EQ(zorvik::pendingSpeech(), 1);
     ASSERT_TRUE(waitUntil([&] { return !QFile::exists(speechFile()); }));

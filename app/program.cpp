@@ -99,6 +99,9 @@ namespace {
 // For the start-up benchmark: with ZORVIK_STARTUP_PROBE set, the program
 // prints one line the moment its main window first paints.
 class FirstPaintProbe : public QObject {
+  public:
+    using QObject::QObject;
+
   protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
         if (e->type() == QEvent::Paint && watched == rt::windowWidget(kMainWindow)) {
@@ -115,7 +118,7 @@ class FirstPaintProbe : public QObject {
 int startProgram() {
     assembleProgram();
     if (qEnvironmentVariableIsSet("ZORVIK_STARTUP_PROBE"))
-        qApp->installEventFilter(new FirstPaintProbe);
+        qApp->installEventFilter(new FirstPaintProbe(qApp));
     return rt::runMessageLoop(kMainWindow);
 }
 

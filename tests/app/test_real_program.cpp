@@ -117,7 +117,8 @@ class BuiltProgram : public ::testing::Test {
         if (!zt::waitUntil([&] { return program.state() == QProcess::NotRunning; }, 10000))
             return -1;
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << "not ended by a signal";
-        EXPECT_EQ(program.exitCode(), 0);
+        EXPECT_EQ(program.exitCode(), 0)
+            << program.readAllStandardError().right(4000).toStdString();
         return sinceYes.elapsed();
     }
 

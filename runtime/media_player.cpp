@@ -3,6 +3,7 @@
 #include <QAudioOutput>
 #include <QFileInfo>
 #include <QMediaPlayer>
+#include <QTimer>
 #include <QUrl>
 
 namespace rt {
@@ -24,6 +25,40 @@ bool isSettled(QMediaPlayer::MediaStatus status) {
     }
 }
 
+// Qt 6.4 connects a new medium's audio output from one of the backend's
+// own threads, after the medium has already been reported loaded. A stop,
+// seek or delete from this thread while it does that deadlocks both, so a
+// player is only touched once its output is connected, or it has failed.
+bool settledForGood(const QMediaPlayer* p) {
+    return p->hasAudio() || p->error() != QMediaPlayer::NoError ||
+           p->mediaStatus() == QMediaPlayer::InvalidMedia;
+}
+
+void stopAndDelete(QMediaPlayer* p) {
+    QObject::disconnect(p, nullptr, p, nullptr);
+    p->stop();
+    p->setSource(QUrl());  // lets go of the file at once
+    p->deleteLater();      // this may run inside one of the player's own signals
+}
+
+// Lets go of a player: now when that is safe, otherwise as soon as it is.
+void dispose(QMediaPlayer* p) {
+    p->disconnect();
+    p->setParent(nullptr);
+    if (settledForGood(p)) {
+        stopAndDelete(p);
+        return;
+    }
+    auto whenSettled = [p] {
+        if (settledForGood(p)) stopAndDelete(p);
+    };
+    QObject::connect(p, &QMediaPlayer::hasAudioChanged, p, whenSettled);
+    QObject::connect(p, &QMediaPlayer::mediaStatusChanged, p, whenSettled);
+    QObject::connect(p, &QMediaPlayer::errorOccurred, p, whenSettled);
+    // A pipeline that has connected nothing in this time is not doing so now.
+    QTimer::singleShot(10000, p, [p] { p->deleteLater(); });
+}
+
 // Runs fn on a later turn of context's event loop, never inside the caller.
 void later(QObject* context, std::function<void()> fn) {
     QMetaObject::invokeMethod(context, std::move(fn), Qt::QueuedConnection);
@@ -34,15 +69,13 @@ void later(QObject* context, std::function<void()> fn) {
 MediaPlayerControl::MediaPlayerControl(QObject* parent) : QObject(parent) {}
 
 MediaPlayerControl::~MediaPlayerControl() {
-    // The player must go before the output it renders into.
-    delete player_;
-    delete output_;
+    releasePlayer();
 }
 
 void MediaPlayerControl::makePlayer() {
-    output_ = new QAudioOutput(this);
     player_ = new QMediaPlayer(this);
-    player_->setAudioOutput(output_);
+    // A child of the player, so that it goes after the player is done with it.
+    player_->setAudioOutput(new QAudioOutput(player_));
     connect(player_, &QMediaPlayer::mediaStatusChanged, this,
             [this](QMediaPlayer::MediaStatus status) {
                 if (pending_)
@@ -50,27 +83,18 @@ void MediaPlayerControl::makePlayer() {
                 else if (status == QMediaPlayer::EndOfMedia && opened_)
                     Q_EMIT finished();
             });
-    connect(player_, &QMediaPlayer::errorOccurred, this, [this] {
+    auto recheck = [this] {
         if (pending_) check();
-    });
-    connect(player_, &QMediaPlayer::durationChanged, this, [this] {
-        if (pending_) check();
-    });
+    };
+    connect(player_, &QMediaPlayer::errorOccurred, this, recheck);
+    connect(player_, &QMediaPlayer::durationChanged, this, recheck);
+    connect(player_, &QMediaPlayer::hasAudioChanged, this, recheck);
 }
 
 void MediaPlayerControl::releasePlayer() {
     deadline_.cancel();
-    if (!player_) return;
-    player_->disconnect(this);
-    player_->stop();
-    player_->setSource(QUrl());
-    // Not deleted here: this may run inside one of the player's own signals.
-    player_->setParent(nullptr);
-    output_->setParent(nullptr);
-    player_->deleteLater();
-    output_->deleteLater();
+    if (player_) dispose(player_);
     player_ = nullptr;
-    output_ = nullptr;
 }
 
 void MediaPlayerControl::endPending(bool ok) {
@@ -111,7 +135,7 @@ void MediaPlayerControl::check() {
         settle(false);
         return;
     }
-    if (!isSettled(player_->mediaStatus())) return;
+    if (!isSettled(player_->mediaStatus()) || !player_->hasAudio()) return;
     if (player_->duration() > 0) {
         settle(true);
         return;
@@ -154,7 +178,7 @@ bool MediaPlayerControl::play(int positionMs) {
 }
 
 void MediaPlayerControl::stop() {
-    if (player_) player_->stop();
+    if (opened_) player_->stop();
 }
 
 int MediaPlayerControl::lengthSeconds() const {

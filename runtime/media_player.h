@@ -13,7 +13,6 @@
 #include "runtime/clock.h"
 
 class QMediaPlayer;
-class QAudioOutput;
 
 namespace rt {
 
@@ -59,7 +58,6 @@ class MediaPlayerControl : public QObject {
     void endPending(bool ok);
 
     QMediaPlayer* player_ = nullptr;
-    QAudioOutput* output_ = nullptr;
     QString file_;
     bool opened_ = false;
     bool prerolling_ = false;

@@ -34,14 +34,18 @@ class LocalServer : public QObject {
     QList<QByteArray> requests;
     QPointer<QTcpSocket> last;
     bool lastClosed = false;
+    int connections = 0;
 
   private:
     void accept() {
         while (QTcpSocket* socket = server_.nextPendingConnection()) {
             last = socket;
             lastClosed = false;
-            connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-                if (socket == last) lastClosed = true;
+            // Counted by connection: the socket may be half destroyed when
+            // it reports the end.
+            const int connection = ++connections;
+            connect(socket, &QTcpSocket::disconnected, this, [this, connection] {
+                if (connection == connections) lastClosed = true;
             });
             auto head = std::make_shared<QByteArray>();
             connect(socket, &QTcpSocket::readyRead, this, [this, socket, head] {

@@ -1,10 +1,11 @@
 #include "runtime/media_player.h"
 
-#include <QAudioOutput>
+#include <QFile>
 #include <QFileInfo>
 #include <QMediaPlayer>
-#include <QTimer>
 #include <QUrl>
+
+#include "runtime/media_backend.h"
 
 namespace rt {
 
@@ -25,40 +26,6 @@ bool isSettled(QMediaPlayer::MediaStatus status) {
     }
 }
 
-// Qt 6.4 connects a new medium's audio output from one of the backend's
-// own threads, after the medium has already been reported loaded. A stop,
-// seek or delete from this thread while it does that deadlocks both, so a
-// player is only touched once its output is connected, or it has failed.
-bool settledForGood(const QMediaPlayer* p) {
-    return p->hasAudio() || p->error() != QMediaPlayer::NoError ||
-           p->mediaStatus() == QMediaPlayer::InvalidMedia;
-}
-
-void stopAndDelete(QMediaPlayer* p) {
-    QObject::disconnect(p, nullptr, p, nullptr);
-    p->stop();
-    p->setSource(QUrl());  // lets go of the file at once
-    p->deleteLater();      // this may run inside one of the player's own signals
-}
-
-// Lets go of a player: now when that is safe, otherwise as soon as it is.
-void dispose(QMediaPlayer* p) {
-    p->disconnect();
-    p->setParent(nullptr);
-    if (settledForGood(p)) {
-        stopAndDelete(p);
-        return;
-    }
-    auto whenSettled = [p] {
-        if (settledForGood(p)) stopAndDelete(p);
-    };
-    QObject::connect(p, &QMediaPlayer::hasAudioChanged, p, whenSettled);
-    QObject::connect(p, &QMediaPlayer::mediaStatusChanged, p, whenSettled);
-    QObject::connect(p, &QMediaPlayer::errorOccurred, p, whenSettled);
-    // A pipeline that has connected nothing in this time is not doing so now.
-    QTimer::singleShot(10000, p, [p] { p->deleteLater(); });
-}
-
 // Runs fn on a later turn of context's event loop, never inside the caller.
 void later(QObject* context, std::function<void()> fn) {
     QMetaObject::invokeMethod(context, std::move(fn), Qt::QueuedConnection);
@@ -73,9 +40,7 @@ MediaPlayerControl::~MediaPlayerControl() {
 }
 
 void MediaPlayerControl::makePlayer() {
-    player_ = new QMediaPlayer(this);
-    // A child of the player, so that it goes after the player is done with it.
-    player_->setAudioOutput(new QAudioOutput(player_));
+    player_ = detail::makeMediaPlayer(this);
     connect(player_, &QMediaPlayer::mediaStatusChanged, this,
             [this](QMediaPlayer::MediaStatus status) {
                 if (pending_)
@@ -93,7 +58,7 @@ void MediaPlayerControl::makePlayer() {
 
 void MediaPlayerControl::releasePlayer() {
     deadline_.cancel();
-    if (player_) dispose(player_);
+    if (player_) detail::disposeMediaPlayer(player_);
     player_ = nullptr;
 }
 
@@ -122,9 +87,16 @@ void MediaPlayerControl::open(const QString& file, std::function<void(bool)> don
         return;
     }
     file_ = info.absoluteFilePath();
+    auto* device = new QFile(file_);
+    if (!device->open(QIODevice::ReadOnly)) {
+        delete device;
+        file_.clear();
+        endPending(false);
+        return;
+    }
     makePlayer();
     deadline_.start(kOpenTimeout, [this] { settle(false); });
-    player_->setSource(QUrl::fromLocalFile(file_));
+    detail::setMediaDevice(player_, device, QUrl::fromLocalFile(file_));
 }
 
 // The backend decodes in the background; the caller needs a yes or no, and
@@ -135,7 +107,7 @@ void MediaPlayerControl::check() {
         settle(false);
         return;
     }
-    if (!isSettled(player_->mediaStatus()) || !player_->hasAudio()) return;
+    if (!isSettled(player_->mediaStatus()) || !detail::mediaPlayerSettled(player_)) return;
     if (player_->duration() > 0) {
         settle(true);
         return;
@@ -159,8 +131,7 @@ void MediaPlayerControl::settle(bool ok) {
     pending_ = nullptr;
     durationMs_ = player_->duration();
     opened_ = true;
-    // Stopping after the preroll puts the medium back at its start.
-    if (prerolling_) player_->stop();
+    // A preroll leaves the medium paused at its start, ready to play.
     prerolling_ = false;
     later(this, [done = std::move(done)] { done(true); });
 }

@@ -1,14 +1,14 @@
 #include "runtime/sound.h"
 
-#include <QAudioOutput>
+#include <QBuffer>
 #include <QCoreApplication>
-#include <QDir>
 #include <QMediaPlayer>
 #include <QPointer>
-#include <QTemporaryFile>
 #include <QThread>
 #include <QUrl>
 #include <functional>
+
+#include "runtime/media_backend.h"
 
 namespace rt {
 
@@ -89,45 +89,29 @@ bool soundPlaying() {
 MemoryWavPlayer::MemoryWavPlayer(QObject* parent) : QObject(parent) {}
 
 MemoryWavPlayer::~MemoryWavPlayer() {
-    // The player reads from the file and renders into the output: it goes first.
-    delete player_;
-    delete output_;
-    delete file_;
+    stop();
 }
 
-void MemoryWavPlayer::ensurePlayer() {
-    if (player_) return;
-    output_ = new QAudioOutput(this);
-    player_ = new QMediaPlayer(this);
-    player_->setAudioOutput(output_);
+// Every clip gets a player of its own, read from a buffer (see
+// media_backend.h); the one before it is let go of as soon as that is safe.
+void MemoryWavPlayer::play(const QByteArray& wav) {
+    stop();
+    player_ = detail::makeMediaPlayer(this);
     connect(player_, &QMediaPlayer::mediaStatusChanged, this, [this](auto status) {
         if (status == QMediaPlayer::EndOfMedia || status == QMediaPlayer::InvalidMedia)
             Q_EMIT finished();
     });
-}
-
-// The clip is handed over as a file, not as a buffer: a buffer is fed to
-// the backend from this thread, and whenever the thread is busy a while
-// the pipeline starves, so that stopping it later hangs for a second.
-void MemoryWavPlayer::play(const QByteArray& wav) {
-    ensurePlayer();
-    player_->stop();
-    // The backend lets go of the previous file before that is removed.
-    player_->setSource(QUrl());
-    delete file_;
-    file_ = new QTemporaryFile(QDir::tempPath() + QStringLiteral("/zorvik-XXXXXX.wav"));
-    if (!file_->open() || file_->write(wav) != wav.size() || !file_->flush()) {
-        // Not inside play(): whoever asked is not ready to hear the end yet.
-        QMetaObject::invokeMethod(
-            this, [this] { Q_EMIT finished(); }, Qt::QueuedConnection);
-        return;
-    }
-    player_->setSource(QUrl::fromLocalFile(file_->fileName()));
+    auto* buffer = new QBuffer;
+    buffer->setData(wav);
+    buffer->open(QIODevice::ReadOnly);
+    // The name only tells the backend which demuxer to pick.
+    detail::setMediaDevice(player_, buffer, QUrl(QStringLiteral("clip.wav")));
     player_->play();
 }
 
 void MemoryWavPlayer::stop() {
-    if (player_) player_->stop();
+    if (player_) detail::disposeMediaPlayer(player_);
+    player_ = nullptr;
 }
 
 bool MemoryWavPlayer::isPlaying() const {

@@ -6,9 +6,7 @@
 #include <QByteArray>
 #include <QObject>
 
-class QTemporaryFile;
 class QMediaPlayer;
-class QAudioOutput;
 
 namespace rt {
 
@@ -24,9 +22,8 @@ void stopSound();
 // Whether the service is playing now. Window thread only.
 bool soundPlaying();
 
-// Plays WAV bytes held in memory (through a temporary file of its own)
-// with a player made on first use; the sound service and the beep each
-// own one.
+// Plays WAV bytes held in memory; the sound service and the beep each own
+// one.
 class MemoryWavPlayer : public QObject {
     Q_OBJECT
   public:
@@ -43,11 +40,7 @@ class MemoryWavPlayer : public QObject {
     void finished();
 
   private:
-    void ensurePlayer();
-
     QMediaPlayer* player_ = nullptr;
-    QAudioOutput* output_ = nullptr;
-    QTemporaryFile* file_ = nullptr;
 };
 
 }  // namespace rt

@@ -1,6 +1,7 @@
 #include "runtime/media_backend.h"
 
 #include <QAudioOutput>
+#include <QCoreApplication>
 #include <QIODevice>
 #include <QMediaPlayer>
 #include <QTimer>
@@ -9,6 +10,8 @@
 namespace rt::detail {
 
 namespace {
+
+int alive = 0;
 
 void silenceAndDelete(QMediaPlayer* p) {
     QObject::disconnect(p, nullptr, p, nullptr);
@@ -23,6 +26,8 @@ void silenceAndDelete(QMediaPlayer* p) {
 
 QMediaPlayer* makeMediaPlayer(QObject* parent) {
     auto* player = new QMediaPlayer(parent);
+    ++alive;
+    QObject::connect(player, &QObject::destroyed, QCoreApplication::instance(), [] { --alive; });
     // A child of the player, so that it goes after the player is done with it.
     player->setAudioOutput(new QAudioOutput(player));
     return player;
@@ -33,10 +38,19 @@ void setMediaDevice(QMediaPlayer* player, QIODevice* device, const QUrl& hint) {
     player->setSourceDevice(device, hint);
 }
 
+int mediaPlayersAlive() {
+    return alive;
+}
+
 bool mediaPlayerSettled(const QMediaPlayer* p) {
-    return p->hasAudio() || p->error() != QMediaPlayer::NoError ||
-           p->mediaStatus() == QMediaPlayer::InvalidMedia ||
-           p->mediaStatus() == QMediaPlayer::NoMedia;
+    switch (p->mediaStatus()) {
+        case QMediaPlayer::NoMedia:
+        case QMediaPlayer::InvalidMedia:
+        case QMediaPlayer::EndOfMedia:
+            return true;
+        default:
+            return p->hasAudio() || p->error() != QMediaPlayer::NoError;
+    }
 }
 
 void disposeMediaPlayer(QMediaPlayer* p) {

@@ -23,6 +23,9 @@ QMediaPlayer* makeMediaPlayer(QObject* parent);
 void setMediaDevice(QMediaPlayer* player, QIODevice* device, const QUrl& hint);
 // Its output is connected, or it has failed: safe to stop or delete.
 bool mediaPlayerSettled(const QMediaPlayer* player);
+// Players that exist now, the ones being let go of included (tests let the
+// backend quiet down before they end).
+int mediaPlayersAlive();
 // Lets go of a player and its medium: at once when that is safe, otherwise
 // as soon as it is. Nothing of it reaches its former owner afterwards.
 void disposeMediaPlayer(QMediaPlayer* player);

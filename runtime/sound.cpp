@@ -98,8 +98,9 @@ void MemoryWavPlayer::play(const QByteArray& wav) {
     stop();
     player_ = detail::makeMediaPlayer(this);
     connect(player_, &QMediaPlayer::mediaStatusChanged, this, [this](auto status) {
-        if (status == QMediaPlayer::EndOfMedia || status == QMediaPlayer::InvalidMedia)
-            Q_EMIT finished();
+        if (status != QMediaPlayer::EndOfMedia && status != QMediaPlayer::InvalidMedia) return;
+        stop();  // an idle player holds its pipeline and threads for nothing
+        Q_EMIT finished();
     });
     auto* buffer = new QBuffer;
     buffer->setData(wav);

@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "app/program.h"
+#include "common/wait.h"
 #include "runtime/runtime.h"
 #include "runtime/text_codec.h"
 #include "settings/config.h"
@@ -78,8 +79,7 @@ class ProgramTest : public ::testing::Test {
         if (rt::isLoaded(kMain)) zorvik::resetTimer();
         zorvik::stopEngine();
         rt::unloadAll();
-        QApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        zt::letMediaSettle();
         zorvik::setClock(nullptr);
     }
 

@@ -8,6 +8,9 @@
 #include <QTimer>
 #include <functional>
 
+#include "runtime/media_backend.h"
+#include "runtime/sound.h"
+
 namespace zt {
 
 inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
@@ -27,6 +30,14 @@ inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
 // Lets real time pass with events flowing.
 inline void pause(int ms) {
     waitUntil([] { return false; }, ms);
+}
+
+// Lets the media backend quiet down (sounds stopped, players let go of and
+// their pipelines gone) so that nothing of it is still working when the
+// test, or the test program, ends.
+inline void letMediaSettle() {
+    rt::stopSound();
+    waitUntil([] { return rt::detail::mediaPlayersAlive() == 0; }, 3000);
 }
 
 }  // namespace zt

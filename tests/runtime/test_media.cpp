@@ -28,6 +28,7 @@ class MediaPlayerTest : public ::testing::Test {
     void SetUp() override { rt::setClock(&clock); }
     void TearDown() override {
         player.close();
+        zt::letMediaSettle();
         rt::setClock(nullptr);
     }
 

@@ -10,10 +10,11 @@
 #include "runtime/fonts.h"
 #include "runtime/keys.h"
 #include "runtime/runtime.h"
-#include "settings/main_window.h"
 #include "settings/config.h"
+#include "settings/main_window.h"
 #include "settings/reminder_table.h"
 #include "shell/table_command.h"
+#include "timer/delivery.h"
 #include "timer/engine.h"
 #include "timer/inputs.h"
 #include "timer/timer_state.h"
@@ -25,7 +26,6 @@ using namespace Qt::StringLiterals;
 
 namespace zorvik {
 namespace {
-
 
 void mainWindowCreated() {
     TimerCore& c = core();
@@ -79,14 +79,16 @@ void assembleProgram() {
     registerReminderTableHandlers();
     registerMenuAndHotkeyHandlers();
     rt::bindAction(u"onMainWindowCreated"_s, mainWindowCreated);
-    rt::bindHandler(u"onMainWindowMayClose"_s, [](const QVariantList&) {
-        return askToQuit() ? QVariant() : QVariant(false);
-    });
+    rt::bindHandler(u"onMainWindowMayClose"_s,
+                    [](const QVariantList&) { return askToQuit() ? QVariant() : QVariant(false); });
     rt::bindAction(u"onExitClicked"_s, [] {
         if (askToQuit()) rt::destroyWindow(kMainWindow);
     });
     rt::bindAction(u"onMainWindowDestroying"_s, [] {
+        // Nothing the program started may outlive its window: the count,
+        // every delivery under way (and the speech file), the interpreter.
         stopEngine();
+        cancelDeliveries();
         shutdownCommandShell();
     });
     rt::registerExitRoutine(releaseProgramTexts);
@@ -97,7 +99,10 @@ namespace {
 // For the start-up benchmark: with ZORVIK_STARTUP_PROBE set, the program
 // prints one line the moment its main window first paints.
 class FirstPaintProbe : public QObject {
-protected:
+  public:
+    using QObject::QObject;
+
+  protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
         if (e->type() == QEvent::Paint && watched == rt::windowWidget(kMainWindow)) {
             std::fputs("first-paint\n", stdout);
@@ -113,7 +118,7 @@ protected:
 int startProgram() {
     assembleProgram();
     if (qEnvironmentVariableIsSet("ZORVIK_STARTUP_PROBE"))
-        qApp->installEventFilter(new FirstPaintProbe);
+        qApp->installEventFilter(new FirstPaintProbe(qApp));
     return rt::runMessageLoop(kMainWindow);
 }
 

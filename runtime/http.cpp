@@ -1,40 +1,24 @@
 #include "runtime/http.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QPointer>
-#include <QThread>
 #include <QUrl>
-#include <atomic>
-#include <memory>
 
 namespace rt {
 
 namespace {
 
-std::atomic<int> timeoutMs{kHttpTimeoutMs};
-
-QNetworkAccessManager* makeManager(QObject* parent) {
-    auto* manager = new QNetworkAccessManager(parent);
-    manager->setProxy(QNetworkProxy::NoProxy);  // always a direct connection
-    return manager;
-}
-
-// One session for the window thread for the program's life. Worker threads
-// get one of their own per request, owned by the request's context: a
-// manager is bound to its thread, and a detached worker may end at any time.
-QNetworkAccessManager* managerFor(QObject* context) {
-    auto* app = QCoreApplication::instance();
-    if (app && QThread::currentThread() == app->thread()) {
-        static QPointer<QNetworkAccessManager> shared;
-        if (!shared) shared = makeManager(app);
-        return shared;
+// One session for the program's life, on the window thread.
+QNetworkAccessManager* manager() {
+    static QPointer<QNetworkAccessManager> shared;
+    if (!shared) {
+        shared = new QNetworkAccessManager(QCoreApplication::instance());
+        shared->setProxy(QNetworkProxy::NoProxy);  // always a direct connection
     }
-    return makeManager(context);
+    return shared;
 }
 
 QNetworkRequest makeRequest(const QUrl& url) {
@@ -46,61 +30,97 @@ QNetworkRequest makeRequest(const QUrl& url) {
                          QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
-    request.setTransferTimeout(timeoutMs.load());
     return request;
+}
+
+// Errors that come with an answer from the server (4xx, 5xx): the body is
+// still the answer. The lower codes are about the connection itself, and a
+// protocol failure is a reply that cannot be trusted.
+bool isStatusError(QNetworkReply::NetworkError e) {
+    return e > QNetworkReply::UnknownProxyError && e != QNetworkReply::ProtocolFailure;
 }
 
 }  // namespace
 
-void setHttpTimeout(int ms) {
-    timeoutMs = ms > 0 ? ms : kHttpTimeoutMs;
-}
-int httpTimeout() {
-    return timeoutMs.load();
+HttpFetch::~HttpFetch() {
+    if (!reply_) return;
+    reply_->disconnect(this);
+    reply_->abort();
+    reply_->deleteLater();
 }
 
-void httpGetAsync(const QString& url, QObject* context,
-                  std::function<void(QByteArray body, bool connectionRefused)> done) {
+void HttpFetch::start(const QString& url) {
     const QUrl target(url);
-    if (url.isEmpty() || !target.isValid() || !context) {
-        if (context && done)
-            QMetaObject::invokeMethod(
-                context, [done] { done({}, false); }, Qt::QueuedConnection);
+    if (url.isEmpty() || !target.isValid() || target.scheme().isEmpty()) {
+        // Never inside the call that asked: the caller is not ready for it.
+        QMetaObject::invokeMethod(
+            this, [this] { finish(HttpResult::Failed); }, Qt::QueuedConnection);
         return;
     }
-    QNetworkAccessManager* manager = managerFor(context);
-    QNetworkReply* reply = manager->get(makeRequest(target));
-    // Collected as it arrives: a transfer cut short by the timeout or the
-    // server still yields what came before.
-    auto body = std::make_shared<QByteArray>();
-    QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
-    QObject::connect(reply, &QIODevice::readyRead, context,
-                     [reply, body] { body->append(reply->readAll()); });
-    QObject::connect(reply, &QNetworkReply::finished, context, [=] {
-        // A transfer the timeout aborted is already closed: nothing to read.
-        if (reply->isOpen()) body->append(reply->readAll());
-        const bool refused = reply->error() == QNetworkReply::ConnectionRefusedError;
-        if (manager->parent() == context) manager->deleteLater();
-        if (done) done(*body, refused);
+    reply_ = manager()->get(makeRequest(target));
+    connect(reply_, &QNetworkReply::metaDataChanged, this, [this] {
+        // A length announced past the limit is refused before its bytes come.
+        const QVariant length = reply_->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > kHttpBodyLimit) {
+            tooLarge_ = true;
+            reply_->abort();
+        }
+    });
+    connect(reply_, &QIODevice::readyRead, this, &HttpFetch::onReadyRead);
+    connect(reply_, &QNetworkReply::finished, this, &HttpFetch::onFinished);
+    deadline_.start(kHttpDeadline, [this] {
+        timedOut_ = true;
+        reply_->abort();
     });
 }
 
-QByteArray httpGet(const QString& url) {
-    if (url.isEmpty()) return {};
-    QObject context;
-    QEventLoop loop;
-    QByteArray result;
-    bool finished = false;
-    httpGetAsync(url, &context, [&](QByteArray body, bool) {
-        result = std::move(body);
-        finished = true;
-        loop.quit();
-    });
-    if (!finished) loop.exec();
-    // The reply and its manager were handed to deleteLater; a worker thread
-    // may never turn its event loop again, so free them now.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return result;
+void HttpFetch::onReadyRead() {
+    if (tooLarge_) return;
+    body_.append(reply_->read(kHttpBodyLimit + 1 - body_.size()));
+    if (body_.size() > kHttpBodyLimit) {
+        tooLarge_ = true;
+        body_.clear();
+        reply_->abort();
+    }
+}
+
+void HttpFetch::onFinished() {
+    deadline_.cancel();
+    // A transfer that was aborted is already closed: nothing to read.
+    if (reply_->isOpen()) onReadyRead();
+    const QNetworkReply::NetworkError error = reply_->error();
+    const bool answered = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+    if (tooLarge_)
+        finish(HttpResult::TooLarge);
+    else if (timedOut_)
+        finish(HttpResult::TimedOut);
+    else if (error == QNetworkReply::NoError || (answered && isStatusError(error)))
+        finish(HttpResult::Complete);
+    else if (error == QNetworkReply::ConnectionRefusedError)
+        finish(HttpResult::Refused);
+    else
+        finish(HttpResult::Failed);
+}
+
+void HttpFetch::finish(HttpResult::Outcome outcome) {
+    if (reply_) {
+        reply_->disconnect(this);
+        reply_->deleteLater();
+        reply_ = nullptr;
+    }
+    HttpResult result{outcome, outcome == HttpResult::TooLarge ? QByteArray() : body_};
+    body_.clear();
+    auto done = std::move(done_);
+    deleteLater();
+    if (done) done(std::move(result));  // may delete this fetch: nothing follows
+}
+
+HttpFetch* httpGetAsync(const QString& url, QObject* context,
+                        std::function<void(HttpResult)> done) {
+    auto* fetch = new HttpFetch(context);
+    fetch->done_ = std::move(done);
+    fetch->start(url);
+    return fetch;
 }
 
 }  // namespace rt

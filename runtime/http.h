@@ -1,32 +1,63 @@
 #pragma once
 // HTTP GET of a whole response body, as the speech reminder needs it: the
-// body whatever the status, always fresh from the server, and an empty
-// body when the server cannot be reached.
+// body whatever the status, always fresh from the server. Asynchronous on
+// the window thread, bounded in size and in time.
 
 #include <QByteArray>
+#include <QObject>
+#include <QPointer>
 #include <QString>
 #include <functional>
 
-class QObject;
+#include "runtime/clock.h"
+
+class QNetworkReply;
 
 namespace rt {
 
-inline constexpr int kHttpTimeoutMs = 10000;
+// A larger body is not taken: the transfer fails rather than fill memory.
+inline constexpr qint64 kHttpBodyLimit = 16 * 1024 * 1024;
+// From the request to the last byte, however slowly the bytes come.
+inline constexpr std::chrono::milliseconds kHttpDeadline{10000};
 
-// Starts the request on the calling thread, which must run an event loop and
-// own context, and calls done there with the body read. connectionRefused
-// tells a server that refused the connection apart from an empty answer. A
-// transfer that stalls for the timeout gives up with the bytes read so far.
-// Nothing is called when context is destroyed first.
-void httpGetAsync(const QString& url, QObject* context,
-                  std::function<void(QByteArray body, bool connectionRefused)> done);
+struct HttpResult {
+    enum Outcome {
+        Complete,  // the whole body, whatever the status code
+        Refused,   // nothing listens at the address
+        Failed,    // unreachable, cut off, or an invalid address
+        TimedOut,  // the deadline passed before the body was complete
+        TooLarge,  // the body would pass the limit
+    };
+    Outcome outcome = Failed;
+    QByteArray body;  // what arrived (nothing for TooLarge)
+};
 
-// Blocking form: waits in its own event loop, so it serves worker threads
-// and never freezes the window. An empty URL gives an empty result.
-QByteArray httpGet(const QString& url);
+// One GET under way. Deleting it abandons the transfer: the server sees the
+// connection close and the callback never runs.
+class HttpFetch : public QObject {
+    Q_OBJECT
+  public:
+    ~HttpFetch() override;
 
-// The stall timeout in milliseconds; tests shorten it.
-void setHttpTimeout(int ms);
-int httpTimeout();
+  private:
+    friend HttpFetch* httpGetAsync(const QString&, QObject*, std::function<void(HttpResult)>);
+    explicit HttpFetch(QObject* context) : QObject(context) {}
+    void start(const QString& url);
+    void onReadyRead();
+    void onFinished();
+    void finish(HttpResult::Outcome outcome);
+
+    QNetworkReply* reply_ = nullptr;
+    QByteArray body_;
+    Deadline deadline_;
+    bool timedOut_ = false;
+    bool tooLarge_ = false;
+    std::function<void(HttpResult)> done_;
+};
+
+// Starts a GET from the window thread and calls done there, later, with the
+// outcome. The fetch belongs to context: it goes (and is abandoned) with
+// it, and deletes itself once done has run.
+HttpFetch* httpGetAsync(const QString& url, QObject* context, std::function<void(HttpResult)> done);
 
 }  // namespace rt

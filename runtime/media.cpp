@@ -1,7 +1,7 @@
 #include "runtime/media.h"
 
-#include <QMetaObject>
-#include <QThread>
+#include <QFileInfo>
+#include <QPointer>
 
 #include "runtime/media_player.h"
 #include "runtime/runtime.h"
@@ -10,50 +10,41 @@ namespace rt {
 
 namespace {
 
-// The player lives on the window thread; speech delivery calls in from a
-// worker thread and must wait for the answer. A blocking queued call is
-// served by the window thread's responsive waits, so it cannot deadlock
-// while that thread waits for its timer.
-template <typename Result, typename Fn>
-Result onPlayerThread(MediaPlayerControl& player, Fn fn) {
-    if (player.thread() == QThread::currentThread()) return fn();
-    Result result{};
-    QMetaObject::invokeMethod(
-        &player, [&] { result = fn(); }, Qt::BlockingQueuedConnection);
-    return result;
-}
-
 MediaPlayerControl* findPlayer(const QString& window, const QString& control) {
     return qobject_cast<MediaPlayerControl*>(controlObject(window, control));
 }
 
 }  // namespace
 
-bool mediaOpen(MediaPlayerControl& player, const QString& file) {
-    return onPlayerThread<bool>(player, [&] { return player.open(file); });
-}
-
-bool mediaPlay(MediaPlayerControl& player, int position) {
-    return onPlayerThread<bool>(player, [&] { return player.play(position); });
-}
-
-int mediaLength(MediaPlayerControl& player) {
-    return onPlayerThread<int>(player, [&] { return player.lengthSeconds(); });
-}
-
-bool mediaOpen(const QString& window, const QString& control, const QString& file) {
-    auto* player = findPlayer(window, control);
-    return player && mediaOpen(*player, file);
+void mediaOpen(const QString& window, const QString& control, const QString& file, QObject* context,
+               std::function<void(bool)> done) {
+    QPointer<QObject> guard(context);
+    auto reply = [guard, done = std::move(done)](bool ok) {
+        if (guard && done) done(ok);
+    };
+    if (auto* player = findPlayer(window, control)) {
+        player->open(file, std::move(reply));
+        return;
+    }
+    if (context)
+        QMetaObject::invokeMethod(
+            context, [reply] { reply(false); }, Qt::QueuedConnection);
 }
 
 bool mediaPlay(const QString& window, const QString& control, int position) {
     auto* player = findPlayer(window, control);
-    return player && mediaPlay(*player, position);
+    return player && player->play(position);
 }
 
 int mediaLength(const QString& window, const QString& control) {
     auto* player = findPlayer(window, control);
-    return player ? mediaLength(*player) : 0;
+    return player ? player->lengthSeconds() : 0;
+}
+
+void mediaCloseIfOpen(const QString& window, const QString& control, const QString& file) {
+    auto* player = findPlayer(window, control);
+    if (player && !file.isEmpty() && player->file() == QFileInfo(file).absoluteFilePath())
+        player->close();
 }
 
 }  // namespace rt

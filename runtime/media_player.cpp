@@ -1,16 +1,17 @@
 #include "runtime/media_player.h"
 
-#include <QAudioOutput>
-#include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QMediaPlayer>
-#include <QTimer>
 #include <QUrl>
+
+#include "runtime/media_backend.h"
 
 namespace rt {
 
 namespace {
-constexpr int kOpenTimeoutMs = 2000;
+
+constexpr std::chrono::milliseconds kOpenTimeout{2000};
 
 bool isSettled(QMediaPlayer::MediaStatus status) {
     switch (status) {
@@ -19,99 +20,140 @@ bool isSettled(QMediaPlayer::MediaStatus status) {
         case QMediaPlayer::BufferingMedia:
         case QMediaPlayer::StalledMedia:
         case QMediaPlayer::EndOfMedia:
-        case QMediaPlayer::InvalidMedia:
             return true;
         default:
             return false;
     }
 }
+
+// Runs fn on a later turn of context's event loop, never inside the caller.
+void later(QObject* context, std::function<void()> fn) {
+    QMetaObject::invokeMethod(context, std::move(fn), Qt::QueuedConnection);
+}
+
 }  // namespace
 
 MediaPlayerControl::MediaPlayerControl(QObject* parent) : QObject(parent) {}
 
 MediaPlayerControl::~MediaPlayerControl() {
-    // The player must go before the output it renders into.
-    delete player_;
-    delete output_;
+    releasePlayer();
 }
 
-void MediaPlayerControl::ensurePlayer() {
-    if (player_) return;
-    output_ = new QAudioOutput(this);
-    player_ = new QMediaPlayer(this);
-    player_->setAudioOutput(output_);
+void MediaPlayerControl::makePlayer() {
+    player_ = detail::makeMediaPlayer(this);
     connect(player_, &QMediaPlayer::mediaStatusChanged, this,
             [this](QMediaPlayer::MediaStatus status) {
-                if (status == QMediaPlayer::EndOfMedia && opened_) Q_EMIT finished();
+                if (pending_)
+                    check();
+                else if (status == QMediaPlayer::EndOfMedia && opened_)
+                    Q_EMIT finished();
             });
+    auto recheck = [this] {
+        if (pending_) check();
+    };
+    connect(player_, &QMediaPlayer::errorOccurred, this, recheck);
+    connect(player_, &QMediaPlayer::durationChanged, this, recheck);
+    connect(player_, &QMediaPlayer::hasAudioChanged, this, recheck);
+}
+
+void MediaPlayerControl::releasePlayer() {
+    deadline_.cancel();
+    if (player_) detail::disposeMediaPlayer(player_);
+    player_ = nullptr;
+}
+
+void MediaPlayerControl::endPending(bool ok) {
+    if (auto done = std::move(pending_)) {
+        pending_ = nullptr;
+        later(this, [done = std::move(done), ok] { done(ok); });
+    }
 }
 
 void MediaPlayerControl::close() {
-    opened_ = false;
-    if (!player_) return;
-    player_->stop();
-    player_->setSource(QUrl());
+    endPending(false);
+    releasePlayer();
+    opened_ = prerolling_ = false;
+    durationMs_ = 0;
+    file_.clear();
 }
 
-bool MediaPlayerControl::open(const QString& file) {
+void MediaPlayerControl::open(const QString& file, std::function<void(bool)> done) {
     close();
     const QFileInfo info(file);
-    // A missing file never reaches the player, so it is not made for nothing.
-    if (file.isEmpty() || !info.isFile() || !info.isReadable()) return false;
-    ensurePlayer();
-    player_->setSource(QUrl::fromLocalFile(info.absoluteFilePath()));
-    opened_ = waitUntilKnown(kOpenTimeoutMs);
-    if (!opened_) player_->setSource(QUrl());
-    return opened_;
-}
-
-// The backend decodes in the background; the caller needs a yes or no (and
-// the length: speech waits for it) before it goes on, so wait here, in a
-// local loop that keeps the window responsive.
-bool MediaPlayerControl::waitUntilKnown(int timeoutMs) {
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.start(timeoutMs);
-    auto failed = [this] {
-        return player_->error() != QMediaPlayer::NoError ||
-               player_->mediaStatus() == QMediaPlayer::InvalidMedia;
-    };
-    waitFor(deadline, [&] { return failed() || isSettled(player_->mediaStatus()); });
-    if (failed() || !isSettled(player_->mediaStatus())) return false;
-    if (player_->duration() <= 0) {
-        // Some formats (MP3 without a header frame) only report their length
-        // once the pipeline has prerolled; pausing does that without sound,
-        // and stopping afterwards puts the medium back at its start.
-        player_->pause();
-        waitFor(deadline, [&] { return failed() || player_->duration() > 0; });
-        player_->stop();
+    pending_ = done ? std::move(done) : [](bool) {};
+    // A missing file never reaches a player, so none is made for nothing.
+    if (file.isEmpty() || !info.isFile() || !info.isReadable()) {
+        endPending(false);
+        return;
     }
-    return !failed();
+    file_ = info.absoluteFilePath();
+    auto* device = new QFile(file_);
+    if (!device->open(QIODevice::ReadOnly)) {
+        delete device;
+        file_.clear();
+        endPending(false);
+        return;
+    }
+    makePlayer();
+    deadline_.start(kOpenTimeout, [this] { settle(false); });
+    detail::setMediaDevice(player_, device, QUrl::fromLocalFile(file_));
 }
 
-void MediaPlayerControl::waitFor(const QTimer& deadline, const std::function<bool()>& done) {
-    QEventLoop loop;
-    connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    connect(player_, &QMediaPlayer::mediaStatusChanged, &loop, &QEventLoop::quit);
-    connect(player_, &QMediaPlayer::errorOccurred, &loop, &QEventLoop::quit);
-    connect(player_, &QMediaPlayer::durationChanged, &loop, &QEventLoop::quit);
-    while (!done() && deadline.isActive()) loop.exec();
+// The backend decodes in the background; the caller needs a yes or no, and
+// the length (speech waits for it), before it goes on.
+void MediaPlayerControl::check() {
+    if (player_->error() != QMediaPlayer::NoError ||
+        player_->mediaStatus() == QMediaPlayer::InvalidMedia) {
+        settle(false);
+        return;
+    }
+    if (!isSettled(player_->mediaStatus()) || !detail::mediaPlayerSettled(player_)) return;
+    if (player_->duration() > 0) {
+        settle(true);
+        return;
+    }
+    // Some formats (MP3 without a header frame) only report their length
+    // once the pipeline has prerolled; pausing does that without sound.
+    if (!prerolling_) {
+        prerolling_ = true;
+        player_->pause();
+    }
+}
+
+void MediaPlayerControl::settle(bool ok) {
+    deadline_.cancel();
+    if (!ok) {
+        close();
+        return;
+    }
+    // Taken first: stopping below reports a status change of its own.
+    auto done = std::move(pending_);
+    pending_ = nullptr;
+    durationMs_ = player_->duration();
+    opened_ = true;
+    // A preroll leaves the medium paused at its start, ready to play.
+    prerolling_ = false;
+    later(this, [done = std::move(done)] { done(true); });
+}
+
+void MediaPlayerControl::abandon() {
+    pending_ = nullptr;
+    close();
 }
 
 bool MediaPlayerControl::play(int positionMs) {
-    if (!opened_) return false;
+    if (!opened_ || !player_) return false;
     if (positionMs >= 0) player_->setPosition(positionMs);
     player_->play();
     return true;
 }
 
 void MediaPlayerControl::stop() {
-    if (player_) player_->stop();
+    if (opened_) player_->stop();
 }
 
-int MediaPlayerControl::lengthSeconds() {
-    if (!opened_) return 0;
-    return static_cast<int>(player_->duration() / 1000);
+int MediaPlayerControl::lengthSeconds() const {
+    return opened_ ? int(durationMs_ / 1000) : 0;
 }
 
 }  // namespace rt

@@ -1,16 +1,18 @@
 #pragma once
 // The non-visual media player control: plays one medium (MP3, WAV, MIDI
-// file) at a time. The player behind it is made on first use, because each
-// one holds tens of megabytes of decoder state and most windows never play.
+// file) at a time. Every open gets a player of its own, made for it and
+// released when the next open, a close or the control's end comes: a
+// player that failed once (Qt 6.4 keeps its error) never spoils the next
+// file. The first player of the process loads the media framework (tens of
+// megabytes, once); each later one costs a few milliseconds.
 
 #include <QObject>
 #include <QString>
 #include <functional>
 
-class QTimer;
+#include "runtime/clock.h"
 
 class QMediaPlayer;
-class QAudioOutput;
 
 namespace rt {
 
@@ -20,32 +22,48 @@ class MediaPlayerControl : public QObject {
     explicit MediaPlayerControl(QObject* parent = nullptr);
     ~MediaPlayerControl() override;
 
-    // Closes what was open, then opens file. False for a missing or
-    // unplayable file; waits (at most about 2 s) until the medium is known.
-    bool open(const QString& file);
+    // Closes what was open, then opens file. done(true) once the medium and
+    // its length are known, done(false) for a missing or unplayable file or
+    // when it takes longer than 2 s on the clock. done always runs later, on
+    // this control's thread, exactly once: an open that a later open or a
+    // close cuts short gets false. Nothing runs once the control is gone.
+    void open(const QString& file, std::function<void(bool)> done);
     // Starts playback, from positionMs when it is not negative. Returns at
     // once; false when nothing playable is open.
     bool play(int positionMs = -1);
     void stop();
+    // Stops and lets go of the medium (and its file); a pending open ends false.
     void close();
+    // As close, but a pending open's done never runs (the window is going).
+    void abandon();
     // Length of the open medium in whole seconds (truncated); 0 when unknown.
-    int lengthSeconds();
+    int lengthSeconds() const;
     bool isOpen() const { return opened_; }
-    // False until the first open makes the player; lets tests see it stays lazy.
+    bool isOpening() const { return bool(pending_); }
+    // The file open or being opened ("" when none).
+    QString file() const { return file_; }
     bool hasPlayer() const { return player_ != nullptr; }
+    // The player of the open medium, for tests that watch it; may be null.
+    QMediaPlayer* player() const { return player_; }
 
   Q_SIGNALS:
     // The open medium played to its end.
     void finished();
 
   private:
-    void ensurePlayer();
-    bool waitUntilKnown(int timeoutMs);
-    void waitFor(const QTimer& deadline, const std::function<bool()>& done);
+    void makePlayer();
+    void releasePlayer();
+    void check();
+    void settle(bool ok);
+    void endPending(bool ok);
 
     QMediaPlayer* player_ = nullptr;
-    QAudioOutput* output_ = nullptr;
+    QString file_;
     bool opened_ = false;
+    bool prerolling_ = false;
+    qint64 durationMs_ = 0;
+    std::function<void(bool)> pending_;
+    Deadline deadline_;
 };
 
 }  // namespace rt

@@ -10,12 +10,13 @@
 #include <QScrollBar>
 #include <QThread>
 #include <QTimer>
-#include <cstdio>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 
 #include "runtime/controls.h"
 #include "runtime/scrollback.h"
+#include "runtime/registry.h"
 #include "runtime/window_host.h"
 
 using namespace Qt::StringLiterals;
@@ -23,33 +24,24 @@ using namespace Qt::StringLiterals;
 namespace rt {
 namespace {
 
-struct Registry {
-    std::map<QString, WindowDesc> descriptions;
-    std::map<QString, Handler> handlers;
-    std::map<QString, std::unique_ptr<detail::WindowInstance>> loaded;
-    std::vector<std::function<void()>> exitRoutines;
-    bool exitRoutinesRan = false;
-    QString programDir;
-    QString startWindow;
-    bool loopRunning = false;
-};
-
-Registry& reg() {
-    static Registry r;
-    return r;
-}
-
 QMutex programDirLock;
 
 }  // namespace
 
 namespace detail {
 
-bool onGui() { return !qApp || QThread::currentThread() == qApp->thread(); }
+Registry& reg() {
+    static Registry r;
+    return r;
+}
+
+bool onGui() {
+    return !qApp || QThread::currentThread() == qApp->thread();
+}
 
 WindowInstance* findWindow(const QString& name) {
     auto it = reg().loaded.find(name);
-    return it == reg().loaded.end() || it->second->destroying ? nullptr : it->second.get();
+    return it == reg().loaded.end() ? nullptr : it->second.get();
 }
 
 std::vector<WindowInstance*> loadedWindows() {
@@ -69,7 +61,7 @@ ControlEntry* requireControl(const QString& window, const QString& control, bool
     WindowInstance* w = findWindow(window);
     if (!w)
         fatalError(forWrite ? 10 : 9, forWrite ? u"修改组件属性时发现指定窗口尚未载入"_s
-                                             : u"未载入欲访问窗口组件所在的窗口"_s);
+                                               : u"未载入欲访问窗口组件所在的窗口"_s);
     ControlEntry* c = findControl(w, control);
     if (!c) fatalError(11, u"未载入欲访问窗口组件所在的窗口"_s + u": "_s + control);
     return c;
@@ -77,13 +69,21 @@ ControlEntry* requireControl(const QString& window, const QString& control, bool
 
 QVariant dispatch(WindowInstance* w, const EventBindings& bindings, int event,
                   const QVariantList& args) {
-    if (!w) return {};
+    if (!w || findWindow(w->desc.name) != w) return {};
     auto b = bindings.find(event);
     if (b == bindings.end()) return {};
     auto h = reg().handlers.find(b->second);
     if (h == reg().handlers.end() || !h->second) return {};
     Handler handler = h->second;  // the handler may rebind or unload
-    return handler(args);
+    ++w->handlersRunning;
+    const QVariant result = handler(args);
+    // The record outlives its widgets, so it is still here even when the
+    // handler destroyed the window.
+    if (--w->handlersRunning == 0 && w->deleteWhenIdle && w->host) {
+        w->deleteWhenIdle = false;
+        w->host->deleteLater();
+    }
+    return result;
 }
 
 void reportResizeIfChanged(WindowInstance* w) {
@@ -94,23 +94,10 @@ void reportResizeIfChanged(WindowInstance* w) {
     dispatch(w, w->desc.events, ev::Resized, {});
 }
 
-void finishDestroy(const QString& name) {
-    auto it = reg().loaded.find(name);
-    if (it == reg().loaded.end() || it->second->destroying) return;
-    WindowInstance* w = it->second.get();
-    dispatch(w, w->desc.events, ev::Destroying, {});
-    w->destroying = true;
-    std::unique_ptr<detail::WindowInstance> owned = std::move(it->second);
-    reg().loaded.erase(it);
-    if (owned->host) {
-        owned->host->closingByRequest = true;
-        owned->host->hide();
-        delete owned->host.data();
-    }
-    if (name == reg().startWindow && reg().loopRunning) QCoreApplication::exit(0);
-}
-
 }  // namespace detail
+
+using detail::onGuiResult;
+using detail::reg;
 
 void onGuiThread(const std::function<void()>& fn) {
     if (detail::onGui()) {
@@ -120,17 +107,13 @@ void onGuiThread(const std::function<void()>& fn) {
     QMetaObject::invokeMethod(qApp, fn, Qt::BlockingQueuedConnection);
 }
 
-template <typename T>
-static T onGuiResult(const std::function<T()>& fn) {
-    if (detail::onGui()) return fn();
-    T result{};
-    QMetaObject::invokeMethod(qApp, [&] { result = fn(); }, Qt::BlockingQueuedConnection);
-    return result;
+void registerWindow(const WindowDesc& desc) {
+    reg().descriptions[desc.name] = desc;
 }
 
-void registerWindow(const WindowDesc& desc) { reg().descriptions[desc.name] = desc; }
-
-void bindHandler(const QString& name, Handler handler) { reg().handlers[name] = std::move(handler); }
+void bindHandler(const QString& name, Handler handler) {
+    reg().handlers[name] = std::move(handler);
+}
 
 void bindAction(const QString& name, std::function<void()> action) {
     bindHandler(name, [action = std::move(action)](const QVariantList&) {
@@ -159,76 +142,6 @@ void runExitRoutines() {
     reg().exitRoutinesRan = true;
     for (auto& r : reg().exitRoutines) r();
 }
-
-int runMessageLoop(const QString& startWindow) {
-    reg().startWindow = startWindow;
-    reg().loopRunning = true;
-    int code = 0;
-    if (loadWindow(startWindow)) code = QApplication::exec();
-    reg().loopRunning = false;
-    unloadAll();
-    runExitRoutines();
-    return code;
-}
-
-bool loadWindow(const QString& window) {
-    return onGuiResult<bool>([&] {
-        if (detail::WindowInstance* w = detail::findWindow(window)) {
-            if (w->host->isMinimized()) w->host->showNormal();
-            w->host->raise();
-            w->host->activateWindow();
-            return true;
-        }
-        auto d = reg().descriptions.find(window);
-        if (d == reg().descriptions.end()) return false;
-        auto inst = std::make_unique<detail::WindowInstance>();
-        inst->desc = d->second;
-        detail::WindowInstance* w = inst.get();
-        reg().loaded[window] = std::move(inst);
-        w->host = new detail::HostWindow(w);
-        detail::buildMenu(w);
-        detail::buildControls(w);
-        const WindowDesc& desc = w->desc;
-        QPoint at(desc.left, desc.top);
-        if (desc.centred)
-            at = QPoint((screenWidth() - desc.width) / 2, (screenHeight() - desc.height) / 2);
-        w->host->setOuterPos(at);
-        w->host->setOuterSize({desc.width, desc.height});
-        w->lastReportedOuter = w->host->outerSize();
-        // created, then moved, then resized: each only while the window lives.
-        for (int event : {ev::Created, ev::Moved, ev::Resized}) {
-            if (!detail::findWindow(window)) return true;
-            w->lastReportedOuter = w->host->outerSize();
-            detail::dispatch(w, desc.events, event, {});
-        }
-        if (!detail::findWindow(window)) return true;
-        w->host->show();
-        w->host->raise();
-        w->host->activateWindow();
-        return true;
-    });
-}
-
-void destroyWindow(const QString& window) {
-    // Queued: the destruction happens after the current handler returns.
-    onGuiThread([window] {
-        QTimer::singleShot(0, qApp, [window] { detail::finishDestroy(window); });
-    });
-}
-
-bool isLoaded(const QString& window) {
-    return onGuiResult<bool>([&] { return detail::findWindow(window) != nullptr; });
-}
-
-void unloadAll() {
-    onGuiThread([] {
-        std::vector<QString> names;
-        for (auto& [name, w] : reg().loaded) names.push_back(name);
-        for (const QString& n : names) detail::finishDestroy(n);
-    });
-}
-
-void processPendingEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
 QWidget* windowWidget(const QString& window) {
     return onGuiResult<QWidget*>([&]() -> QWidget* {

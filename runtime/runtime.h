@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
+#include <chrono>
 #include <functional>
 
 #include "runtime/window_desc.h"
@@ -19,8 +20,8 @@ namespace rt {
 
 // Property slot numbers, as the logic uses them.
 namespace slot {
-inline constexpr int Left = 0, Top = 1, Width = 2, Height = 3, Tag = 4, Visible = 5,
-                     Disabled = 6, Cursor = 7;
+inline constexpr int Left = 0, Top = 1, Width = 2, Height = 3, Tag = 4, Visible = 5, Disabled = 6,
+                     Cursor = 7;
 inline constexpr int WindowCaption = 8, AlwaysOnTop = 29;
 inline constexpr int EditContent = 8, EditFont = 12;
 inline constexpr int ButtonCaption = 10;
@@ -40,9 +41,9 @@ inline constexpr int Created = 0, MayClose = 1, Destroying = 2, Moved = 3, Resiz
                      CloseRequested = 12;
 inline constexpr int Clicked = 0, Chosen = 0, ContentChanged = 0, Period = 0, ListClosed = 3,
                      CellEdited = 2;
-inline constexpr int MouseDown = -1, MouseUp = -2, DoubleClick = -3, RightDown = -4,
-                     RightUp = -5, MouseMove = -6, FocusIn = -7, FocusOut = -8, KeyDown = -9,
-                     KeyUp = -10, CharTyped = -11, Wheel = -12;
+inline constexpr int MouseDown = -1, MouseUp = -2, DoubleClick = -3, RightDown = -4, RightUp = -5,
+                     MouseMove = -6, FocusIn = -7, FocusOut = -8, KeyDown = -9, KeyUp = -10,
+                     CharTyped = -11, Wheel = -12;
 }  // namespace ev
 
 // A routine bound to an event. Arguments follow the event table (x, y, key
@@ -69,17 +70,21 @@ void runExitRoutines();
 
 // ---- windows ------------------------------------------------------------
 bool loadWindow(const QString& window);
+// From a created handler: the window is shown only after this much time
+// on the clock (handlers keep running meanwhile); elsewhere it does nothing.
+void delayFirstShow(const QString& window, std::chrono::milliseconds by);
+// Queued: the window goes after the current handler has returned. Its
+// about-to-be-destroyed event runs once however often this is called.
 void destroyWindow(const QString& window);
 bool isLoaded(const QString& window);
 // Destroys every loaded window at once (tests use it between cases).
 void unloadAll();
-void processPendingEvents();
 int clientWidth(const QString& window);
 int screenWidth();
 int screenHeight();
 // Omitted values (INT_MIN) keep the current one.
-void moveControl(const QString& window, const QString& control, int left, int top,
-                 int width = -1, int height = -1);
+void moveControl(const QString& window, const QString& control, int left, int top, int width = -1,
+                 int height = -1);
 void appendEditText(const QString& window, const QString& control, const QString& text);
 bool openCommonDialog(const QString& window, const QString& control);
 bool isWindowActive(const QString& window);
@@ -108,11 +113,14 @@ QString chooseFolder(const QString& initialFolder, const QString& title);
 inline constexpr int MbOk = 0, MbYesNo = 4;
 inline constexpr int IdOk = 0, IdCancel = 1, IdAbort = 2, IdRetry = 3, IdIgnore = 4, IdYes = 5,
                      IdNo = 6;
-// Modal box; returns the button pressed. Owner: a window name or empty.
+// Returns the button pressed. Owner: a window name or empty. On the
+// window thread the box is modal; from a worker thread it is an
+// independent box that blocks only that worker.
 int messageBox(const QString& message, int style = MbOk, const QString& caption = QString(),
                const QString& owner = QString());
 // An independent box that does not block its caller; several may be open.
-void showMessageBoxAsync(const QString& message, const QString& caption);
+// Returns the box (it deletes itself when closed).
+QObject* showMessageBoxAsync(const QString& message, const QString& caption);
 // Programming error: shows "运行时出错!" with code and message, then exits.
 [[noreturn]] void fatalError(int code, const QString& message);
 

@@ -1,6 +1,5 @@
 #include "runtime/sound.h"
 
-#include <QAudioOutput>
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QMediaPlayer>
@@ -8,6 +7,8 @@
 #include <QThread>
 #include <QUrl>
 #include <functional>
+
+#include "runtime/media_backend.h"
 
 namespace rt {
 
@@ -88,40 +89,30 @@ bool soundPlaying() {
 MemoryWavPlayer::MemoryWavPlayer(QObject* parent) : QObject(parent) {}
 
 MemoryWavPlayer::~MemoryWavPlayer() {
-    // The player reads from the buffer and renders into the output: it goes first.
-    delete player_;
-    delete output_;
-    delete buffer_;
+    stop();
 }
 
-void MemoryWavPlayer::ensurePlayer() {
-    if (player_) return;
-    output_ = new QAudioOutput(this);
-    player_ = new QMediaPlayer(this);
-    player_->setAudioOutput(output_);
-    connect(player_, &QMediaPlayer::mediaStatusChanged, this, [this](auto status) {
-        if (status == QMediaPlayer::EndOfMedia || status == QMediaPlayer::InvalidMedia)
-            Q_EMIT finished();
-    });
-}
-
+// Every clip gets a player of its own, read from a buffer (see
+// media_backend.h); the one before it is let go of as soon as that is safe.
 void MemoryWavPlayer::play(const QByteArray& wav) {
-    ensurePlayer();
-    player_->stop();
-    // The backend lets go of the previous buffer before that is deleted.
-    player_->setSource(QUrl());
-    QBuffer* previous = buffer_;
-    buffer_ = new QBuffer(this);
-    buffer_->setData(wav);
-    buffer_->open(QIODevice::ReadOnly);
+    stop();
+    player_ = detail::makeMediaPlayer(this);
+    connect(player_, &QMediaPlayer::mediaStatusChanged, this, [this](auto status) {
+        if (status != QMediaPlayer::EndOfMedia && status != QMediaPlayer::InvalidMedia) return;
+        stop();  // an idle player holds its pipeline and threads for nothing
+        Q_EMIT finished();
+    });
+    auto* buffer = new QBuffer;
+    buffer->setData(wav);
+    buffer->open(QIODevice::ReadOnly);
     // The name only tells the backend which demuxer to pick.
-    player_->setSourceDevice(buffer_, QUrl(QStringLiteral("clip.wav")));
-    if (previous) previous->deleteLater();
+    detail::setMediaDevice(player_, buffer, QUrl(QStringLiteral("clip.wav")));
     player_->play();
 }
 
 void MemoryWavPlayer::stop() {
-    if (player_) player_->stop();
+    if (player_) detail::disposeMediaPlayer(player_);
+    player_ = nullptr;
 }
 
 bool MemoryWavPlayer::isPlaying() const {

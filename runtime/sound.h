@@ -6,9 +6,7 @@
 #include <QByteArray>
 #include <QObject>
 
-class QBuffer;
 class QMediaPlayer;
-class QAudioOutput;
 
 namespace rt {
 
@@ -24,8 +22,8 @@ void stopSound();
 // Whether the service is playing now. Window thread only.
 bool soundPlaying();
 
-// Plays WAV bytes from memory through a player made on first use; the
-// sound service and the beep each own one.
+// Plays WAV bytes held in memory; the sound service and the beep each own
+// one.
 class MemoryWavPlayer : public QObject {
     Q_OBJECT
   public:
@@ -42,11 +40,7 @@ class MemoryWavPlayer : public QObject {
     void finished();
 
   private:
-    void ensurePlayer();
-
     QMediaPlayer* player_ = nullptr;
-    QAudioOutput* output_ = nullptr;
-    QBuffer* buffer_ = nullptr;
 };
 
 }  // namespace rt

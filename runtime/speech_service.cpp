@@ -1,18 +1,21 @@
 #include "runtime/speech_service.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTcpSocket>
-#include <QTimer>
 
+#include "runtime/clock.h"
 #include "runtime/runtime.h"
 
 namespace rt {
 
 namespace {
+
+// A cold start on a busy machine (its first run reads its voice data) can
+// take seconds; nothing waits on it but the clip that asked.
+constexpr std::chrono::milliseconds kStartTimeout{5000};
+constexpr std::chrono::milliseconds kRetryPause{50};
 
 // Beside the program in a build folder or a portable copy; in the libexec
 // folder of an installed copy (ZORVIK_SPEECH_FROM_BIN: that folder as seen
@@ -33,44 +36,58 @@ QString serviceExecutable() {
     return beside;
 }
 
-// Connects once; true when the port accepted. Waits in a local event loop
-// so a caller on the window thread does not freeze the window.
-bool portAccepts(int port, int timeoutMs) {
-    QTcpSocket socket;
-    QEventLoop loop;
-    QTimer timeout;
-    timeout.setSingleShot(true);
-    QObject::connect(&socket, &QTcpSocket::connected, &loop, &QEventLoop::quit);
-    QObject::connect(&socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
-    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
-    socket.connectToHost(QHostAddress::LocalHost, quint16(port));
-    timeout.start(timeoutMs);
-    if (socket.state() != QAbstractSocket::UnconnectedState) loop.exec();
-    const bool accepted = socket.state() == QAbstractSocket::ConnectedState;
-    socket.abort();
-    return accepted;
-}
+// Knocks on the port until it accepts or the time is up. Belongs to the
+// caller's context, so it goes (and stops knocking) with it.
+class PortWatch : public QObject {
+  public:
+    PortWatch(int port, QObject* context, std::function<void(bool)> done)
+        : QObject(context), port_(quint16(port)), done_(std::move(done)) {
+        connect(&socket_, &QTcpSocket::connected, this, [this] { finish(true); });
+        connect(&socket_, &QTcpSocket::errorOccurred, this, [this] {
+            socket_.abort();
+            // A freshly started process needs a moment before it listens.
+            retry_.start(kRetryPause, [this] { knock(); });
+        });
+        giveUp_.start(kStartTimeout, [this] { finish(false); });
+    }
 
-void pause(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+    void knock() { socket_.connectToHost(QHostAddress::LocalHost, port_); }
+
+    void finish(bool listening) {
+        giveUp_.cancel();
+        retry_.cancel();
+        socket_.disconnect(this);
+        socket_.abort();
+        auto done = std::move(done_);
+        deleteLater();
+        if (done) done(listening);
+    }
+
+  private:
+    QTcpSocket socket_;
+    quint16 port_;
+    std::function<void(bool)> done_;
+    Deadline giveUp_, retry_;
+};
 
 }  // namespace
 
-bool startLocalSpeechService(int port) {
+void startLocalSpeechService(int port, QObject* context, std::function<void(bool)> done) {
+    if (!context) return;
     const QString program = serviceExecutable();
-    if (port <= 0 || port > 65535 || !QFileInfo(program).isExecutable()) return false;
     const QStringList arguments{QStringLiteral("--port"), QString::number(port)};
-    if (!QProcess::startDetached(program, arguments, programDirectory())) return false;
-    // A freshly started process needs a moment before it listens.
-    const QDeadlineTimer deadline(2000);
-    while (!deadline.hasExpired()) {
-        if (portAccepts(port, int(qMax<qint64>(1, deadline.remainingTime())))) return true;
-        pause(int(qMin<qint64>(50, qMax<qint64>(1, deadline.remainingTime()))));
+    const bool started = port > 0 && port <= 65535 && QFileInfo(program).isExecutable() &&
+                         QProcess::startDetached(program, arguments, programDirectory());
+    if (!started) {
+        QMetaObject::invokeMethod(
+            context,
+            [done = std::move(done)] {
+                if (done) done(false);
+            },
+            Qt::QueuedConnection);
+        return;
     }
-    return false;
+    (new PortWatch(port, context, std::move(done)))->knock();
 }
 
 }  // namespace rt

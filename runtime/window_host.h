@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 
+#include "runtime/clock.h"
 #include "runtime/runtime.h"
 
 class QMenuBar;
@@ -30,7 +31,18 @@ struct WindowInstance {
     QPointer<HostWindow> host;
     std::map<QString, ControlEntry> controls;
     QSize lastReportedOuter;
+    // Set before the about-to-be-destroyed event is raised: a second
+    // request finds the window already going. Its controls stay readable
+    // until the event has run; then the window is gone for the logic.
     bool destroying = false;
+    // Handlers of this window on the stack, and whether its widgets wait
+    // for them to return before they are deleted.
+    int handlersRunning = 0;
+    bool deleteWhenIdle = false;
+    bool loading = false;
+    // A created handler may hold the first showing back (delayFirstShow).
+    std::chrono::milliseconds showDelay{0};
+    Deadline showDeadline;
     bool alwaysOnTop = false;
 };
 
@@ -75,7 +87,10 @@ ControlEntry* requireControl(const QString& window, const QString& control, bool
 QVariant dispatch(WindowInstance* w, const EventBindings& bindings, int event,
                   const QVariantList& args);
 void reportResizeIfChanged(WindowInstance* w);
-void finishDestroy(const QString& name);
+// Raises the about-to-be-destroyed event and takes the window down. Its
+// widgets are deleted at once only when deferDelete is false (no handler of
+// the window can be running); otherwise once control is back in the loop.
+void finishDestroy(const QString& name, bool deferDelete);
 
 // Slots of the kinds without a widget of their own (window_slots.cpp).
 QVariant getWindowSlot(WindowInstance* w, int slot);

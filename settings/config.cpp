@@ -7,10 +7,9 @@
 #include "runtime/profile.h"
 #include "runtime/runtime.h"
 #include "runtime/settings_folder.h"
-#include "settings/main_window.h"
 #include "runtime/text_codec.h"
-#include "runtime/wait.h"
 #include "settings/hotkey_setting.h"
+#include "settings/main_window.h"
 #include "settings/reminder_table.h"
 
 using namespace Qt::StringLiterals;
@@ -47,7 +46,6 @@ constexpr std::array<Default, 12> kDefaults = {{
 // cannot be created (a read-only folder), reads answer with the defaults
 // instead of empty values, and later writes keep trying.
 bool defaultsAttempted = false;
-
 
 void setContent(const QString& control, const QString& text) {
     rt::setProperty(kMainWindow, control, rt::slot::EditContent, text);
@@ -98,7 +96,9 @@ QString readSetting(const QString& section, const QString& key) {
             for (const Default& d : kDefaults)
                 writeSetting(QString::fromUtf16(d.section), QString::fromUtf16(d.key),
                              QString::fromUtf16(d.value));
-            rt::responsiveWait(500);
+            // The fresh file gets half a second before the program shows
+            // itself, as a blocking pause would give it; nothing waits for it.
+            rt::delayFirstShow(kMainWindow, std::chrono::milliseconds(500));
         }
         if (!QFileInfo::exists(configFilePath)) return defaultSetting(section, key);
     }

@@ -1,65 +1,16 @@
 #pragma once
-// The one seam through which the timer reads time and waits for it.
-// Production runs on the steady clock and precise Qt timers; tests install
-// a manual clock and advance it, so hour-long runs take milliseconds.
+// The clock seam lives in the runtime, so that every layer's waits (media
+// opens, HTTP deadlines, the settings pause) run on the same clock as the
+// timer's passes and tests drive them all in virtual time.
 
-#include <chrono>
-#include <functional>
-#include <map>
-
-class QTimer;
+#include "runtime/clock.h"
 
 namespace zorvik {
 
-class Clock {
-public:
-    using TimePoint = std::chrono::steady_clock::time_point;
-    virtual ~Clock() = default;
-    virtual TimePoint now() const = 0;
-    // Runs fn once, on the window thread, when due has come. Returns an id
-    // for cancel(); ids are never 0.
-    virtual int schedule(TimePoint due, std::function<void()> fn) = 0;
-    virtual void cancel(int id) = 0;
-};
-
-class SteadyClock : public Clock {
-public:
-    ~SteadyClock() override;
-    TimePoint now() const override { return std::chrono::steady_clock::now(); }
-    int schedule(TimePoint due, std::function<void()> fn) override;
-    void cancel(int id) override;
-
-private:
-    std::map<int, QTimer*> timers_;
-    int next_ = 1;
-};
-
-class ManualClock : public Clock {
-public:
-    TimePoint now() const override { return now_; }
-    int schedule(TimePoint due, std::function<void()> fn) override;
-    void cancel(int id) override;
-    // Moves time forward, running everything that falls due on the way in
-    // order of its due time.
-    void advance(std::chrono::milliseconds by);
-    void advanceSeconds(int s) { advance(std::chrono::seconds(s)); }
-    // Time jumps forward with nothing running on the way (a suspended or
-    // frozen machine); what fell due runs late, at the new time.
-    void stall(std::chrono::milliseconds by);
-    int pending() const { return int(queue_.size()); }
-
-private:
-    struct Entry {
-        TimePoint due;
-        std::function<void()> fn;
-    };
-    TimePoint now_{std::chrono::hours(1)};
-    std::map<int, Entry> queue_;
-    int next_ = 1;
-};
-
-Clock& clock();
-// Installs a clock (tests); nullptr restores the steady clock.
-void setClock(Clock* c);
+using rt::Clock;
+using rt::clock;
+using rt::ManualClock;
+using rt::setClock;
+using rt::SteadyClock;
 
 }  // namespace zorvik

@@ -2,7 +2,8 @@
 // Reminder delivery: a due reminder becomes a beep, a message box, speech
 // or the user's audio file, according to the reminder type fixed at the
 // start of the run. Delivery never holds the engine or the window: every
-// kind runs asynchronously on the window thread.
+// kind runs asynchronously on the window thread, and all of it is
+// cancelled when the main window goes.
 
 #include <QByteArray>
 #include <QString>
@@ -17,15 +18,28 @@ inline const QString kDefaultSpeechBase = QStringLiteral("http://127.0.0.1:17388
 // delivers the interval message.
 void deliverReminder(const QString& text);
 // Queues the speech of a text. Speech never overlaps: each text waits for
-// the one before it to be fetched, played and removed.
+// the one before it to be fetched, played and removed; at most three wait.
 void speakText(const QString& text);
 // The text's UTF-8 bytes, each as "%" and two upper-case hex digits.
 QByteArray percentEncodeUtf8(const QString& text);
-// The speech endpoint's base address: the optional key "语音服务地址" of
-// section "计时", or the local service.
+// The optional key "语音服务地址" of section "计时" ("" when unset), and
+// the base address it gives: that service, or the local one.
+QString configuredSpeechAddress();
+QString speechBaseAddressFrom(const QString& configured);
 QString speechBaseAddress();
-// Speech requests queued or under way (tests wait for 0).
+// Where each speech clip is written, played from and removed.
+QString speechFilePath();
+
+// Speech requests waiting or under way (tests wait for 0).
 int pendingSpeech();
+// Everything delivery still has to do: reminders not yet delivered,
+// speech, the custom audio file being opened.
+int pendingDeliveries();
+// A reset: speech still waiting is dropped; the clip under way ends normally.
+void dropWaitingSpeech();
+// The main window is going: every pending delivery is cancelled, reminder
+// boxes close and the speech file is removed.
+void cancelDeliveries();
 
 void chooseAudioFile();
 void registerDeliveryHandlers();

@@ -12,6 +12,7 @@
 #include "runtime/runtime.h"
 #include "runtime/sound.h"
 #include "timer/clock.h"
+#include "timer/delivery.h"
 #include "timer/scheduling.h"
 #include "timer/timer_state.h"
 
@@ -37,7 +38,9 @@ struct Loop {
 
 Loop loop;
 
-QString startCaption() { return rt::getProperty(kMainWindow, kStart, rt::slot::ButtonCaption).toString(); }
+QString startCaption() {
+    return rt::getProperty(kMainWindow, kStart, rt::slot::ButtonCaption).toString();
+}
 void setStartCaption(const QString& c) {
     rt::setProperty(kMainWindow, kStart, rt::slot::ButtonCaption, c);
 }
@@ -59,8 +62,10 @@ void showRecords(bool on) {
 }
 
 void reminderStep() {
-    if (ticked(u"启用自定义提醒"_s)) customStep();
-    else intervalStep();
+    if (ticked(u"启用自定义提醒"_s))
+        customStep();
+    else
+        intervalStep();
 }
 
 void showClock() {
@@ -182,9 +187,9 @@ void stopEngine() {
 
 void setSettingsLock(bool value, bool setMode) {
     static const QStringList locked = {
-        u"倒计时"_s,       u"正计时"_s,       u"提醒类型_组合框"_s,
-        u"提醒_编辑框"_s,  u"启用自定义提醒"_s, u"插入表格_按钮"_s,
-        u"删除表格_按钮"_s, u"高级表格1"_s,     u"选择框_命令行"_s};
+        u"倒计时"_s,        u"正计时"_s,         u"提醒类型_组合框"_s,
+        u"提醒_编辑框"_s,   u"启用自定义提醒"_s, u"插入表格_按钮"_s,
+        u"删除表格_按钮"_s, u"高级表格1"_s,      u"选择框_命令行"_s};
     for (const QString& name : locked) {
         const bool disabled =
             setMode ? value : !rt::getProperty(kMainWindow, name, rt::slot::Disabled).toBool();
@@ -229,9 +234,12 @@ void runTimer(qint32 total) {
     // simply goes on, so exactly one loop counts.
     if (loop.armed) return;
     Loop fresh;
-    if (ticked(u"倒计时"_s)) fresh.mode = Mode::Countdown;
-    else if (ticked(u"正计时"_s)) fresh.mode = Mode::CountUp;
-    else return;
+    if (ticked(u"倒计时"_s))
+        fresh.mode = Mode::Countdown;
+    else if (ticked(u"正计时"_s))
+        fresh.mode = Mode::CountUp;
+    else
+        return;
     fresh.armed = true;
     fresh.total = total;
     fresh.start = clock().now();
@@ -267,6 +275,7 @@ void resetTimer() {
     c.clockSeconds = c.clockMinutes = c.clockHours = c.elapsedSeconds = c.runActive =
         c.secondsSinceReminder = c.currentRow = c.rowArmed = 0;
     c.stopRequested = 0;
+    dropWaitingSpeech();
     showRecords(false);
     setDisplayColour(0);
     setDisplay(u"00:00:00"_s);

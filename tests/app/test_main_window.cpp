@@ -4,9 +4,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <atomic>
-#include <thread>
-
 #include "common/program_fixture.h"
 #include "timer/inputs.h"
 
@@ -15,7 +12,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 class MainWindow : public zt::ProgramTest {
-protected:
+  protected:
     int width() const { return rt::getProperty(zt::kMain, zt::kMain, rt::slot::Width).toInt(); }
     int height() const { return rt::getProperty(zt::kMain, zt::kMain, rt::slot::Height).toInt(); }
     QString caption(const QString& c, int slot = rt::slot::ButtonCaption) const {
@@ -179,15 +176,9 @@ TEST_F(MainWindow, RuntimeContracts) {
     QWidget* before = rt::windowWidget(zt::kMain);
     EXPECT_TRUE(rt::loadWindow(zt::kMain));
     EXPECT_EQ(rt::windowWidget(zt::kMain), before);
-    // A Yes/No box answered No gives 6, from any thread.
+    // A Yes/No box answered No gives 6 (worker threads: the runtime's tests).
     zt::answerNextMessageBox(QMessageBox::No);
     EXPECT_EQ(rt::messageBox(u"?"_s, rt::MbYesNo), rt::IdNo);
-    std::atomic<int> fromWorker{-1};
-    zt::answerNextMessageBox(QMessageBox::Yes);
-    std::thread worker([&] { fromWorker = rt::messageBox(u"?"_s, rt::MbYesNo, u"t"_s); });
-    while (fromWorker < 0) QTest::qWait(5);
-    worker.join();
-    EXPECT_EQ(fromWorker.load(), rt::IdYes);
     zorvik::registerTimerHandlers();
 }
 

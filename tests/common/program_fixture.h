@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "app/program.h"
+#include "common/wait.h"
 #include "runtime/runtime.h"
 #include "runtime/text_codec.h"
 #include "settings/config.h"
@@ -55,7 +56,7 @@ inline QList<QMessageBox*> reminderBoxes() {
 }
 
 class ProgramTest : public ::testing::Test {
-protected:
+  protected:
     // Files placed in the program folder before the window is created.
     virtual void prepareFolder() {}
 
@@ -69,13 +70,16 @@ protected:
         zorvik::assembleProgram();
         prepareFolder();
         ASSERT_TRUE(rt::loadWindow(kMain));
+        // A first start shows the window half a second after writing the
+        // default settings.
+        clock.advance(std::chrono::milliseconds(500));
     }
 
     void TearDown() override {
         if (rt::isLoaded(kMain)) zorvik::resetTimer();
         zorvik::stopEngine();
         rt::unloadAll();
-        QApplication::processEvents();
+        zt::letMediaSettle();
         zorvik::setClock(nullptr);
     }
 
@@ -102,9 +106,7 @@ protected:
         set(QStringLiteral("输入_秒"), rt::slot::EditContent, QString::number(s));
     }
     void click(const QString& control) { rt::raiseEvent(kMain, control, rt::ev::Clicked); }
-    void countUpMode() {
-        set(QStringLiteral("正计时"), rt::slot::Checked, 1);
-    }
+    void countUpMode() { set(QStringLiteral("正计时"), rt::slot::Checked, 1); }
     // The stored value of a key, read straight from the file's GBK bytes.
     QString stored(const QString& section, const QString& key) const {
         return zorvik::readSetting(section, key);

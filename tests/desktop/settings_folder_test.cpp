@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QStandardPaths>
 #include <QTcpServer>
+#include <optional>
 
 #include "common/files.h"
 #include "common/program_fixture.h"
@@ -111,8 +112,12 @@ TEST(InstalledLayout, FindsTheSpeechServiceInItsLibexecFolder) {
 
     const QString saved = rt::programDirectory();
     rt::setProgramDirectory(root.filePath(u"bin"_s));
-    EXPECT_TRUE(rt::startLocalSpeechService(port));
+    QObject context;
+    std::optional<bool> listening;
+    rt::startLocalSpeechService(port, &context, [&](bool ok) { listening = ok; });
+    zt::waitUntil([&] { return listening.has_value(); });
     rt::setProgramDirectory(saved);
+    EXPECT_EQ(listening, std::optional<bool>(true));
     EXPECT_TRUE(QFile::exists(root.filePath(u"ran"_s)));
 }
 

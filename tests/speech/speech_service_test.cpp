@@ -4,7 +4,9 @@
 #include <QNetworkInterface>
 #include <QTcpSocket>
 #include <QThread>
+#include <optional>
 
+#include "common/wait.h"
 #include "runtime/http.h"
 #include "speech_client.h"
 
@@ -58,9 +60,14 @@ TEST(SpeechService, SpeaksChineseAndEnglishAsPlayableMp3) {
     expectPlayableMp3(get(service.port(), "/txt/apiz.php?text=test+123&spd=6"), &plus);
     EXPECT_NEAR(double(plus), double(test), 100.0);
     // The program's own HTTP client, with the address it builds for 休息.
-    const QByteArray viaProgram =
-        rt::httpGet("http://127.0.0.1:" + QString::number(service.port()) +
-                    "/txt/apiz.php?text=%E4%BC%91%E6%81%AF&spd=6");
+    QObject context;
+    std::optional<rt::HttpResult> answer;
+    rt::httpGetAsync("http://127.0.0.1:" + QString::number(service.port()) +
+                         "/txt/apiz.php?text=%E4%BC%91%E6%81%AF&spd=6",
+                     &context, [&](const rt::HttpResult& r) { answer = r; });
+    ASSERT_TRUE(zt::waitUntil([&] { return answer.has_value(); }, 20000));
+    EXPECT_EQ(answer->outcome, rt::HttpResult::Complete);
+    const QByteArray viaProgram = answer->body;
     EXPECT_TRUE(scanMp3(viaProgram).valid);
     EXPECT_NEAR(double(scanMp3(viaProgram).durationMs), double(rest), 100.0);
 }

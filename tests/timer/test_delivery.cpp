@@ -1,103 +1,46 @@
 // How due reminders reach the user, through the whole program: real
 // reminder boxes, a real HTTP speech endpoint on 127.0.0.1, the real media
-// player, and the timer counting on a manual clock throughout.
+// player, and the program's clock (timer, deadlines, speech waits) a
+// manual one throughout. Only what really plays or travels takes real time.
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QMediaPlayer>
 #include <QMessageBox>
-#include <QTcpServer>
-#include <QTcpSocket>
 
+#include "common/files.h"
 #include "common/program_fixture.h"
+#include "common/speech_endpoint.h"
+#include "common/wait.h"
+#include "runtime/beep.h"
 #include "runtime/grid_commands.h"
-#include "runtime/http.h"
 #include "runtime/media_player.h"
 #include "timer/delivery.h"
 
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 
 namespace {
 
 const QString kGrid = u"高级表格1"_s;
 const QString kTitle = u"时间到！！！！！"_s;
 const QString kInterval = u"请注意，间隔提醒时间到了！"_s;
-const QString kClip = QStringLiteral(ZORVIK_TEST_DATA "/tone_1800ms.mp3");
-// One row due one counted second after the start.
+const QString kMusic = QStringLiteral(ZORVIK_TEST_DATA "/tone_1800ms.mp3");
+// Rows due one, and two, counted seconds after the reminder before them.
 const QString kOneSecond = u"0.0166667"_s;
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool eventually(const std::function<bool()>& done, int timeoutMs = 8000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < timeoutMs) QTest::qWait(5);
-    return done();
-}
+const QString kTwoSeconds = u"0.0333334"_s;
 
 using zt::reminderBoxes;
+using zt::SpeechEndpoint;
+using zt::waitUntil;
 
-// A speech endpoint: notes each request as it arrives and answers with the
-// clip, or never answers at all.
-class SpeechEndpoint : public QObject {
-  public:
-    struct Request {
-        QByteArray head;
-        qint64 atMs;
-        bool speechFileExisted;
-    };
-
-    SpeechEndpoint(QByteArray clip, QString speechFile, bool answers = true)
-        : clip_(std::move(clip)), speechFile_(std::move(speechFile)), answers_(answers) {
-        since_.start();
-        server_.listen(QHostAddress::LocalHost, 0);
-        connect(&server_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* s = server_.nextPendingConnection()) accept(s);
-        });
-    }
-    QString address() const { return u"http://127.0.0.1:%1/"_s.arg(server_.serverPort()); }
-
-    QList<Request> requests;
-
-  private:
-    void accept(QTcpSocket* socket) {
-        auto* head = new QByteArray;
-        connect(socket, &QObject::destroyed, this, [head] { delete head; });
-        connect(socket, &QTcpSocket::readyRead, this, [=, this] {
-            head->append(socket->readAll());
-            if (!head->contains("\r\n\r\n") || socket->property("seen").toBool()) return;
-            socket->setProperty("seen", true);
-            requests << Request{*head, since_.elapsed(), QFile::exists(speechFile_)};
-            if (!answers_) return;
-            socket->write("HTTP/1.1 200 OK\r\nContent-Type: audio/mpeg\r\nContent-Length: " +
-                          QByteArray::number(clip_.size()) + "\r\nConnection: close\r\n\r\n" +
-                          clip_);
-            socket->disconnectFromHost();
-        });
-        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-    }
-
-    QTcpServer server_;
-    QByteArray clip_;
-    QString speechFile_;
-    bool answers_;
-    QElapsedTimer since_;
-};
-
-QByteArray target(const QByteArray& head) {
-    return head.left(head.indexOf("\r\n")).split(' ').value(1);
+QByteArray clip(int ms) {
+    return rt::toneWave(440, ms);
 }
 
 class Delivery : public zt::ProgramTest {
   protected:
     void TearDown() override {
-        // Speech in flight would reach into the next test's folder.
-        eventually([] { return zorvik::pendingSpeech() == 0; }, 10000);
         for (QMessageBox* box : reminderBoxes()) box->close();
-        rt::setHttpTimeout(0);
         zt::ProgramTest::TearDown();
     }
 
@@ -110,21 +53,38 @@ class Delivery : public zt::ProgramTest {
             rt::gridSetCell(zt::kMain, kGrid, row, 1, rt::kGridCellText, cells.value(1));
         }
     }
-    // A five-minute countdown, counted for the given seconds.
+    void useEndpoint(const SpeechEndpoint& endpoint) {
+        zorvik::writeSetting(u"计时"_s, u"语音服务地址"_s, endpoint.address());
+    }
+    // A five-minute countdown, counted second by second, with what fell due
+    // handed over after each.
     void startAndCount(int seconds) {
         setTime(0, 5, 0);
         click(u"开始"_s);
-        clock.advanceSeconds(seconds);
-        QApplication::processEvents();
+        count(seconds);
+    }
+    void count(int seconds) {
+        for (int i = 0; i < seconds; ++i) {
+            clock.advanceSeconds(1);
+            QApplication::processEvents();
+        }
+    }
+    // Virtual time in small steps while real work (fetches, playback) goes on.
+    bool runUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+        return waitUntil(
+            [&] {
+                if (done()) return true;
+                clock.advance(50ms);
+                return false;
+            },
+            timeoutMs);
     }
     rt::MediaPlayerControl* control() const {
         return qobject_cast<rt::MediaPlayerControl*>(rt::controlObject(zt::kMain, u"媒体播放1"_s));
     }
-    QMediaPlayer* player() const {
-        return control() ? control()->findChild<QMediaPlayer*>() : nullptr;
-    }
     bool playing() const {
-        return player() && player()->playbackState() == QMediaPlayer::PlayingState;
+        return control() && control()->player() &&
+               control()->player()->playbackState() == QMediaPlayer::PlayingState;
     }
     // The timer went on counting while delivery did its work.
     void expectCountingFrom(int elapsed) {
@@ -133,6 +93,13 @@ class Delivery : public zt::ProgramTest {
         EXPECT_EQ(startCaption(), u"暂停"_s);
     }
     QString speechFile() const { return path(u"read.mp3"_s); }
+    QStringList texts(const SpeechEndpoint& endpoint) const {
+        QStringList out;
+        for (const auto& r : endpoint.requests)
+            out << QUrl::fromPercentEncoding(
+                r.target.mid(r.target.indexOf("text=") + 5).split('&').value(0));
+        return out;
+    }
 };
 
 TEST_F(Delivery, MessageBoxesShowTheirTextAndHoldNothing) {
@@ -153,83 +120,81 @@ TEST_F(Delivery, MessageBoxesShowTheirTextAndHoldNothing) {
     // A row's own text, and the interval message for a row without one.
     useRows({{kOneSecond, u"休息"_s}, {u"1"_s, QString()}});
     startAndCount(62);
-    QStringList texts;
-    for (QMessageBox* box : reminderBoxes()) {
-        texts << box->text();
-        EXPECT_EQ(box->windowTitle(), kTitle);
-    }
-    texts.sort();
-    EXPECT_EQ(texts, (QStringList{u"休息"_s, kInterval, kInterval, kInterval}));
+    QStringList shown;
+    for (QMessageBox* box : reminderBoxes()) shown << box->text();
+    shown.sort();
+    EXPECT_EQ(shown, (QStringList{u"休息"_s, kInterval, kInterval, kInterval}));
     EXPECT_FALSE(control()->hasPlayer()) << "message boxes need no player";
 }
 
+// The length counts in whole seconds (0 for this 0.6 s clip), and the wait
+// is that plus half a second; the file stays until the clip has played to
+// its end all the same.
 TEST_F(Delivery, SpeechIsFetchedPlayedToItsEndAndRemoved) {
-    const QByteArray clip = readAll(kClip);
-    ASSERT_FALSE(clip.isEmpty());
-    SpeechEndpoint endpoint(clip, speechFile());
-    zorvik::writeSetting(u"计时"_s, u"语音服务地址"_s, endpoint.address());
+    const QByteArray speech = clip(600);
+    SpeechEndpoint endpoint([&](QTcpSocket* s, int) { SpeechEndpoint::reply(s, speech); });
+    useEndpoint(endpoint);
     useKind(2);
     useRows({{kOneSecond, u"休息"_s}});
     startAndCount(1);
-
-    ASSERT_TRUE(eventually([&] { return !endpoint.requests.isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return playing(); }));
+    ASSERT_EQ(endpoint.requests.size(), 1);
     const QByteArray head = endpoint.requests[0].head;
-    EXPECT_EQ(target(head), "/txt/apiz.php?text=%E4%BC%91%E6%81%AF&spd=6");
+    EXPECT_EQ(endpoint.requests[0].target, "/txt/apiz.php?text=%E4%BC%91%E6%81%AF&spd=6");
     EXPECT_TRUE(
         head.contains("\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)\r\n"))
         << head.toStdString();
     EXPECT_TRUE(head.contains("\r\nAccept: */*\r\n")) << head.toStdString();
+    EXPECT_EQ(zt::readAll(speechFile()), speech) << "the answer is what plays";
+    EXPECT_EQ(control()->file(), QFileInfo(speechFile()).absoluteFilePath());
 
-    ASSERT_TRUE(eventually([&] { return playing(); }));
-    EXPECT_EQ(readAll(speechFile()), clip) << "the answer is what plays";
-    EXPECT_EQ(player()->source(), QUrl::fromLocalFile(QFileInfo(speechFile()).absoluteFilePath()));
-    expectCountingFrom(1);
-
-    // The length counts in whole seconds (1 s here), but the file stays
-    // until the clip has played to its end.
-    ASSERT_TRUE(eventually([&] { return !QFile::exists(speechFile()); }));
-    EXPECT_EQ(player()->mediaStatus(), QMediaPlayer::EndOfMedia);
+    clock.advance(520ms);  // past the half second; the clip plays on
+    EXPECT_TRUE(QFile::exists(speechFile()));
+    EXPECT_EQ(zorvik::pendingSpeech(), 1);
+    ASSERT_TRUE(waitUntil([&] { return !QFile::exists(speechFile()); }));
     EXPECT_EQ(zorvik::pendingSpeech(), 0);
+    EXPECT_FALSE(control()->hasPlayer()) << "the player is let go with the file";
+    expectCountingFrom(1);
 }
 
-TEST_F(Delivery, SpeechRemindersTakeTurns) {
-    SpeechEndpoint endpoint(readAll(kClip), speechFile());
-    zorvik::writeSetting(u"计时"_s, u"语音服务地址"_s, endpoint.address());
+// A clip the player cannot take (an error page, noise) is silent, and the
+// speech after it plays: a failed open spoils nothing.
+TEST_F(Delivery, SpeechAfterAnUnplayableAnswerStillPlays) {
+    SpeechEndpoint endpoint([](QTcpSocket* s, int n) {
+        if (n == 0)
+            SpeechEndpoint::reply(s, "<html>502 Bad Gateway</html>", "502 Bad Gateway");
+        else if (n == 1)
+            SpeechEndpoint::reply(s, QByteArray(3000, '\x5a'));
+        else
+            SpeechEndpoint::reply(s, clip(200));
+    });
+    useEndpoint(endpoint);
     useKind(2);
-    // Due at 1 and 3 counted seconds: both are waiting before the first
-    // speech has even been asked for.
-    useRows({{kOneSecond, u"一"_s}, {u"0.0333334"_s, u"二"_s}});
-    startAndCount(3);
-    EXPECT_EQ(zorvik::pendingSpeech(), 2);
-    ASSERT_TRUE(eventually([&] { return endpoint.requests.size() == 2; }));
-    EXPECT_EQ(target(endpoint.requests[0].head), "/txt/apiz.php?text=%E4%B8%80&spd=6");
-    EXPECT_EQ(target(endpoint.requests[1].head), "/txt/apiz.php?text=%E4%BA%8C&spd=6");
-    // The second is asked for only once the first has played its 1.8 s
-    // and its file is gone.
-    EXPECT_GE(endpoint.requests[1].atMs - endpoint.requests[0].atMs, 1700);
-    EXPECT_FALSE(endpoint.requests[1].speechFileExisted);
-    ASSERT_TRUE(eventually([] { return zorvik::pendingSpeech() == 0; }));
+    useRows({{kOneSecond, u"一"_s}, {kTwoSeconds, u"二"_s}, {kTwoSeconds, u"三"_s}});
+    startAndCount(5);
+    ASSERT_TRUE(runUntil([&] { return playing(); }));
+    EXPECT_EQ(texts(endpoint), (QStringList{u"一"_s, u"二"_s, u"三"_s}));
+    ASSERT_TRUE(runUntil([] { return zorvik::pendingSpeech() == 0; }));
     EXPECT_FALSE(QFile::exists(speechFile()));
 }
 
 TEST_F(Delivery, FailedSpeechIsSilentAndNeverStartsAServiceForAnotherAddress) {
     // A service beside the program that would leave a mark if started.
-    QFile launcher(path(u"zorvik-speech"_s));
-    ASSERT_TRUE(launcher.open(QIODevice::WriteOnly));
-    launcher.write("#!/bin/sh\ntouch started\n");
-    launcher.close();
-    launcher.setPermissions(launcher.permissions() | QFile::ExeOwner);
+    zt::writeAll(path(u"zorvik-speech"_s), "#!/bin/sh\ntouch started\n");
+    QFile(path(u"zorvik-speech"_s)).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
     useKind(2);
     useRows({{kOneSecond, u"休息"_s}, {u"1"_s, u"休息"_s}});
 
-    // An endpoint that takes the request and never answers.
-    rt::setHttpTimeout(300);
-    SpeechEndpoint silent({}, speechFile(), /*answers=*/false);
-    zorvik::writeSetting(u"计时"_s, u"语音服务地址"_s, silent.address());
+    // An endpoint that takes the request and never answers: given up after
+    // 10 s on the clock.
+    SpeechEndpoint silent([](QTcpSocket*, int) {});
+    useEndpoint(silent);
     startAndCount(1);
-    ASSERT_TRUE(eventually([&] { return silent.requests.size() == 1; }));
-    expectCountingFrom(1);
-    ASSERT_TRUE(eventually([] { return zorvik::pendingSpeech() == 0; }));
+    ASSERT_TRUE(waitUntil([&] { return silent.requests.size() == 1; }));
+    count(10);
+    EXPECT_TRUE(waitUntil([&] { return silent.requests[0].closed; }));
+    clock.advance(500ms);
+    EXPECT_EQ(zorvik::pendingSpeech(), 0);
     EXPECT_FALSE(QFile::exists(speechFile()));
 
     // A configured address where nothing listens refuses the connection.
@@ -240,34 +205,110 @@ TEST_F(Delivery, FailedSpeechIsSilentAndNeverStartsAServiceForAnotherAddress) {
         closedPort = probe.serverPort();
     }
     zorvik::writeSetting(u"计时"_s, u"语音服务地址"_s, u"http://127.0.0.1:%1"_s.arg(closedPort));
-    clock.advanceSeconds(57);  // the second row falls due at 61
-    QApplication::processEvents();
+    count(50);  // the second row falls due at 61
     EXPECT_EQ(zorvik::pendingSpeech(), 1);
-    ASSERT_TRUE(eventually([] { return zorvik::pendingSpeech() == 0; }));
+    ASSERT_TRUE(runUntil([] { return zorvik::pendingSpeech() == 0; }));
     EXPECT_FALSE(QFile::exists(speechFile()));
     EXPECT_FALSE(QFile::exists(path(u"started"_s))) << "the configured service is someone else's";
     EXPECT_TRUE(reminderBoxes().isEmpty());
-    expectCountingFrom(61);
+}
+
+// A service that drips one byte a second holds a request only until its
+// deadline; what fell due meanwhile is stale and dropped, not fetched in a
+// burst, and the next reminder's fetch comes on time.
+TEST_F(Delivery, ASlowServiceHoldsUpNothing) {
+    SpeechEndpoint endpoint([](QTcpSocket* s, int n) {
+        if (n == 0)
+            s->write("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n");
+        else
+            SpeechEndpoint::reply(s, clip(100));
+    });
+    useEndpoint(endpoint);
+    useKind(2);
+    set(u"提醒_编辑框"_s, rt::slot::EditContent, u"0.05"_s);  // every 3 s
+    setTime(0, 5, 0);
+    click(u"开始"_s);
+    const rt::Clock::TimePoint start = clock.now();
+    auto secondsAt = [&](int n) {
+        return int(
+            std::chrono::round<std::chrono::seconds>(endpoint.requests[n].at - start).count());
+    };
+    for (int second = 1; second <= 16; ++second) {
+        clock.advanceSeconds(1);
+        const qsizetype expected = second >= 15 ? 2 : second >= 3 ? 1 : 0;
+        ASSERT_TRUE(waitUntil([&] { return endpoint.requests.size() >= expected; }, 2000));
+        if (second == 12) {
+            zt::pause(10);
+            EXPECT_FALSE(endpoint.requests[0].closed) << "a byte a second keeps it alive";
+        }
+        if (second == 13) {
+            EXPECT_TRUE(waitUntil([&] { return endpoint.requests[0].closed; }, 2000))
+                << "ten seconds after the request, bytes or not";
+        }
+        if (second == 14) {
+            EXPECT_FALSE(QFile::exists(speechFile())) << "a failed fetch writes nothing";
+        }
+        if (!endpoint.requests.isEmpty() && endpoint.requests[0].socket)
+            endpoint.requests[0].socket->write("x");
+    }
+    zt::pause(50);
+    ASSERT_EQ(endpoint.requests.size(), 2) << "nothing between the slow one and the next";
+    EXPECT_EQ(secondsAt(0), 3);
+    EXPECT_EQ(secondsAt(1), 15) << "the reminder after it is fetched when it falls due";
+    EXPECT_EQ(zorvik::core().elapsedSeconds, 16) << "the timer kept time";
+}
+
+// At most three clips wait behind the one under way (a newer one pushes the
+// oldest out), and a reset drops those still waiting.
+TEST_F(Delivery, WaitingSpeechIsBoundedAndAResetDropsIt) {
+    QList<QPointer<QTcpSocket>> held;
+    bool holdFirst = true;
+    SpeechEndpoint endpoint([&](QTcpSocket* s, int) {
+        if (holdFirst) {
+            holdFirst = false;
+            held << s;
+        } else {
+            SpeechEndpoint::reply(s, clip(100));
+        }
+    });
+    useEndpoint(endpoint);
+    useKind(2);
+    QList<QStringList> rows;
+    for (const QString& t : {u"一"_s, u"二"_s, u"三"_s, u"四"_s, u"五"_s})
+        rows << QStringList{kTwoSeconds, t};
+    useRows(rows);
+    for (const bool reset : {false, true}) {
+        startAndCount(10);  // due at 2, 4, 6, 8 and 10 s
+        ASSERT_TRUE(waitUntil([&] { return held.size() == (reset ? 2 : 1); }));
+        EXPECT_EQ(zorvik::pendingSpeech(), 4) << "one under way, three waiting";
+        if (reset) zorvik::resetTimer();
+        EXPECT_EQ(zorvik::pendingSpeech(), reset ? 1 : 4);
+        SpeechEndpoint::reply(held.last(), clip(100));
+        ASSERT_TRUE(runUntil([] { return zorvik::pendingSpeech() == 0; }));
+        zorvik::resetTimer();
+        holdFirst = true;
+    }
+    EXPECT_EQ(texts(endpoint), (QStringList{u"一"_s, u"三"_s, u"四"_s, u"五"_s, u"一"_s}));
+    EXPECT_FALSE(QFile::exists(speechFile()));
 }
 
 TEST_F(Delivery, BoxAndSpeechTogetherShowTheBoxWithoutWaiting) {
-    SpeechEndpoint endpoint(readAll(kClip), speechFile());
-    zorvik::writeSetting(u"计时"_s, u"语音服务地址"_s, endpoint.address());
+    SpeechEndpoint endpoint([](QTcpSocket* s, int) { SpeechEndpoint::reply(s, clip(300)); });
+    useEndpoint(endpoint);
     useKind(3);
     useRows({{kOneSecond, u"休息"_s}});
     startAndCount(1);
     ASSERT_EQ(reminderBoxes().size(), 1);
     EXPECT_EQ(reminderBoxes()[0]->text(), u"休息"_s);
     EXPECT_EQ(reminderBoxes()[0]->windowTitle(), kTitle);
-    ASSERT_TRUE(eventually([&] { return playing(); })) << "speech plays with the box open";
+    ASSERT_TRUE(waitUntil([&] { return playing(); })) << "speech plays with the box open";
     EXPECT_EQ(reminderBoxes().size(), 1);
-    EXPECT_EQ(target(endpoint.requests.value(0).head),
-              "/txt/apiz.php?text=%E4%BC%91%E6%81%AF&spd=6");
+    EXPECT_EQ(texts(endpoint), QStringList{u"休息"_s});
 }
 
 TEST_F(Delivery, CustomMusicPlaysOnlyWhenItsFileExists) {
     useKind(4);
-    useRows({{kOneSecond, QString()}, {u"0.0333334"_s, QString()}});
+    useRows({{kOneSecond, QString()}, {kTwoSeconds, QString()}});
     const QString music = path(u"音乐/提醒.mp3"_s);
     zorvik::writeSetting(u"计时"_s, u"自定义音频路径"_s, music);
     startAndCount(1);
@@ -275,11 +316,12 @@ TEST_F(Delivery, CustomMusicPlaysOnlyWhenItsFileExists) {
     expectCountingFrom(1);  // the second row falls due meanwhile
 
     ASSERT_TRUE(QDir(dir.path()).mkpath(u"音乐"_s));
-    ASSERT_TRUE(QFile::copy(kClip, music));
+    ASSERT_TRUE(QFile::copy(kMusic, music));
     zorvik::resetTimer();
     startAndCount(1);
-    ASSERT_TRUE(eventually([&] { return playing(); }));
-    EXPECT_EQ(player()->source(), QUrl::fromLocalFile(music));
+    ASSERT_TRUE(waitUntil([&] { return playing(); }));
+    EXPECT_EQ(control()->file(), music);
+    EXPECT_EQ(zorvik::pendingDeliveries(), 0);
     EXPECT_FALSE(QFile::exists(speechFile()));
     expectCountingFrom(1);
 }
@@ -288,9 +330,8 @@ TEST_F(Delivery, NoReminderTypeDeliversNothing) {
     useKind(5);
     useRows({{kOneSecond, u"休息"_s}});
     startAndCount(30);
-    QTest::qWait(100);
     EXPECT_TRUE(reminderBoxes().isEmpty());
-    EXPECT_EQ(zorvik::pendingSpeech(), 0);
+    EXPECT_EQ(zorvik::pendingDeliveries(), 0);
     EXPECT_FALSE(QFile::exists(speechFile()));
     EXPECT_FALSE(control()->hasPlayer());
     EXPECT_EQ(zorvik::core().rowArmed, 0) << "the row fired all the same";
@@ -308,6 +349,7 @@ TEST_F(Delivery, SpeechAddressIsTheLocalServiceUnlessConfigured) {
         << "the program never writes the key";
     zorvik::writeSetting(u"计时"_s, u"语音服务地址"_s, u" http://speech.example:8080// "_s);
     EXPECT_EQ(zorvik::speechBaseAddress(), u"http://speech.example:8080"_s);
+    EXPECT_EQ(zorvik::speechFilePath(), path(u"read.mp3"_s));
 }
 
 }  // namespace

@@ -46,6 +46,7 @@ class ProgramTest : public ::testing::Test {
     QString programFile(const QString& name) const { return programDir.filePath(name); }
     void loadMain() {
         ASSERT_TRUE(rt::loadWindow(kMain));
+        manualClock.advance(std::chrono::milliseconds(500));  // a first start's pause
         rt::setProperty(kMain, QStringLiteral("时钟1"), rt::slot::TimerPeriod, 0);
         activate(kMain);
     }

@@ -1,42 +1,47 @@
-#include "timer/clock.h"
+#include "runtime/clock.h"
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <limits>
 
-namespace zorvik {
+namespace rt {
 
 SteadyClock::~SteadyClock() {
-    for (auto& [id, t] : timers_) delete t;
+    // Timers the application has already taken down with it are gone.
+    for (auto& [id, t] : timers_) delete t.data();
 }
 
 int SteadyClock::schedule(TimePoint due, std::function<void()> fn) {
     const int id = next_++;
-    auto* t = new QTimer;
+    auto* t = new QTimer(QCoreApplication::instance());
     t->setSingleShot(true);
     t->setTimerType(Qt::PreciseTimer);
     timers_[id] = t;
     auto msUntilDue = [this, due] {
-        return std::max<qint64>(0, std::chrono::ceil<std::chrono::milliseconds>(due - now()).count());
+        return std::max<qint64>(0,
+                                std::chrono::ceil<std::chrono::milliseconds>(due - now()).count());
     };
     QObject::connect(t, &QTimer::timeout, t, [this, id, t, msUntilDue, fn = std::move(fn)] {
-        // Qt may wake a millisecond early; never run a pass before its time.
+        // Qt may wake a millisecond early; never run a continuation before its time.
         if (const qint64 left = msUntilDue(); left > 0) {
-            t->start(int(left));
+            t->start(int(std::min<qint64>(left, std::numeric_limits<int>::max())));
             return;
         }
         timers_.erase(id);
         t->deleteLater();
         fn();
     });
-    t->start(int(msUntilDue()));
+    t->start(int(std::min<qint64>(msUntilDue(), std::numeric_limits<int>::max())));
     return id;
 }
 
 void SteadyClock::cancel(int id) {
     auto it = timers_.find(id);
     if (it == timers_.end()) return;
-    it->second->stop();
-    it->second->deleteLater();
+    if (QTimer* t = it->second) {
+        t->stop();
+        t->deleteLater();
+    }
     timers_.erase(it);
 }
 
@@ -46,14 +51,17 @@ int ManualClock::schedule(TimePoint due, std::function<void()> fn) {
     return id;
 }
 
-void ManualClock::cancel(int id) { queue_.erase(id); }
+void ManualClock::cancel(int id) {
+    queue_.erase(id);
+}
 
 void ManualClock::advance(std::chrono::milliseconds by) {
     const TimePoint target = now_ + by;
     for (;;) {
         auto first = queue_.end();
         for (auto it = queue_.begin(); it != queue_.end(); ++it)
-            if (it->second.due <= target && (first == queue_.end() || it->second.due < first->second.due))
+            if (it->second.due <= target &&
+                (first == queue_.end() || it->second.due < first->second.due))
                 first = it;
         if (first == queue_.end()) break;
         now_ = std::max(now_, first->second.due);  // a stall leaves now_ past due
@@ -78,6 +86,25 @@ Clock& clock() {
     return installed ? *installed : steady;
 }
 
-void setClock(Clock* c) { installed = c; }
+void setClock(Clock* c) {
+    installed = c;
+}
 
-}  // namespace zorvik
+void Deadline::start(std::chrono::milliseconds after, std::function<void()> fn) {
+    cancel();
+    Clock& c = clock();
+    clock_ = &c;
+    life_ = c.lifetime();
+    id_ = c.schedule(c.now() + after, [this, fn = std::move(fn)] {
+        // Cleared first: fn may start this deadline again, or end its owner.
+        id_ = 0;
+        fn();
+    });
+}
+
+void Deadline::cancel() {
+    if (id_ != 0 && !life_.expired()) clock_->cancel(id_);
+    id_ = 0;
+}
+
+}  // namespace rt

@@ -1,0 +1,165 @@
+// Loading and destroying windows, and message boxes from worker threads:
+// the order of events, and what survives handlers that let other events
+// run inside them.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTest>
+#include <atomic>
+#include <thread>
+
+#include "runtime/clock.h"
+#include "runtime/runtime.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString kWindow = QStringLiteral("生命周期窗口");
+const QString kButton = QStringLiteral("按钮1");
+
+class WindowLifecycle : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        rt::setClock(&clock);
+        rt::WindowDesc desc;
+        desc.name = kWindow;
+        desc.width = 200;
+        desc.height = 150;
+        desc.events = {{rt::ev::Created, "lcCreated"},
+                       {rt::ev::Moved, "lcMoved"},
+                       {rt::ev::Resized, "lcResized"},
+                       {rt::ev::Destroying, "lcDestroying"}};
+        rt::ControlDesc button;
+        button.name = kButton;
+        button.kind = rt::Kind::Button;
+        button.width = 80;
+        button.height = 30;
+        button.events = {{rt::ev::Clicked, "lcClicked"}};
+        desc.controls.push_back(button);
+        rt::registerWindow(desc);
+        for (const char* name : {"lcCreated", "lcMoved", "lcResized", "lcDestroying", "lcClicked"})
+            on(name, {});
+    }
+    void TearDown() override {
+        rt::unloadAll();
+        QTest::qWait(1);
+        rt::setClock(nullptr);
+    }
+    // Binds handler name to note its own name, then run extra.
+    void on(const QString& name, std::function<void()> extra) {
+        rt::bindAction(name, [this, name, extra] {
+            seen << name;
+            if (extra) extra();
+        });
+    }
+
+    QStringList seen;
+    rt::ManualClock clock;
+};
+
+}  // namespace
+
+TEST_F(WindowLifecycle, LoadRaisesCreatedMovedResizedInThatOrderWhileTheWindowLives) {
+    ASSERT_TRUE(rt::loadWindow(kWindow));
+    EXPECT_EQ(seen, (QStringList{"lcCreated", "lcMoved", "lcResized"}));
+    EXPECT_TRUE(rt::windowWidget(kWindow)->isVisible());
+    rt::unloadAll();
+
+    // A window taken down by its created handler hears nothing more.
+    seen.clear();
+    on("lcCreated", [] { rt::unloadAll(); });
+    EXPECT_TRUE(rt::loadWindow(kWindow));
+    EXPECT_EQ(seen, (QStringList{"lcCreated", "lcDestroying"}));
+    EXPECT_FALSE(rt::isLoaded(kWindow));
+}
+
+TEST_F(WindowLifecycle, AFirstShowHeldBackComesOnTheClock) {
+    on("lcCreated", [] { rt::delayFirstShow(kWindow, 500ms); });
+    ASSERT_TRUE(rt::loadWindow(kWindow));
+    EXPECT_FALSE(rt::windowWidget(kWindow)->isVisible());
+    clock.advance(499ms);
+    EXPECT_FALSE(rt::windowWidget(kWindow)->isVisible());
+    clock.advance(1ms);
+    EXPECT_TRUE(rt::windowWidget(kWindow)->isVisible());
+    rt::delayFirstShow(kWindow, 500ms);  // only while loading
+    rt::unloadAll();
+
+    // A window that goes first is never shown and leaves nothing pending.
+    ASSERT_TRUE(rt::loadWindow(kWindow));
+    rt::unloadAll();
+    EXPECT_EQ(clock.pending(), 0);
+}
+
+// The state is set before the event is raised: a second request that runs
+// while the handler lets events through finds the window already going.
+TEST_F(WindowLifecycle, AboutToBeDestroyedRunsOnceWhateverRunsInsideIt) {
+    QString captionInside;
+    on("lcDestroying", [&] {
+        rt::destroyWindow(kWindow);
+        QTest::qWait(20);  // as a dialog opened here would
+        captionInside = rt::getProperty(kWindow, kButton, rt::slot::ButtonCaption).toString();
+    });
+    ASSERT_TRUE(rt::loadWindow(kWindow));
+    rt::setProperty(kWindow, kButton, rt::slot::ButtonCaption, QStringLiteral("仍在"));
+    rt::destroyWindow(kWindow);
+    rt::destroyWindow(kWindow);
+    ASSERT_TRUE(QTest::qWaitFor([] { return !rt::isLoaded(kWindow); }, 2000));
+    QTest::qWait(30);
+    EXPECT_EQ(seen.count("lcDestroying"), 1);
+    EXPECT_EQ(captionInside, QStringLiteral("仍在"))
+        << "its controls are readable during the event";
+}
+
+// A handler that destroys its own window and then lets events run (a
+// dialog it shows) still has its widgets under it; they go after it returns.
+TEST_F(WindowLifecycle, WidgetsOutliveTheHandlersRunningOnThem) {
+    bool destroyedInside = false;
+    on("lcClicked", [&] {
+        rt::destroyWindow(kWindow);
+        QTest::qWait(20);
+        destroyedInside = !rt::isLoaded(kWindow);
+    });
+    ASSERT_TRUE(rt::loadWindow(kWindow));
+    QPointer<QAbstractButton> button =
+        qobject_cast<QAbstractButton*>(rt::controlObject(kWindow, kButton));
+    ASSERT_TRUE(button);
+    QTest::mouseClick(button, Qt::LeftButton);  // the click's own code runs on after the handler
+    EXPECT_TRUE(destroyedInside);
+    EXPECT_TRUE(button) << "still there when the handler returned";
+    QTest::qWait(20);
+    EXPECT_FALSE(button) << "deleted once nothing of it was on the stack";
+}
+
+// Boxes of worker threads are independent: none holds the program's
+// windows, and each worker gets its answer when its own box closes.
+TEST_F(WindowLifecycle, WorkerMessageBoxesAreIndependentOfEachOther) {
+    ASSERT_TRUE(rt::loadWindow(kWindow));
+    std::atomic<int> first{-1}, second{-1};
+    std::thread a([&] { first = rt::messageBox(QStringLiteral("一"), rt::MbOk, "t"); });
+    std::thread b([&] { second = rt::messageBox(QStringLiteral("二"), rt::MbYesNo, "t"); });
+    auto box = [](const QString& text) -> QMessageBox* {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* m = qobject_cast<QMessageBox*>(w); m && m->isVisible() && m->text() == text)
+                return m;
+        return nullptr;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box("一") && box("二"); }, 5000));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(box("一")->windowModality(), Qt::NonModal);
+    EXPECT_TRUE(rt::windowWidget(kWindow)->isEnabled());
+
+    box("一")->button(QMessageBox::Ok)->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first >= 0; }, 2000)) << "box 1 holds for box 2";
+    EXPECT_EQ(first.load(), rt::IdOk);
+    EXPECT_EQ(second.load(), -1);
+    box("二")->button(QMessageBox::No)->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second >= 0; }, 2000));
+    EXPECT_EQ(second.load(), rt::IdNo);
+    a.join();
+    b.join();
+}

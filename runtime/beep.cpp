@@ -10,6 +10,7 @@
 #include <numbers>
 
 #include "runtime/sound.h"
+#include "runtime/sound_player.h"
 
 #ifdef Q_OS_WIN
 #ifndef NOMINMAX
@@ -63,12 +64,10 @@ void postToApp(std::function<void()> fn) {
 class Beeper : public QObject {
   public:
     explicit Beeper(QObject* parent) : QObject(parent), player_(this) {
-        connect(&player_, &MemoryWavPlayer::finished, this, &Beeper::finishCurrent);
-        guard_.setSingleShot(true);
-        // If the audio backend never reports the end, the caller still must
-        // not wait forever for its tone.
-        connect(&guard_, &QTimer::timeout, this, &Beeper::finishCurrent);
+        connect(&player_, &SoundPlayer::finished, this, &Beeper::finishCurrent);
     }
+
+    void prepare() { player_.prepare(toneClip(kPrepareHz, kPrepareMs).format); }
 
     void add(int hz, int ms, std::function<void()> done) {
         queue_.push_back({hz, ms, std::move(done)});
@@ -76,31 +75,31 @@ class Beeper : public QObject {
     }
 
   private:
+    static constexpr int kPrepareHz = 900, kPrepareMs = 1;
     struct Tone {
         int hz, ms;
         std::function<void()> done;
     };
 
+    static WaveClip toneClip(int hz, int ms) { return *decodeWave(toneWave(hz, ms)); }
+
     void startNext() {
         if (queue_.empty()) return;
         busy_ = true;
         const Tone& tone = queue_.front();
-        player_.play(toneWave(tone.hz, tone.ms));
-        guard_.start(tone.ms + 2000);
+        player_.play(toneClip(tone.hz, tone.ms));
     }
 
     void finishCurrent() {
         if (!busy_) return;
         busy_ = false;
-        guard_.stop();
         auto done = std::move(queue_.front().done);
         queue_.pop_front();
         if (done) done();
         startNext();
     }
 
-    MemoryWavPlayer player_;
-    QTimer guard_;
+    SoundPlayer player_;
     std::deque<Tone> queue_;
     bool busy_ = false;
 };
@@ -127,6 +126,12 @@ QByteArray toneWave(int hz, int ms) {
         appendU16(wav, quint16(qint16(std::lround(32767 * gain * std::sin(step * i)))));
     }
     return wav;
+}
+
+void prepareBeep() {
+#ifndef Q_OS_WIN
+    postToApp([] { beeper()->prepare(); });
+#endif
 }
 
 void beep(int hz, int ms, std::function<void()> done) {

@@ -10,6 +10,8 @@ PACKAGES=(
   # run and test
   xvfb xauth xdotool fonts-noto-cjk gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-plugins-bad timgm6mb-soundfont espeak-ng lame sox imagemagick
+  # a sound server of the tests' own, and its player and recorder
+  pulseaudio pulseaudio-utils
   # fuzzing
   clang libclang-rt-14-dev
 )

@@ -100,7 +100,7 @@ void report(const zt::Recording& r, const PassClock& clock, double idle, double 
         if (b.start > endAt - 0.1) break;
         beeps.push_back(lateness(r, clock.dues, b.start));
         lengths.push_back(b.length() * 1000);
-        pitches.push_back(zt::pitchHz(r, b.start, b.end));
+        pitches.push_back(zt::pitchHz(r, b.start + 0.05, b.end - 0.05));
     }
     // The clip's first sample is silent: its first burst, less where that
     // burst lies in the clip, is when its first sample was heard.

@@ -67,7 +67,7 @@ class Beeper : public QObject {
         connect(&player_, &SoundPlayer::finished, this, &Beeper::finishCurrent);
     }
 
-    void prepare() { player_.prepare(toneClip(kPrepareHz, kPrepareMs).format); }
+    void prepare() { player_.prepare(); }
 
     void add(int hz, int ms, std::function<void()> done) {
         queue_.push_back({hz, ms, std::move(done)});
@@ -75,7 +75,6 @@ class Beeper : public QObject {
     }
 
   private:
-    static constexpr int kPrepareHz = 900, kPrepareMs = 1;
     struct Tone {
         int hz, ms;
         std::function<void()> done;

@@ -114,7 +114,7 @@ std::optional<WaveClip> decodeWave(const QByteArray& wav) {
 }
 
 #ifdef Q_OS_WIN
-void prepareSound(const QByteArray&) {}
+void prepareSound() {}
 
 bool playSound(const QByteArray& wav) {
     const auto clip = decodeWave(wav);
@@ -140,9 +140,8 @@ bool soundPlaying() {
     return !playingUntil.hasExpired();
 }
 #else
-void prepareSound(const QByteArray& wav) {
-    if (auto clip = decodeWave(wav))
-        onAppThread([format = clip->format] { service()->prepare(format); });
+void prepareSound() {
+    onAppThread([] { service()->prepare(); });
 }
 
 bool playSound(const QByteArray& wav) {

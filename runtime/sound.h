@@ -1,9 +1,8 @@
 #pragma once
-// The sound service: plays a WAV clip held in memory, once, on the
-// desktop's sound server through Qt's low-level audio output (no decoder,
-// no media pipeline). Only the end-of-run clip uses it, so stopping it never
-// touches the media player controls. On Windows it is the system's own
-// sound service.
+// The sound service: plays a WAV clip held in memory, once, straight on the
+// desktop's sound server (no decoder, no media pipeline). Only the
+// end-of-run clip uses it, so stopping it never touches the media player
+// controls. On Windows it is the system's own sound service.
 
 #include <QAudioFormat>
 #include <QByteArray>
@@ -25,9 +24,9 @@ inline bool isPlayableWave(const QByteArray& wav) {
     return decodeWave(wav).has_value();
 }
 
-// Makes the service's output ready for clips in wav's format, so that a
-// later playSound only starts it. Callable from any thread.
-void prepareSound(const QByteArray& wav);
+// Connects the service to the sound server ahead of a play, so that a later
+// playSound only starts it. Callable from any thread.
+void prepareSound();
 // Stops a sound already playing through this service, then starts wav from
 // its beginning and returns at once. False (and nothing stops) when wav is
 // not a playable WAV file. With no sound server the sound is silent and

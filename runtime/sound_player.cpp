@@ -1,122 +1,218 @@
 #include "runtime/sound_player.h"
 
-#include <QAudioSink>
-#include <QMediaDevices>
+#ifndef Q_OS_WIN
+#include <pulse/pulseaudio.h>
+
+#include <algorithm>
 
 namespace rt {
 
 namespace {
 
-// The stream's buffer on the server. The whole clip is in memory, so a
-// large buffer costs no delay at the start; it lets the window thread,
-// which feeds the output, be busy for this long without a gap in the sound.
-constexpr qint64 kBufferUs = 500'000;
-// What the server holds beyond the stream's buffer (its own rendering).
-constexpr int kSinkLatencyMs = 50;
+// The server asks for this much ahead of what it plays; everything beyond
+// is handed over as it asks, from the connection's own thread.
+constexpr qint64 kBufferUs = 250'000;
+
+pa_sample_format_t sampleFormat(QAudioFormat::SampleFormat f) {
+    switch (f) {
+        case QAudioFormat::UInt8:
+            return PA_SAMPLE_U8;
+        case QAudioFormat::Int16:
+            return PA_SAMPLE_S16LE;
+        case QAudioFormat::Int32:
+            return PA_SAMPLE_S32LE;
+        case QAudioFormat::Float:
+            return PA_SAMPLE_FLOAT32LE;
+        default:
+            return PA_SAMPLE_INVALID;
+    }
+}
 
 }  // namespace
 
+// Everything here is touched with the loop's lock held: by the window
+// thread in the player's calls, by the loop's thread in the callbacks.
+struct SoundPlayer::Connection {
+    SoundPlayer* owner = nullptr;
+    pa_threaded_mainloop* loop = nullptr;
+    pa_context* context = nullptr;
+    pa_stream* stream = nullptr;
+    pa_sample_spec spec{};
+    QByteArray samples;
+    qsizetype written = 0;
+    int attempt = 0;       // the play the stream belongs to
+    bool waiting = false;  // a play waits for the connection
+
+    struct Lock {
+        explicit Lock(pa_threaded_mainloop* l) : loop(l) { pa_threaded_mainloop_lock(loop); }
+        ~Lock() { pa_threaded_mainloop_unlock(loop); }
+        pa_threaded_mainloop* loop;
+    };
+
+    explicit Connection(SoundPlayer* o) : owner(o), loop(pa_threaded_mainloop_new()) {
+        pa_threaded_mainloop_start(loop);
+    }
+
+    ~Connection() {
+        {
+            Lock lock(loop);
+            dropStream();
+            dropContext();
+        }
+        pa_threaded_mainloop_stop(loop);  // no callback runs after this
+        pa_threaded_mainloop_free(loop);
+    }
+
+    // Tells the window thread the play has ended, delayMs from now.
+    void tellEnded(int delayMs = 0) const {
+        QMetaObject::invokeMethod(
+            owner,
+            [o = owner, a = attempt, delayMs] {
+                QTimer::singleShot(delayMs, o, [o, a] { o->ended(a); });
+            },
+            Qt::QueuedConnection);
+    }
+
+    // A connection that is up or on its way; a failed one is replaced.
+    bool connect() {
+        if (context && PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) return true;
+        dropContext();
+        context = pa_context_new(pa_threaded_mainloop_get_api(loop), "Zorvik");
+        pa_context_set_state_callback(context, &Connection::contextChanged, this);
+        // Never start a server of our own: the desktop runs one or none.
+        pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr);
+        return PA_CONTEXT_IS_GOOD(pa_context_get_state(context));
+    }
+
+    void startStream() {
+        waiting = false;
+        written = 0;
+        stream = pa_stream_new(context, "Zorvik", &spec, nullptr);
+        if (!stream) return tellEnded();
+        pa_stream_set_state_callback(stream, &Connection::streamChanged, this);
+        pa_stream_set_write_callback(stream, &Connection::writeMore, this);
+        const auto ahead =
+            uint32_t(std::min<qint64>(samples.size(), pa_usec_to_bytes(kBufferUs, &spec)));
+        pa_buffer_attr attr{uint32_t(-1), ahead, uint32_t(-1), uint32_t(-1), uint32_t(-1)};
+        const auto flags =
+            pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
+        if (pa_stream_connect_playback(stream, nullptr, &attr, flags, nullptr, nullptr) < 0)
+            tellEnded();
+    }
+
+    void dropStream() {
+        waiting = false;
+        if (!stream) return;
+        pa_stream_set_state_callback(stream, nullptr, nullptr);
+        pa_stream_set_write_callback(stream, nullptr, nullptr);
+        pa_stream_disconnect(stream);
+        pa_stream_unref(stream);
+        stream = nullptr;
+    }
+
+    void dropContext() {
+        if (!context) return;
+        pa_context_set_state_callback(context, nullptr, nullptr);
+        pa_context_disconnect(context);
+        pa_context_unref(context);
+        context = nullptr;
+    }
+
+    static void contextChanged(pa_context* c, void* data) {
+        auto* self = static_cast<Connection*>(data);
+        const pa_context_state_t state = pa_context_get_state(c);
+        if (state == PA_CONTEXT_READY && self->waiting) self->startStream();
+        // The server is gone (or never answered): the play ends silent.
+        if (!PA_CONTEXT_IS_GOOD(state) && (self->waiting || self->stream)) {
+            self->waiting = false;
+            self->tellEnded();
+        }
+    }
+
+    static void streamChanged(pa_stream* s, void* data) {
+        if (pa_stream_get_state(s) == PA_STREAM_FAILED) static_cast<Connection*>(data)->tellEnded();
+    }
+
+    // The server asks for more: give it the next part, and once all is
+    // given, ask it to say when all has been played.
+    static void writeMore(pa_stream* s, size_t asked, void* data) {
+        auto* self = static_cast<Connection*>(data);
+        const qsizetype left = self->samples.size() - self->written;
+        if (left <= 0) return;
+        const auto n = std::min<qsizetype>(left, qsizetype(asked));
+        pa_stream_write(s, self->samples.constData() + self->written, size_t(n), nullptr, 0,
+                        PA_SEEK_RELATIVE);
+        self->written += n;
+        if (self->written == self->samples.size())
+            pa_operation_unref(pa_stream_drain(s, &Connection::drained, self));
+    }
+
+    // The server has taken the last sample into its mix; the sink still
+    // holds about its latency's worth before that is heard.
+    static void drained(pa_stream* s, int success, void* data) {
+        auto* self = static_cast<Connection*>(data);
+        if (!success || s != self->stream) return;
+        pa_usec_t latency = 0;
+        int negative = 0;
+        if (pa_stream_get_latency(s, &latency, &negative) < 0 || negative) latency = 0;
+        self->tellEnded(int(latency / 1000) + 20);
+    }
+};
+
 SoundPlayer::SoundPlayer(QObject* parent) : QObject(parent) {
-    tail_.setSingleShot(true);
-    connect(&tail_, &QTimer::timeout, this, [this] {
-        stop();
-        finish();
-    });
     // A server that stops answering mid-clip never reports the end: the
     // clip is given up a while after it should have ended.
     guard_.setSingleShot(true);
-    connect(&guard_, &QTimer::timeout, this, [this] {
-        dropSink();
-        finish();
+    QObject::connect(&guard_, &QTimer::timeout, this, [this] {
+        stop();
+        Q_EMIT finished();
     });
 }
 
-SoundPlayer::~SoundPlayer() {
-    // The output reads from the buffer: it goes first.
-    delete sink_;
-}
+SoundPlayer::~SoundPlayer() = default;
 
-void SoundPlayer::prepare(const QAudioFormat& format) {
-    if (sink_ && sink_->format() == format) return;
-    dropSink();
-    // The default output now, not at start-up: a server that was missing
-    // then, or came back since, is found.
-    sink_ = new QAudioSink(QMediaDevices::defaultAudioOutput(), format, this);
-    connect(sink_, &QAudioSink::stateChanged, this, &SoundPlayer::onStateChanged);
+void SoundPlayer::prepare() {
+    if (!server_) server_ = std::make_unique<Connection>(this);
+    Connection::Lock lock(server_->loop);
+    server_->connect();
 }
 
 void SoundPlayer::play(const WaveClip& clip) {
     stop();
-    prepare(clip.format);
-    buffer_.setData(clip.samples);
-    buffer_.open(QIODevice::ReadOnly);
+    if (!server_) server_ = std::make_unique<Connection>(this);
     const int attempt = ++attempt_;
-    if (!sink_->isNull()) {
-        // Without this the output keeps the buffer size of its previous
-        // stream, which shrinks from one play to the next.
-        sink_->setBufferSize(clip.format.bytesForDuration(kBufferUs));
-        sink_->start(&buffer_);
-        if (sink_->state() != QAudio::StoppedState) {
-            playing_ = true;
-            guard_.start(int(clip.format.durationForBytes(clip.samples.size()) / 1000) + 2000);
-            return;
-        }
-    }
-    // No sound server, or it refused the stream: silent. The output is
-    // made again for the next play, which may find a server. The end is
-    // told from the event loop, as it would be after a real clip.
-    dropSink();
-    QTimer::singleShot(0, this, [this, attempt] {
-        if (attempt == attempt_) finish();
-    });
+    playing_ = true;
+    guard_.start(int(clip.format.durationForBytes(clip.samples.size()) / 1000) + 2000);
+
+    Connection::Lock lock(server_->loop);
+    Connection& c = *server_;
+    c.attempt = attempt;
+    c.samples = clip.samples;
+    c.spec = {sampleFormat(clip.format.sampleFormat()), uint32_t(clip.format.sampleRate()),
+              uint8_t(clip.format.channelCount())};
+    if (!pa_sample_spec_valid(&c.spec) || !c.connect()) return c.tellEnded();  // silent
+    if (pa_context_get_state(c.context) == PA_CONTEXT_READY)
+        c.startStream();
+    else
+        c.waiting = true;  // starts once connected
 }
 
 void SoundPlayer::stop() {
-    ++attempt_;  // a silent clip's pending end is not told either
+    ++attempt_;  // what the server still tells about this play is old news
     playing_ = false;
-    tail_.stop();
     guard_.stop();
-    if (sink_) sink_->stop();
-    buffer_.close();
+    if (!server_) return;
+    Connection::Lock lock(server_->loop);
+    server_->dropStream();
+    server_->samples.clear();
 }
 
-void SoundPlayer::onStateChanged() {
-    if (!playing_ || !sink_ || tail_.isActive()) return;
-    switch (sink_->state()) {
-        case QAudio::IdleState: {
-            // The output has taken the whole clip; what it has not played
-            // yet is still in the server's buffer. Stopping now would cut it.
-            const qsizetype queued =
-                std::max<qsizetype>(0, sink_->bufferSize() - sink_->bytesFree());
-            tail_.start(int(sink_->format().durationForBytes(queued) / 1000) + kSinkLatencyMs);
-            break;
-        }
-        case QAudio::StoppedState:
-            // The server went away mid-clip.
-            dropSink();
-            finish();
-            break;
-        default:
-            break;
-    }
-}
-
-void SoundPlayer::finish() {
-    playing_ = false;
-    tail_.stop();
-    guard_.stop();
-    buffer_.close();
-    buffer_.setData(QByteArray());
+void SoundPlayer::ended(int attempt) {
+    if (attempt != attempt_ || !playing_) return;
+    stop();
     Q_EMIT finished();
 }
 
-void SoundPlayer::dropSink() {
-    if (!sink_) return;
-    sink_->disconnect(this);
-    sink_->stop();
-    // It may be reporting its state right now: delete it once that is over.
-    sink_->deleteLater();
-    sink_ = nullptr;
-}
-
 }  // namespace rt
+
+#endif

@@ -1,16 +1,20 @@
 #pragma once
-// Plays short clips of samples held in memory through one audio output on
-// the desktop's sound server: a few kilobytes of state instead of a media
-// pipeline. The output is made ahead (prepare) so that a play is only the
-// start of a stream, and each clip is heard whole, first sample to last.
+// Plays short clips of samples held in memory on the desktop's sound server
+// (PulseAudio, or PipeWire's PulseAudio service): a few kilobytes of state
+// instead of a media pipeline. The server is fed from its own thread, so a
+// busy window thread cannot make a clip stutter, and it tells when a clip
+// has been played. Not used on Windows, where the system plays them.
+//
+// The connection to the server is this class's own rather than Qt's audio
+// output: Qt's gives up for the rest of the process on a server that was
+// missing when it first connected, or gone for more than 3 seconds. This
+// one connects again at the next play, so a server that comes back is used.
 
-#include <QBuffer>
 #include <QObject>
 #include <QTimer>
+#include <memory>
 
 #include "runtime/sound.h"
-
-class QAudioSink;
 
 namespace rt {
 
@@ -20,9 +24,9 @@ class SoundPlayer : public QObject {
     explicit SoundPlayer(QObject* parent = nullptr);
     ~SoundPlayer() override;
 
-    // Makes the output for clips of this format; a play in another format
-    // makes a new one.
-    void prepare(const QAudioFormat& format);
+    // Connects to the sound server ahead of the first play, so that a play
+    // only starts a stream.
+    void prepare();
     // Stops what is playing and plays clip from its first sample. With no
     // sound server (or one that goes away while it plays) the clip is
     // silent, finished() comes at once, and the next play tries again.
@@ -35,16 +39,13 @@ class SoundPlayer : public QObject {
     void finished();
 
   private:
-    void onStateChanged();
-    void finish();
-    void dropSink();
+    struct Connection;  // the server's side, on its own thread
+    void ended(int attempt);
 
-    QAudioSink* sink_ = nullptr;
-    QBuffer buffer_;
-    QTimer tail_;  // from the output taking the clip's last bytes to their being heard
+    std::unique_ptr<Connection> server_;
     QTimer guard_;
-    bool playing_ = false;
     int attempt_ = 0;
+    bool playing_ = false;
 };
 
 }  // namespace rt

@@ -269,7 +269,7 @@ bool endSoundOn() {
 
 void prepareRunSounds() {
     if (core().reminderKind == 0) rt::prepareBeep();
-    if (endSoundOn()) rt::prepareSound(rt::endSoundClip());
+    if (endSoundOn()) rt::prepareSound();
 }
 
 void playEndSound() {

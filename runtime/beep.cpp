@@ -2,15 +2,10 @@
 
 #include <QCoreApplication>
 #include <QPointer>
-#include <QThread>
-#include <QTimer>
 #include <QtEndian>
 #include <cmath>
 #include <deque>
 #include <numbers>
-
-#include "runtime/sound.h"
-#include "runtime/sound_player.h"
 
 #ifdef Q_OS_WIN
 #ifndef NOMINMAX
@@ -19,6 +14,8 @@
 #include <windows.h>
 
 #include <thread>
+#else
+#include "runtime/sound_player.h"
 #endif
 
 namespace rt {
@@ -80,7 +77,15 @@ class Beeper : public QObject {
         std::function<void()> done;
     };
 
-    static WaveClip toneClip(int hz, int ms) { return *decodeWave(toneWave(hz, ms)); }
+    // Reminders beep the same tone every time: it is made once.
+    const WaveClip& toneClip(int hz, int ms) {
+        if (hz != toneHz_ || ms != toneMs_) {
+            tone_ = *decodeWave(toneWave(hz, ms));
+            toneHz_ = hz;
+            toneMs_ = ms;
+        }
+        return tone_;
+    }
 
     void startNext() {
         if (queue_.empty()) return;
@@ -101,6 +106,8 @@ class Beeper : public QObject {
     SoundPlayer player_;
     std::deque<Tone> queue_;
     bool busy_ = false;
+    WaveClip tone_;
+    int toneHz_ = 0, toneMs_ = 0;
 };
 
 Beeper* beeper() {

@@ -55,7 +55,9 @@ QAudioFormat formatOf(const QByteArray& data, qsizetype at, quint32 size) {
     if (tag == kPcm && bits == 16) sample = QAudioFormat::Int16;
     if (tag == kPcm && bits == 32) sample = QAudioFormat::Int32;
     if (tag == kFloat && bits == 32) sample = QAudioFormat::Float;
-    if (sample == QAudioFormat::Unknown || channels == 0 || rate == 0 || rate > 384000)
+    // The limits the sound servers take: 32 channels, 384 kHz.
+    if (sample == QAudioFormat::Unknown || channels == 0 || channels > 32 || rate == 0 ||
+        rate > 384000)
         return format;
     format.setSampleFormat(sample);
     format.setChannelCount(channels);

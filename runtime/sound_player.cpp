@@ -190,7 +190,8 @@ void SoundPlayer::play(const WaveClip& clip) {
     c.samples = clip.samples;
     c.spec = {sampleFormat(clip.format.sampleFormat()), uint32_t(clip.format.sampleRate()),
               uint8_t(clip.format.channelCount())};
-    if (!pa_sample_spec_valid(&c.spec) || !c.connect()) return c.tellEnded();  // silent
+    if (c.samples.isEmpty() || !pa_sample_spec_valid(&c.spec) || !c.connect())
+        return c.tellEnded();  // silent
     if (pa_context_get_state(c.context) == PA_CONTEXT_READY)
         c.startStream();
     else

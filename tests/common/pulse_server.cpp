@@ -15,6 +15,10 @@ namespace {
 
 constexpr char kSink[] = "zorvik_test";
 constexpr int kBytesPerSecond = Recording::kRate * 2;
+// The sink renders only this far ahead of what is heard, so a recorded
+// sample arrives at most this long before its time, and a new sound waits
+// at most this long for its turn.
+const QString kLatency = QStringLiteral("--latency-msec=10");
 
 double nowNs() {
     return double(std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -79,17 +83,17 @@ bool PulseServer::isRunning() const {
     return server_ && server_->state() == QProcess::Running;
 }
 
+bool PulseServer::pactl(const QStringList& args) const {
+    QProcess p;
+    p.setProcessEnvironment(environment());
+    p.start(QStringLiteral("pactl"), args);
+    return pollFor([&] { return p.state() == QProcess::NotRunning; }, 5000) &&
+           p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
 bool PulseServer::waitUntilAnswering(int timeoutMs) const {
-    return pollFor(
-               [this] {
-                   if (!isRunning()) return true;  // gave up: reported below
-                   QProcess info;
-                   info.setProcessEnvironment(environment());
-                   info.start(QStringLiteral("pactl"), {QStringLiteral("info")});
-                   return pollFor([&] { return info.state() == QProcess::NotRunning; }, 5000) &&
-                          info.exitStatus() == QProcess::NormalExit && info.exitCode() == 0;
-               },
-               timeoutMs) &&
+    // Stops early when the server has died: reported below.
+    return pollFor([this] { return !isRunning() || pactl({QStringLiteral("info")}); }, timeoutMs) &&
            isRunning();
 }
 
@@ -108,26 +112,36 @@ bool PulseServer::start() {
     server_->setProcessEnvironment(env);
     server_->setStandardOutputFile(QProcess::nullDevice());
     server_->setStandardErrorFile(dir_.path() + QStringLiteral("/server.log"));
-    server_->start(QStringLiteral("pulseaudio"),
-                   {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
-                    QStringLiteral("--exit-idle-time=-1"), QStringLiteral("-L"),
-                    QStringLiteral("module-native-protocol-unix auth-anonymous=1"),
-                    QStringLiteral("-L"), QStringLiteral("module-null-sink sink_name=") + kSink});
+    server_->start(
+        QStringLiteral("pulseaudio"),
+        {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
+         QStringLiteral("--exit-idle-time=-1"), QStringLiteral("-L"),
+         QStringLiteral("module-native-protocol-unix auth-anonymous=1"), QStringLiteral("-L"),
+         // Without rewinds the monitor gives exactly what the
+         // sink played: a sink renders the start of a new sound
+         // again over what it had rendered ahead, and the
+         // monitor would lose that start.
+         QStringLiteral("module-null-sink norewinds=1 sink_name=") + kSink});
     if (!server_->waitForStarted(5000) || !waitUntilAnswering(10000)) {
         kill();
         return false;
     }
     qputenv("PULSE_SERVER", address().toLocal8Bit());
 
-    // A sink with nothing playing renders nothing to its monitor; a stream
-    // of silence keeps it running, as a desktop's always-open streams do.
+    // A stream of silence keeps the sink running, so its monitor gives
+    // samples all the time, the silences between sounds included.
     keepAlive_ = std::make_unique<QProcess>();
     diesWithUs(*keepAlive_);
     keepAlive_->setProcessEnvironment(environment());
     keepAlive_->setStandardInputFile(QStringLiteral("/dev/zero"));
-    keepAlive_->start(QStringLiteral("pacat"),
-                      QStringList{QStringLiteral("-p"), QStringLiteral("-d"), kSink} + rawFormat());
-    return keepAlive_->waitForStarted(5000);
+    keepAlive_->start(
+        QStringLiteral("pacat"),
+        QStringList{QStringLiteral("-p"), QStringLiteral("-d"), kSink, kLatency} + rawFormat());
+    // A new null sink sleeps out a first block of 2 s before it heeds the
+    // streams' latency; suspended and resumed, it starts over at once.
+    return keepAlive_->waitForStarted(5000) &&
+           pactl({QStringLiteral("suspend-sink"), kSink, QStringLiteral("1")}) &&
+           pactl({QStringLiteral("suspend-sink"), kSink, QStringLiteral("0")});
 }
 
 void PulseServer::kill() {
@@ -156,10 +170,10 @@ void PulseServer::recordLoop() {
     QProcess parec;
     diesWithUs(parec);
     parec.setProcessEnvironment(environment());
-    parec.start(QStringLiteral("parec"),
-                QStringList{QStringLiteral("-d"), QString::fromLatin1(kSink) + ".monitor",
-                            QStringLiteral("--latency-msec=10")} +
-                    rawFormat());
+    parec.start(
+        QStringLiteral("parec"),
+        QStringList{QStringLiteral("-d"), QString::fromLatin1(kSink) + ".monitor", kLatency} +
+            rawFormat());
     // Samples go to a file, not memory, so a test that measures this
     // process's memory does not count them.
     QFile out(dir_.path() + QStringLiteral("/heard.raw"));

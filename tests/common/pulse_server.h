@@ -67,6 +67,7 @@ class PulseServer {
   private:
     void recordLoop();
     bool waitUntilAnswering(int timeoutMs) const;
+    bool pactl(const QStringList& args) const;
 
     QTemporaryDir dir_;
     QByteArray previousServer_;

@@ -18,6 +18,20 @@ std::pair<size_t, size_t> span(const Samples& s, double from, double to) {
     return {clamp(from), clamp(to)};
 }
 
+// Pearson correlation of two series of the same length; 0 when either is flat.
+double correlation(const std::vector<double>& a, const std::vector<double>& b) {
+    const double n = double(a.size());
+    double ma = 0, mb = 0;
+    for (size_t i = 0; i < a.size(); ++i) ma += a[i] / n, mb += b[i] / n;
+    double sab = 0, saa = 0, sbb = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        sab += (a[i] - ma) * (b[i] - mb);
+        saa += (a[i] - ma) * (a[i] - ma);
+        sbb += (b[i] - mb) * (b[i] - mb);
+    }
+    return saa > 0 && sbb > 0 ? sab / std::sqrt(saa * sbb) : 0;
+}
+
 }  // namespace
 
 Samples waveSamples(const QByteArray& wav) {
@@ -83,27 +97,27 @@ double pitchHz(const Samples& s, double from, double to) {
 
 double envelopeMatch(const Samples& heard, double offset, const Samples& source) {
     constexpr double window = 0.01, slack = 0.06;
-    const std::vector<double> a = envelope(source, window);
-    const double length = double(source.values.size()) / source.rate;
-    const auto [first, last] = span(heard, offset - slack, offset + length + slack);
-    Samples part{{heard.values.begin() + qsizetype(first), heard.values.begin() + qsizetype(last)},
-                 heard.rate};
+    std::vector<double> a = envelope(source, window);
+    // Only where the source sounds: its silences may lie over other sounds.
+    const double peak = a.empty() ? 0 : *std::max_element(a.begin(), a.end());
+    const auto loud = [&](double v) { return v > 0.05 * peak; };
+    const auto from = std::find_if(a.begin(), a.end(), loud) - a.begin();
+    const auto to = a.rend() - std::find_if(a.rbegin(), a.rend(), loud);
+    if (from >= to) return 0;
+    a = std::vector<double>(a.begin() + from, a.begin() + to);
+    const double start = offset + double(from) * window;
+    const auto [first, last] =
+        span(heard, start - slack, start + double(a.size()) * window + slack);
+    const Samples part{
+        {heard.values.begin() + qsizetype(first), heard.values.begin() + qsizetype(last)},
+        heard.rate};
     const std::vector<double> b = envelope(part, window);
     // Where the sound starts is known to a few windows only: the best of
     // the alignments within the slack counts.
     double best = 0;
-    for (size_t lag = 0; lag + a.size() <= b.size(); ++lag) {
-        double ma = 0, mb = 0;
-        for (size_t i = 0; i < a.size(); ++i) ma += a[i], mb += b[lag + i];
-        ma /= double(a.size()), mb /= double(a.size());
-        double sab = 0, saa = 0, sbb = 0;
-        for (size_t i = 0; i < a.size(); ++i) {
-            sab += (a[i] - ma) * (b[lag + i] - mb);
-            saa += (a[i] - ma) * (a[i] - ma);
-            sbb += (b[lag + i] - mb) * (b[lag + i] - mb);
-        }
-        if (saa > 0 && sbb > 0) best = std::max(best, sab / std::sqrt(saa * sbb));
-    }
+    for (size_t lag = 0; lag + a.size() <= b.size(); ++lag)
+        best = std::max(best, correlation(a, {b.begin() + qsizetype(lag),
+                                              b.begin() + qsizetype(lag + a.size())}));
     return best;
 }
 

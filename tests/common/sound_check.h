@@ -33,10 +33,11 @@ std::vector<Burst> bursts(const Samples& s, double threshold, double bridge = 0.
 // Frequency in Hz between two times, from the count of zero crossings.
 double pitchHz(const Samples& s, double from, double to);
 
-// How closely heard follows source from about offset seconds into heard
-// on (within 60 ms): the correlation (up to 1) of their loudness in 10 ms
-// windows; 0 when heard ends before the source would. Loudness, not
-// samples, so a level or rate change on the way does not matter.
+// How closely heard follows source, placed about offset seconds into heard
+// (within 60 ms): the correlation (up to 1) of their loudness in 10 ms
+// windows, from the source's first sound to its last (its silences may lie
+// over other sounds); 0 when heard ends before the source would. Loudness,
+// not samples, so a level or rate change on the way does not matter.
 double envelopeMatch(const Samples& heard, double offset, const Samples& source);
 
 }  // namespace zt

@@ -82,6 +82,7 @@ TEST(SoundService, TakesOnlyWaveDataItCanPlay) {
         {"samples without a format", header("WAVE") + chunk("data", "xx"), false},
         {"no channels", wave(format(0, 8000), "xx"), false},
         {"no rate", wave(format(1, 0), "xx"), false},
+        {"more channels than a server takes", wave(format(33, 8000), "xx"), false},
         {"24-bit", wave(format(1, 8000, 24), "xxx"), false},
         {"compressed", wave(format(1, 8000, 4, 0x11), "xx"), false},
         {"format cut short", header("WAVE") + chunk("fmt ", "short") + chunk("data", "xx"), false},
@@ -111,7 +112,7 @@ TEST(Beep, ToneIsASineOfTheAskedPitchAndLength) {
 // hears back at once, and nothing waits. A server that turns up later is
 // used from the next sound on.
 TEST(NoSoundServer, SoundsAreSilentAndNothingWaitsUntilAServerTurnsUp) {
-    zt::PulseServer server;
+    zt::PulseServer server;  // first: it puts the process's server setting back at the end
     qputenv("PULSE_SERVER", "unix:/nonexistent/zorvik/native");
     rt::prepareBeep();
     rt::prepareSound();

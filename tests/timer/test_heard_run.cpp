@@ -33,9 +33,9 @@ class HeardRun : public zt::ProgramTest {
     // Seconds into the recording, s seconds after the run started.
     double runTime(const zt::Recording& r, double s) const { return r.secondsAt(started) + s; }
     void waitUntilRunTime(double s) {
-        QTest::qWait(int((runTime(server.recording(), s) -
-                          server.recording().secondsAt(std::chrono::steady_clock::now())) *
-                         1000));
+        const std::chrono::duration<double, std::milli> left =
+            started + std::chrono::duration<double>(s) - std::chrono::steady_clock::now();
+        QTest::qWait(int(left.count()));
     }
     // The bursts heard from run time `from` on.
     std::vector<zt::Burst> heardFrom(const zt::Recording& r, double from, double bridge) {

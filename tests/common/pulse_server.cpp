@@ -107,6 +107,11 @@ bool PulseServer::start() {
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir_.path());
     env.insert(QStringLiteral("PULSE_RUNTIME_PATH"), dir_.path() + QStringLiteral("/pulse"));
     env.insert(QStringLiteral("HOME"), dir_.path());
+    // Off any desktop bus: servers of tests running side by side would all
+    // claim the same bus name there, and all but the first would quit.
+    env.remove(QStringLiteral("DISPLAY"));
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+               QStringLiteral("unix:path=") + dir_.path() + QStringLiteral("/no-bus"));
     server_ = std::make_unique<QProcess>();
     diesWithUs(*server_);
     server_->setProcessEnvironment(env);
@@ -124,6 +129,9 @@ bool PulseServer::start() {
          QStringLiteral("module-null-sink norewinds=1 sink_name=") + kSink});
     if (!server_->waitForStarted(5000) || !waitUntilAnswering(10000)) {
         kill();
+        QFile log(dir_.path() + QStringLiteral("/server.log"));
+        if (log.open(QIODevice::ReadOnly))
+            qWarning("the test sound server did not start:\n%s", log.readAll().constData());
         return false;
     }
     qputenv("PULSE_SERVER", address().toLocal8Bit());

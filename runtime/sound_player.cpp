@@ -30,47 +30,70 @@ pa_sample_format_t sampleFormat(QAudioFormat::SampleFormat f) {
 
 }  // namespace
 
-// Everything here is touched with the loop's lock held: by the window
-// thread in the player's calls, by the loop's thread in the callbacks.
+// The window thread only says what it wants (under the loop's lock); the
+// loop's own thread does all the talking to the server. Finding the server
+// can mean a round trip to the X server, which the window thread never
+// waits for.
 struct SoundPlayer::Connection {
-    SoundPlayer* owner = nullptr;
-    pa_threaded_mainloop* loop = nullptr;
-    pa_context* context = nullptr;
-    pa_stream* stream = nullptr;
-    pa_sample_spec spec{};
-    QByteArray samples;
-    qsizetype written = 0;
-    int attempt = 0;       // the play the stream belongs to
-    bool waiting = false;  // a play waits for the connection
-
     struct Lock {
         explicit Lock(pa_threaded_mainloop* l) : loop(l) { pa_threaded_mainloop_lock(loop); }
         ~Lock() { pa_threaded_mainloop_unlock(loop); }
         pa_threaded_mainloop* loop;
     };
 
+    SoundPlayer* owner;
+    pa_threaded_mainloop* loop;
+    // What the window thread wants.
+    int attempt = 0;
+    bool wanted = false;  // the clip of `attempt` playing
+    bool connectWanted = false;
+    pa_sample_spec spec{};
+    QByteArray samples;
+    // What the loop's thread has.
+    pa_context* context = nullptr;
+    pa_stream* stream = nullptr;
+    int streamAttempt = 0;
+    qsizetype written = 0;
+
     explicit Connection(SoundPlayer* o) : owner(o), loop(pa_threaded_mainloop_new()) {
         pa_threaded_mainloop_start(loop);
     }
 
     ~Connection() {
-        {
-            Lock lock(loop);
-            dropStream();
-            dropContext();
-        }
         pa_threaded_mainloop_stop(loop);  // no callback runs after this
+        dropStream();
+        dropContext();
         pa_threaded_mainloop_free(loop);
     }
 
-    // Tells the window thread the play has ended, delayMs from now.
-    void tellEnded(int delayMs = 0) const {
+    // Window thread, lock held: the loop acts on what is wanted now.
+    void request() {
+        pa_mainloop_api_once(pa_threaded_mainloop_get_api(loop), &Connection::sync, this);
+    }
+
+    // Tells the window thread that play `which` has ended, delayMs from now.
+    void tellEnded(int which, int delayMs = 0) const {
         QMetaObject::invokeMethod(
             owner,
-            [o = owner, a = attempt, delayMs] {
-                QTimer::singleShot(delayMs, o, [o, a] { o->ended(a); });
+            [o = owner, which, delayMs] {
+                QTimer::singleShot(delayMs, o, [o, which] { o->ended(which); });
             },
             Qt::QueuedConnection);
+    }
+
+    static void sync(pa_mainloop_api*, void* data) { static_cast<Connection*>(data)->sync(); }
+
+    void sync() {
+        if (stream && (!wanted || streamAttempt != attempt)) dropStream();
+        if (!wanted && !connectWanted) return;
+        connectWanted = false;
+        if (!connect()) {
+            // No server: the play ends silent; the next one tries again.
+            if (wanted) tellEnded(attempt);
+            wanted = false;
+            return;
+        }
+        if (wanted && !stream && pa_context_get_state(context) == PA_CONTEXT_READY) startStream();
     }
 
     // A connection that is up or on its way; a failed one is replaced.
@@ -85,23 +108,22 @@ struct SoundPlayer::Connection {
     }
 
     void startStream() {
-        waiting = false;
+        streamAttempt = attempt;
         written = 0;
         stream = pa_stream_new(context, "Zorvik", &spec, nullptr);
-        if (!stream) return tellEnded();
+        if (!stream) return tellEnded(streamAttempt);
         pa_stream_set_state_callback(stream, &Connection::streamChanged, this);
         pa_stream_set_write_callback(stream, &Connection::writeMore, this);
         const auto ahead =
-            uint32_t(std::min<qint64>(samples.size(), pa_usec_to_bytes(kBufferUs, &spec)));
+            uint32_t(std::min<qint64>(samples.size(), qint64(pa_usec_to_bytes(kBufferUs, &spec))));
         pa_buffer_attr attr{uint32_t(-1), ahead, uint32_t(-1), uint32_t(-1), uint32_t(-1)};
         const auto flags =
             pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
         if (pa_stream_connect_playback(stream, nullptr, &attr, flags, nullptr, nullptr) < 0)
-            tellEnded();
+            tellEnded(streamAttempt);
     }
 
     void dropStream() {
-        waiting = false;
         if (!stream) return;
         pa_stream_set_state_callback(stream, nullptr, nullptr);
         pa_stream_set_write_callback(stream, nullptr, nullptr);
@@ -121,22 +143,25 @@ struct SoundPlayer::Connection {
     static void contextChanged(pa_context* c, void* data) {
         auto* self = static_cast<Connection*>(data);
         const pa_context_state_t state = pa_context_get_state(c);
-        if (state == PA_CONTEXT_READY && self->waiting) self->startStream();
+        if (state == PA_CONTEXT_READY) self->sync();
         // The server is gone (or never answered): the play ends silent.
-        if (!PA_CONTEXT_IS_GOOD(state) && (self->waiting || self->stream)) {
-            self->waiting = false;
-            self->tellEnded();
+        if (!PA_CONTEXT_IS_GOOD(state) && self->wanted) {
+            self->wanted = false;
+            self->tellEnded(self->attempt);
         }
     }
 
     static void streamChanged(pa_stream* s, void* data) {
-        if (pa_stream_get_state(s) == PA_STREAM_FAILED) static_cast<Connection*>(data)->tellEnded();
+        auto* self = static_cast<Connection*>(data);
+        if (pa_stream_get_state(s) == PA_STREAM_FAILED) self->tellEnded(self->streamAttempt);
     }
 
     // The server asks for more: give it the next part, and once all is
     // given, ask it to say when all has been played.
     static void writeMore(pa_stream* s, size_t asked, void* data) {
         auto* self = static_cast<Connection*>(data);
+        // A newer clip's samples are not this stream's to play.
+        if (self->streamAttempt != self->attempt) return;
         const qsizetype left = self->samples.size() - self->written;
         if (left <= 0) return;
         const auto n = std::min<qsizetype>(left, qsizetype(asked));
@@ -155,7 +180,7 @@ struct SoundPlayer::Connection {
         pa_usec_t latency = 0;
         int negative = 0;
         if (pa_stream_get_latency(s, &latency, &negative) < 0 || negative) latency = 0;
-        self->tellEnded(int(latency / 1000) + 20);
+        self->tellEnded(self->streamAttempt, int(latency / 1000) + 20);
     }
 };
 
@@ -174,7 +199,8 @@ SoundPlayer::~SoundPlayer() = default;
 void SoundPlayer::prepare() {
     if (!server_) server_ = std::make_unique<Connection>(this);
     Connection::Lock lock(server_->loop);
-    server_->connect();
+    server_->connectWanted = true;
+    server_->request();
 }
 
 void SoundPlayer::play(const WaveClip& clip) {
@@ -183,19 +209,20 @@ void SoundPlayer::play(const WaveClip& clip) {
     const int attempt = ++attempt_;
     playing_ = true;
     guard_.start(int(clip.format.durationForBytes(clip.samples.size()) / 1000) + 2000);
-
+    const pa_sample_spec spec{sampleFormat(clip.format.sampleFormat()),
+                              uint32_t(clip.format.sampleRate()),
+                              uint8_t(clip.format.channelCount())};
+    if (clip.samples.isEmpty() || !pa_sample_spec_valid(&spec)) {
+        QTimer::singleShot(0, this, [this, attempt] { ended(attempt); });  // silent
+        return;
+    }
     Connection::Lock lock(server_->loop);
     Connection& c = *server_;
     c.attempt = attempt;
     c.samples = clip.samples;
-    c.spec = {sampleFormat(clip.format.sampleFormat()), uint32_t(clip.format.sampleRate()),
-              uint8_t(clip.format.channelCount())};
-    if (c.samples.isEmpty() || !pa_sample_spec_valid(&c.spec) || !c.connect())
-        return c.tellEnded();  // silent
-    if (pa_context_get_state(c.context) == PA_CONTEXT_READY)
-        c.startStream();
-    else
-        c.waiting = true;  // starts once connected
+    c.spec = spec;
+    c.wanted = true;
+    c.request();
 }
 
 void SoundPlayer::stop() {
@@ -204,8 +231,8 @@ void SoundPlayer::stop() {
     guard_.stop();
     if (!server_) return;
     Connection::Lock lock(server_->loop);
-    server_->dropStream();
-    server_->samples.clear();
+    server_->wanted = false;
+    server_->request();
 }
 
 void SoundPlayer::ended(int attempt) {

@@ -25,6 +25,9 @@ namespace zt {
 
 using SteadyTime = std::chrono::steady_clock::time_point;
 
+// The name of the thread that takes in what is recorded.
+inline constexpr char kRecorderThread[] = "heard-recorder";
+
 // Mono 16-bit samples heard at the sink, and the steady-clock time of the
 // first one (estimated from when the data arrived, to within a few tens of
 // milliseconds).

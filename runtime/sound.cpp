@@ -11,6 +11,8 @@
 #define NOMINMAX  // keep std::min usable
 #endif
 #include <windows.h>
+// After windows.h, which it builds on.
+#include <mmsystem.h>
 
 #include <QDeadlineTimer>
 

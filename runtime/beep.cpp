@@ -2,14 +2,10 @@
 
 #include <QCoreApplication>
 #include <QPointer>
-#include <QThread>
-#include <QTimer>
 #include <QtEndian>
 #include <cmath>
 #include <deque>
 #include <numbers>
-
-#include "runtime/sound.h"
 
 #ifdef Q_OS_WIN
 #ifndef NOMINMAX
@@ -18,6 +14,8 @@
 #include <windows.h>
 
 #include <thread>
+#else
+#include "runtime/sound_player.h"
 #endif
 
 namespace rt {
@@ -63,12 +61,10 @@ void postToApp(std::function<void()> fn) {
 class Beeper : public QObject {
   public:
     explicit Beeper(QObject* parent) : QObject(parent), player_(this) {
-        connect(&player_, &MemoryWavPlayer::finished, this, &Beeper::finishCurrent);
-        guard_.setSingleShot(true);
-        // If the audio backend never reports the end, the caller still must
-        // not wait forever for its tone.
-        connect(&guard_, &QTimer::timeout, this, &Beeper::finishCurrent);
+        connect(&player_, &SoundPlayer::finished, this, &Beeper::finishCurrent);
     }
+
+    void prepare() { player_.prepare(); }
 
     void add(int hz, int ms, std::function<void()> done) {
         queue_.push_back({hz, ms, std::move(done)});
@@ -81,28 +77,37 @@ class Beeper : public QObject {
         std::function<void()> done;
     };
 
+    // Reminders beep the same tone every time: it is made once.
+    const WaveClip& toneClip(int hz, int ms) {
+        if (hz != toneHz_ || ms != toneMs_) {
+            tone_ = *decodeWave(toneWave(hz, ms));
+            toneHz_ = hz;
+            toneMs_ = ms;
+        }
+        return tone_;
+    }
+
     void startNext() {
         if (queue_.empty()) return;
         busy_ = true;
         const Tone& tone = queue_.front();
-        player_.play(toneWave(tone.hz, tone.ms));
-        guard_.start(tone.ms + 2000);
+        player_.play(toneClip(tone.hz, tone.ms));
     }
 
     void finishCurrent() {
         if (!busy_) return;
         busy_ = false;
-        guard_.stop();
         auto done = std::move(queue_.front().done);
         queue_.pop_front();
         if (done) done();
         startNext();
     }
 
-    MemoryWavPlayer player_;
-    QTimer guard_;
+    SoundPlayer player_;
     std::deque<Tone> queue_;
     bool busy_ = false;
+    WaveClip tone_;
+    int toneHz_ = 0, toneMs_ = 0;
 };
 
 Beeper* beeper() {
@@ -127,6 +132,12 @@ QByteArray toneWave(int hz, int ms) {
         appendU16(wav, quint16(qint16(std::lround(32767 * gain * std::sin(step * i)))));
     }
     return wav;
+}
+
+void prepareBeep() {
+#ifndef Q_OS_WIN
+    postToApp([] { beeper()->prepare(); });
+#endif
 }
 
 void beep(int hz, int ms, std::function<void()> done) {

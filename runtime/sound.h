@@ -1,46 +1,39 @@
 #pragma once
-// The sound service: plays a WAV clip held in memory, once, through one
-// player of its own (made on first use). Only the end-of-run clip uses it,
-// so stopping it never touches the media player controls.
+// The sound service: plays a WAV clip held in memory, once, straight on the
+// desktop's sound server (no decoder, no media pipeline). Only the
+// end-of-run clip uses it, so stopping it never touches the media player
+// controls. On Windows it is the system's own sound service.
 
+#include <QAudioFormat>
 #include <QByteArray>
-#include <QObject>
-
-class QMediaPlayer;
+#include <optional>
 
 namespace rt {
 
-// True when data is a RIFF/WAVE file with a usable "fmt " chunk and a
-// "data" chunk, so the player is never handed bytes it will reject later.
-bool isPlayableWave(const QByteArray& data);
+// The samples of a WAV file and their format, as the audio output takes them.
+struct WaveClip {
+    QAudioFormat format;
+    QByteArray samples;
+};
 
+// Reads a RIFF/WAVE file of PCM (8, 16 or 32 bits) or 32-bit float samples.
+// Nothing for any other data, so the output is never handed bytes it would
+// play as noise.
+std::optional<WaveClip> decodeWave(const QByteArray& wav);
+inline bool isPlayableWave(const QByteArray& wav) {
+    return decodeWave(wav).has_value();
+}
+
+// Connects the service to the sound server ahead of a play, so that a later
+// playSound only starts it. Callable from any thread.
+void prepareSound();
 // Stops a sound already playing through this service, then starts wav from
 // its beginning and returns at once. False (and nothing stops) when wav is
-// not a playable WAV file. Callable from any thread.
+// not a playable WAV file. With no sound server the sound is silent and
+// the next call tries again. Callable from any thread.
 bool playSound(const QByteArray& wav);
 void stopSound();
-// Whether the service is playing now. Window thread only.
+// Whether the service is sounding now. Window thread only.
 bool soundPlaying();
-
-// Plays WAV bytes held in memory; the sound service and the beep each own
-// one.
-class MemoryWavPlayer : public QObject {
-    Q_OBJECT
-  public:
-    explicit MemoryWavPlayer(QObject* parent = nullptr);
-    ~MemoryWavPlayer() override;
-
-    // Stops what is playing and plays wav from its start.
-    void play(const QByteArray& wav);
-    void stop();
-    bool isPlaying() const;
-
-  Q_SIGNALS:
-    // The clip played to its end, or the player gave up on it.
-    void finished();
-
-  private:
-    QMediaPlayer* player_ = nullptr;
-};
 
 }  // namespace rt

@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   # build
   cmake g++ ninja-build pkg-config qt6-base-dev qt6-multimedia-dev libgtest-dev
-  libespeak-ng-dev libmp3lame-dev
+  libespeak-ng-dev libmp3lame-dev libpulse-dev
   # run and test
   xvfb xauth xdotool fonts-noto-cjk gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-plugins-bad timgm6mb-soundfont espeak-ng lame sox imagemagick
@@ -17,6 +17,8 @@ PACKAGES=(
   qt6-translations-l10n desktop-file-utils appstream dpkg-dev
   # chattr: a folder that refuses new files even to root
   e2fsprogs
+  # a sound server of the tests' own, and its player and recorder
+  pulseaudio pulseaudio-utils
   # fuzzing
   clang libclang-rt-14-dev
 )

@@ -7,6 +7,7 @@
 
 #include <limits>
 
+#include "runtime/beep.h"
 #include "runtime/commands.h"
 #include "runtime/end_sound.h"
 #include "runtime/runtime.h"
@@ -244,6 +245,7 @@ void runTimer(qint32 total) {
     fresh.total = total;
     fresh.start = clock().now();
     loop = fresh;
+    prepareRunSounds();
     if (!beforeWait()) {
         stopLoop();
         return;
@@ -283,8 +285,19 @@ void resetTimer() {
     notify(RunEvent::Stopped);
 }
 
+namespace {
+bool endSoundOn() {
+    return rt::getProperty(kMainWindow, u"结束音"_s, rt::slot::MenuChecked).toBool();
+}
+}  // namespace
+
+void prepareRunSounds() {
+    if (core().reminderKind == 0) rt::prepareBeep();
+    if (endSoundOn()) rt::prepareSound();
+}
+
 void playEndSound() {
-    if (!rt::getProperty(kMainWindow, u"结束音"_s, rt::slot::MenuChecked).toBool()) return;
+    if (!endSoundOn()) return;
     rt::stopSound();
     rt::playSound(rt::endSoundClip());
 }

@@ -12,6 +12,9 @@ void endOfRun();
 void resetTimer();
 void setSettingsLock(bool value, bool setMode);
 void playEndSound();
+// Readies the outputs of the sounds a starting run will play (its beeps,
+// the end sound), so each is heard from its due moment.
+void prepareRunSounds();
 // Disarms a counting loop without touching any control (the main window
 // is going away).
 void stopEngine();

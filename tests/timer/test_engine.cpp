@@ -3,7 +3,6 @@
 #include <QPushButton>
 
 #include "common/program_fixture.h"
-#include "runtime/sound.h"
 
 using namespace Qt::StringLiterals;
 
@@ -169,19 +168,6 @@ TEST_F(Engine, NewRunClearsTheCommandPanelAndHidesRecords) {
     EXPECT_FALSE(prop(u"记录1"_s, rt::slot::Visible).toBool());
     EXPECT_FALSE(prop(u"记录2"_s, rt::slot::Visible).toBool());
     EXPECT_EQ(prop(u"编辑框_CMD输出"_s, rt::slot::EditContent).toString(), QString());
-}
-
-TEST_F(Engine, EndSoundFollowsTheMenuMark) {
-    rt::stopSound();
-    set(u"结束音"_s, rt::slot::MenuChecked, false);
-    setTime(0, 0, 0);
-    click(u"开始"_s);
-    EXPECT_EQ(displayColour(), 255);
-    EXPECT_FALSE(rt::soundPlaying());
-    set(u"结束音"_s, rt::slot::MenuChecked, true);
-    click(u"开始"_s);
-    EXPECT_TRUE(rt::soundPlaying());
-    rt::stopSound();
 }
 
 }  // namespace

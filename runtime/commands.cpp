@@ -1,21 +1,13 @@
 #include "runtime/commands.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QtEndian>
 #include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
-#include <cstring>
 #include <limits>
-#include <system_error>
-#include <thread>
 
-#include "runtime/runtime.h"
-#include "runtime/text_codec.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -26,14 +18,9 @@ namespace rt {
 namespace {
 
 constexpr char16_t kFullWidthSpace = 0x3000;
-constexpr int kArithmeticErrorCode = 1;
 const QDate kOleEpoch(1899, 12, 30);
 constexpr double kOleMin = -657434.0;  // 100-01-01 00:00:00
 constexpr double kOleMax = 2958465.0;  // 9999-12-31 00:00:00
-
-bool isBlank(QChar c) {
-    return c == u' ' || c == kFullWidthSpace;
-}
 
 bool isCSpace(QChar c) {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
@@ -126,36 +113,6 @@ OleParts splitOleDate(double oleDate, qint64 unitMs) {
     return parts;
 }
 
-QString wildcardPattern(const QString& name) {
-    QString rx;
-    for (QChar c : name) {
-        if (c == u'*')
-            rx += QStringLiteral(".*");
-        else if (c == u'?')
-            rx += u'.';
-        else
-            rx += QRegularExpression::escape(QString(c));
-    }
-    return QRegularExpression::anchoredPattern(rx);
-}
-
-bool wildcardMatchExists(const QString& path) {
-    const QFileInfo info(path);
-    const QString name = info.fileName();
-    if (info.path().contains(u'*') || info.path().contains(u'?')) return false;
-#ifdef Q_OS_WIN
-    const auto options = QRegularExpression::CaseInsensitiveOption;
-#else
-    const auto options = QRegularExpression::NoPatternOption;
-#endif
-    const QRegularExpression matcher(wildcardPattern(name), options);
-    const QStringList entries =
-        QDir(info.path())
-            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    return std::any_of(entries.begin(), entries.end(),
-                       [&](const QString& e) { return matcher.match(e).hasMatch(); });
-}
-
 }  // namespace
 
 // ---- conversions -------------------------------------------------------
@@ -166,25 +123,6 @@ QString toText(bool value) {
 QString toText(int value) {
     return QString::number(value);
 }
-QString toText(qint64 value) {
-    return QString::number(value);
-}
-QString toText(float value) {
-    return QString::asprintf("%.6g", double(value));
-}
-QString toText(double value) {
-    return QString::asprintf("%.13g", value);
-}
-
-QString toText(const QByteArray& bytes) {
-    const qsizetype end = bytes.indexOf('\0');
-    return fromGbk(end < 0 ? bytes : bytes.left(end));
-}
-
-QString toText(const QDateTime& dateTime) {
-    return dateTimeToText(toOleDate(dateTime));
-}
-
 QString dateTimeToText(double oleDate) {
     const OleParts parts = splitOleDate(oleDate, 1000);
     const QTime time = QTime::fromMSecsSinceStartOfDay(int(parts.msecs));
@@ -206,11 +144,6 @@ double toOleDate(const QDateTime& dateTime) {
     return days < 0 ? days - fraction : days + fraction;
 }
 
-QDateTime fromOleDate(double oleDate) {
-    const OleParts parts = splitOleDate(oleDate, 1);
-    return QDateTime(parts.date, QTime::fromMSecsSinceStartOfDay(int(parts.msecs)));
-}
-
 double nowTime() {
     return toOleDate(QDateTime::currentDateTime());
 }
@@ -226,13 +159,6 @@ int toInteger(const QString& text) {
         value = std::min<qint64>(value * 10 + (s[i].unicode() - u'0'), qint64(INT_MAX) + 1);
     if (negative) value = -value;
     return int(std::clamp<qint64>(value, INT_MIN, INT_MAX));
-}
-
-int toInteger(double value) {
-    if (std::isnan(value)) return 0;
-    if (value >= double(INT_MAX)) return INT_MAX;
-    if (value <= double(INT_MIN)) return INT_MIN;
-    return int(value);
 }
 
 double toNumber(const QString& text) {
@@ -253,129 +179,7 @@ float toFloat(const QString& text) {
                      : std::numeric_limits<float>::infinity();
 }
 
-QByteArray toBytes(const QString& text) {
-    return toGbk(text);
-}
-
-QByteArray toBytes(int value) {
-    QByteArray bytes(sizeof(qint32), '\0');
-    qToLittleEndian<qint32>(value, bytes.data());
-    return bytes;
-}
-
-QByteArray toBytes(double value) {
-    quint64 bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    QByteArray bytes(sizeof bits, '\0');
-    qToLittleEndian<quint64>(bits, bytes.data());
-    return bytes;
-}
-
-QString toHexText(int value) {
-    return QString::number(uint(value), 16).toUpper();
-}
-
-// ---- texts -------------------------------------------------------------
-
-int textLength(const QString& text) {
-    return int(toGbk(text).size());
-}
-
-QStringList splitText(const QString& text, const QString& separator, int limit) {
-    QStringList pieces;
-    if (text.isEmpty() || limit == 0) return pieces;
-    qsizetype from = 0;
-    if (!separator.isEmpty()) {
-        for (qsizetype at = text.indexOf(separator); at >= 0; at = text.indexOf(separator, from)) {
-            pieces.append(text.mid(from, at - from));
-            from = at + separator.size();
-            if (limit > 0 && pieces.size() >= limit) return pieces;
-        }
-    }
-    if (from < text.size()) pieces.append(text.mid(from));
-    return pieces;
-}
-
-QString trimSpaces(const QString& text) {
-    qsizetype begin = 0, end = text.size();
-    while (begin < end && isBlank(text[begin])) ++begin;
-    while (end > begin && isBlank(text[end - 1])) --end;
-    return text.mid(begin, end - begin);
-}
-
-QString removeAllSpaces(const QString& text) {
-    QString out = text;
-    out.removeIf(isBlank);
-    return out;
-}
-
-QString spaces(int count) {
-    return count < 1 ? QString() : QString(count, u' ');
-}
-
-// ---- byte sets -----------------------------------------------------------
-
-int bytesLength(const QByteArray& data) {
-    return int(data.size());
-}
-
-QByteArray zeroBytes(int count) {
-    return count <= 0 ? QByteArray() : QByteArray(count, '\0');
-}
-
-QByteArray leftBytes(const QByteArray& data, int count) {
-    return count <= 0 ? QByteArray() : data.left(count);
-}
-
-QByteArray replaceBytes(const QByteArray& data, const QByteArray& find,
-                        const QByteArray& replacement, int start, int count) {
-    const qsizetype first = qsizetype(std::max(start, 1)) - 1;
-    if (find.isEmpty() || count == 0 || first >= data.size()) return data;
-    QByteArray out = data.left(first);
-    qsizetype from = first;
-    int done = 0;
-    for (qsizetype at = data.indexOf(find, from); at >= 0 && (count < 0 || done < count);
-         at = data.indexOf(find, from), ++done) {
-        out.append(data.constData() + from, at - from).append(replacement);
-        from = at + find.size();
-    }
-    return out.append(data.constData() + from, data.size() - from);
-}
-
-// ---- arithmetic and colour -------------------------------------------------
-
-double intDivide(double a, double b) {
-    if (b == 0.0) fatalError(kArithmeticErrorCode, QStringLiteral("不能整除于零"));
-    return std::trunc(a / b);
-}
-
-double remainder(double a, double b) {
-    if (b == 0.0) fatalError(kArithmeticErrorCode, QStringLiteral("不能求余数于零"));
-    return std::fmod(a, b);
-}
-
-int rgbColor(int red, int green, int blue) {
-    const auto channel = [](int v) { return std::clamp(v, 0, 255); };
-    return channel(blue) * 65536 + channel(green) * 256 + channel(red);
-}
-
 // ---- files and folders ---------------------------------------------------
-
-QString currentDirectory() {
-    const QString path = QDir::currentPath();
-    return path.isEmpty() ? QString() : QDir::toNativeSeparators(path);
-}
-
-bool changeDirectory(const QString& path) {
-    return !path.isEmpty() && QDir::setCurrent(path);
-}
-
-bool fileExists(const QString& pathWithWildcards) {
-    if (pathWithWildcards.isEmpty()) return false;
-    if (pathWithWildcards.contains(u'*') || pathWithWildcards.contains(u'?'))
-        return wildcardMatchExists(pathWithWildcards);
-    return QFileInfo::exists(pathWithWildcards);
-}
 
 bool writeFile(const QString& path, const QList<QByteArray>& parts) {
     if (path.isEmpty()) return false;
@@ -392,17 +196,7 @@ bool deleteFile(const QString& path) {
     return QFile::remove(path);
 }
 
-// ---- threads and system ----------------------------------------------------
-
-bool startThread(std::function<void()> routine) {
-    if (!routine) return false;
-    try {
-        std::thread(std::move(routine)).detach();
-        return true;
-    } catch (const std::system_error&) {
-        return false;
-    }
-}
+// ---- system ----------------------------------------------------
 
 QString systemFolder() {
 #ifdef Q_OS_WIN

@@ -20,7 +20,7 @@
 #include "timer/timer_state.h"
 #include "ui/menu_actions.h"
 #include "ui/panels.h"
-#include "ui/windows.h"
+#include "ui/window_descriptions.h"
 
 using namespace Qt::StringLiterals;
 

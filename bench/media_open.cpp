@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "runtime/media_player.h"
+#include "media/media_player.h"
 
 namespace {
 

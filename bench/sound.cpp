@@ -21,7 +21,7 @@
 #include "app/program.h"
 #include "common/pulse_server.h"
 #include "common/sound_check.h"
-#include "runtime/end_sound.h"
+#include "media/end_sound.h"
 #include "runtime/runtime.h"
 #include "timer/clock.h"
 #include "timer/engine.h"

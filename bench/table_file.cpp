@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "runtime/grid_commands.h"
-#include "runtime/grid_control.h"
+#include "grid/grid_commands.h"
+#include "grid/grid_control.h"
 
 using namespace Qt::StringLiterals;
 

@@ -11,12 +11,11 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include "runtime/control_kinds.h"
 #include "runtime/controls.h"
 #include "runtime/fonts.h"
-#include "runtime/grid_control.h"
 #include "runtime/keys.h"
 #include "runtime/line_edit.h"
-#include "runtime/media_player.h"
 #include "runtime/menu_skin.h"
 #include "runtime/window_host.h"
 
@@ -210,10 +209,14 @@ QObject* makeNonVisual(WindowInstance* w, const QString& name, const ControlDesc
             c->filter = d.props.value(u"filter"_s).toString();
             return c;
         }
-        case Kind::MediaPlayer:
-            return new MediaPlayerControl(host);
         default:
-            return new QObject(host);  // menu bar skin and similar
+            if (const ControlKind* k = controlKind(d.kind); k && !k->visual)
+                return k->make(w->desc.name, d, host);
+            // Every kind a description names is built; one that no library
+            // registered is a program that forgot to register it.
+            if (d.kind != Kind::MenuBar)
+                qFatal("control %s: its kind is not registered", qPrintable(name));
+            return new QObject(host);  // the menu bar's skin
     }
 }
 
@@ -234,14 +237,9 @@ QWidget* makeWidget(WindowInstance* w, const ControlDesc& d, QWidget* parent) {
         case Kind::Separator:
             return new SeparatorBar(parent,
                                     QColor(d.props.value(u"bg"_s, u"#808080"_s).toString()));
-        case Kind::Grid: {
-            auto* g = new GridControl(parent);
-            g->onCellEdited = [win = w->desc.name, name = d.name] {
-                raiseEvent(win, name, ev::CellEdited);
-            };
-            return g;
-        }
         default:
+            if (const ControlKind* k = controlKind(d.kind); k && k->visual)
+                return qobject_cast<QWidget*>(k->make(w->desc.name, d, parent));
             return nullptr;
     }
 }

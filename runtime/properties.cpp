@@ -7,9 +7,9 @@
 #include <QRadioButton>
 #include <QScreen>
 
+#include "runtime/control_kinds.h"
 #include "runtime/controls.h"
 #include "runtime/fonts.h"
-#include "runtime/grid_control.h"
 #include "runtime/line_edit.h"
 #include "runtime/window_host.h"
 
@@ -106,14 +106,8 @@ QVariant getKindSlot(ControlEntry* c, int s) {
             if (s == slot::LabelColour)
                 return toColourRef(static_cast<TransparentLabel*>(w)->textColour());
             break;
-        case Kind::Grid: {
-            auto* g = static_cast<GridControl*>(w);
-            if (s == slot::GridRows) return g->rows();
-            if (s == slot::GridColumns) return g->columns();
-            if (s == slot::GridFixedRows) return g->fixedRows();
-            break;
-        }
         default:
+            if (const ControlKind* k = controlKind(c->desc.kind); k && k->get) return k->get(w, s);
             break;
     }
     return {};
@@ -160,14 +154,8 @@ void setKindSlot(const QString& window, ControlEntry* c, int s, const QVariant& 
             if (s == slot::LabelColour)
                 static_cast<TransparentLabel*>(w)->setTextColour(fromColourRef(v.toInt()));
             break;
-        case Kind::Grid: {
-            auto* g = static_cast<GridControl*>(w);
-            if (s == slot::GridRows) g->setRows(v.toInt());
-            if (s == slot::GridColumns) g->setColumns(v.toInt());
-            if (s == slot::GridFixedRows) g->setFixedRows(v.toInt());
-            break;
-        }
         default:
+            if (const ControlKind* k = controlKind(c->desc.kind); k && k->set) k->set(w, s, v);
             break;
     }
 }

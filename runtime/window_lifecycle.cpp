@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "runtime/media_player.h"
+#include "runtime/control_kinds.h"
 #include "runtime/registry.h"
 #include "runtime/runtime.h"
 #include "runtime/window_host.h"
@@ -20,7 +20,8 @@ void purgeRetired() {
 void stopControls(WindowInstance* w) {
     w->showDeadline.cancel();
     for (auto& [name, c] : w->controls) {
-        if (auto* player = qobject_cast<MediaPlayerControl*>(c.obj)) player->abandon();
+        if (const ControlKind* k = controlKind(c.desc.kind); k && k->windowGoing && c.obj)
+            k->windowGoing(c.obj);
         if (auto* timer = qobject_cast<QTimer*>(c.obj)) timer->stop();
     }
 }

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Makes runtime/end_sound.wav, the clip played when a run reaches its total:
+# Makes media/end_sound.wav, the clip played when a run reaches its total:
 # "时间到" spoken twice, 16 kHz mono 16-bit PCM, 2.916 s long.
 # The first burst fills about 0.2-1.0 s, the second about 1.3-2.3 s; the
 # first 0.1 s and the last 0.5 s stay silent. The file layout (a LIST/INFO
@@ -9,7 +9,7 @@
 set -eu
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-out=${1:-"$here/runtime/end_sound.wav"}
+out=${1:-"$here/media/end_sound.wav"}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

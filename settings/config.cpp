@@ -3,11 +3,11 @@
 #include <QFileInfo>
 #include <array>
 
-#include "runtime/commands.h"
-#include "runtime/profile.h"
+#include "text/commands.h"
+#include "text/profile.h"
 #include "runtime/runtime.h"
 #include "runtime/settings_folder.h"
-#include "runtime/text_codec.h"
+#include "text/text_codec.h"
 #include "settings/hotkey_setting.h"
 #include "settings/main_window.h"
 #include "settings/reminder_table.h"

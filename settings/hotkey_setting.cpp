@@ -1,6 +1,6 @@
 #include "settings/hotkey_setting.h"
 
-#include "runtime/commands.h"
+#include "text/commands.h"
 #include "settings/config.h"
 
 namespace zorvik {

@@ -4,8 +4,8 @@
 #include <QFileInfo>
 #include <QSet>
 
-#include "runtime/file_save.h"
-#include "runtime/grid_commands.h"
+#include "text/file_save.h"
+#include "grid/grid_commands.h"
 #include "runtime/runtime.h"
 #include "runtime/settings_folder.h"
 #include "settings/main_window.h"

@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <utility>
 
-#include "runtime/commands.h"
+#include "text/commands.h"
 #include "runtime/scrollback.h"
 
 #ifdef Q_OS_WIN

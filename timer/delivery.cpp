@@ -5,9 +5,9 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "runtime/beep.h"
-#include "runtime/commands.h"
-#include "runtime/media.h"
+#include "media/beep.h"
+#include "text/commands.h"
+#include "media/media.h"
 #include "runtime/runtime.h"
 #include "runtime/settings_folder.h"
 #include "settings/config.h"

@@ -7,11 +7,11 @@
 
 #include <limits>
 
-#include "runtime/beep.h"
-#include "runtime/commands.h"
-#include "runtime/end_sound.h"
+#include "media/beep.h"
+#include "text/commands.h"
+#include "media/end_sound.h"
 #include "runtime/runtime.h"
-#include "runtime/sound.h"
+#include "media/sound.h"
 #include "timer/clock.h"
 #include "timer/delivery.h"
 #include "timer/scheduling.h"

@@ -3,7 +3,7 @@
 
 #include "timer/inputs.h"
 
-#include "runtime/commands.h"
+#include "text/commands.h"
 #include "runtime/runtime.h"
 #include "settings/config.h"
 #include "timer/delivery.h"

@@ -5,8 +5,8 @@
 #include <limits>
 #include <optional>
 
-#include "runtime/commands.h"
-#include "runtime/grid_commands.h"
+#include "text/commands.h"
+#include "grid/grid_commands.h"
 #include "runtime/runtime.h"
 #include "shell/table_command.h"
 #include "timer/delivery.h"

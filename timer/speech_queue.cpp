@@ -2,11 +2,11 @@
 
 #include <QPointer>
 
-#include "runtime/commands.h"
-#include "runtime/media.h"
-#include "runtime/media_player.h"
+#include "text/commands.h"
+#include "media/media.h"
+#include "media/media_player.h"
 #include "runtime/runtime.h"
-#include "runtime/speech_service.h"
+#include "media/speech_service.h"
 #include "settings/main_window.h"
 #include "timer/delivery.h"
 

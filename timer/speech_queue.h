@@ -10,7 +10,7 @@
 #include <deque>
 
 #include "runtime/clock.h"
-#include "runtime/http.h"
+#include "media/http.h"
 
 namespace zorvik {
 

@@ -5,7 +5,7 @@
 
 #include <QHash>
 
-#include "runtime/commands.h"
+#include "text/commands.h"
 #include "runtime/keys.h"
 #include "runtime/runtime.h"
 #include "settings/config.h"

@@ -3,7 +3,7 @@
 
 #include "runtime/runtime.h"
 #include "settings/main_window.h"
-#include "ui/windows.h"
+#include "ui/window_descriptions.h"
 
 using namespace Qt::StringLiterals;
 

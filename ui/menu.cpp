@@ -1,7 +1,7 @@
 // The main window's menu bar and the colours and font it is drawn with.
 
 #include "runtime/runtime.h"
-#include "ui/windows.h"
+#include "ui/window_descriptions.h"
 
 using namespace Qt::StringLiterals;
 

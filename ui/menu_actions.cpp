@@ -1,6 +1,6 @@
 #include "ui/menu_actions.h"
 
-#include "runtime/commands.h"
+#include "text/commands.h"
 #include "runtime/runtime.h"
 #include "settings/main_window.h"
 #include "settings/config.h"

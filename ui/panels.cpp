@@ -3,7 +3,7 @@
 
 #include "ui/panels.h"
 
-#include "runtime/commands.h"
+#include "text/commands.h"
 #include "runtime/runtime.h"
 #include "settings/main_window.h"
 #include "settings/config.h"

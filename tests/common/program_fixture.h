@@ -17,7 +17,7 @@
 #include "app/program.h"
 #include "common/wait.h"
 #include "runtime/runtime.h"
-#include "runtime/text_codec.h"
+#include "text/text_codec.h"
 #include "settings/config.h"
 #include "settings/reminder_table.h"
 #include "timer/clock.h"

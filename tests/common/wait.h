@@ -8,8 +8,8 @@
 #include <QTimer>
 #include <functional>
 
-#include "runtime/media_backend.h"
-#include "runtime/sound.h"
+#include "media/media_backend.h"
+#include "media/sound.h"
 
 namespace zt {
 

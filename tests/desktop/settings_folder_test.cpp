@@ -10,7 +10,7 @@
 #include "common/program_fixture.h"
 #include "desktop/desktop.h"
 #include "runtime/settings_folder.h"
-#include "runtime/speech_service.h"
+#include "media/speech_service.h"
 #include "settings/import_export.h"
 #include "shell/table_command.h"
 #include "ui/help_window.h"

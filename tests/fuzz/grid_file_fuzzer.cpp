@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "runtime/grid_commands.h"
-#include "runtime/grid_control.h"
+#include "grid/grid_commands.h"
+#include "grid/grid_control.h"
 
 namespace {
 

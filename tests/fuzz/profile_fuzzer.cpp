@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "runtime/profile.h"
+#include "text/profile.h"
 
 namespace {
 

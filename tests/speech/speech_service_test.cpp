@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "common/wait.h"
-#include "runtime/http.h"
+#include "media/http.h"
 #include "speech_client.h"
 
 using namespace speechtest;

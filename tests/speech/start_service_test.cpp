@@ -8,7 +8,7 @@
 
 #include "common/wait.h"
 #include "runtime/runtime.h"
-#include "runtime/speech_service.h"
+#include "media/speech_service.h"
 #include "speech_client.h"
 
 using namespace speechtest;

@@ -3,8 +3,8 @@
 #include <QFile>
 
 #include "program_fixture.h"
-#include "runtime/grid_commands.h"
-#include "runtime/grid_format.h"
+#include "grid/grid_commands.h"
+#include "grid/grid_format.h"
 
 using namespace Qt::StringLiterals;
 

@@ -13,11 +13,11 @@
 #include "program_fixture.h"
 #include "runtime/controls.h"
 #include "runtime/fonts.h"
-#include "runtime/grid_control.h"
+#include "grid/grid_control.h"
 #include "runtime/line_edit.h"
 #include "ui/help_window.h"
 #include "ui/hotkey_window.h"
-#include "ui/windows.h"
+#include "ui/window_descriptions.h"
 
 using namespace Qt::StringLiterals;
 

@@ -11,7 +11,7 @@
 #include <QTest>
 
 #include "app/program.h"
-#include "runtime/profile.h"
+#include "text/profile.h"
 #include "runtime/runtime.h"
 #include "settings/config.h"
 #include "settings/import_export.h"

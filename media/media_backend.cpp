@@ -1,0 +1,73 @@
+#include "media/media_backend.h"
+
+#include <QAudioOutput>
+#include <QCoreApplication>
+#include <QIODevice>
+#include <QMediaPlayer>
+#include <QTimer>
+#include <QUrl>
+
+namespace rt::detail {
+
+namespace {
+
+int alive = 0;
+
+void silenceAndDelete(QMediaPlayer* p) {
+    QObject::disconnect(p, nullptr, p, nullptr);
+    // Straight to the null state: no preroll to wait for, as a stop would,
+    // and the medium's device is let go at once.
+    p->setSource(QUrl());
+    for (QIODevice* device : p->findChildren<QIODevice*>()) device->close();
+    p->deleteLater();  // this may run inside one of the player's own signals
+}
+
+}  // namespace
+
+QMediaPlayer* makeMediaPlayer(QObject* parent) {
+    auto* player = new QMediaPlayer(parent);
+    ++alive;
+    QObject::connect(player, &QObject::destroyed, QCoreApplication::instance(), [] { --alive; });
+    // A child of the player, so that it goes after the player is done with it.
+    player->setAudioOutput(new QAudioOutput(player));
+    return player;
+}
+
+void setMediaDevice(QMediaPlayer* player, QIODevice* device, const QUrl& hint) {
+    device->setParent(player);
+    player->setSourceDevice(device, hint);
+}
+
+int mediaPlayersAlive() {
+    return alive;
+}
+
+bool mediaPlayerSettled(const QMediaPlayer* p) {
+    switch (p->mediaStatus()) {
+        case QMediaPlayer::NoMedia:
+        case QMediaPlayer::InvalidMedia:
+        case QMediaPlayer::EndOfMedia:
+            return true;
+        default:
+            return p->hasAudio() || p->error() != QMediaPlayer::NoError;
+    }
+}
+
+void disposeMediaPlayer(QMediaPlayer* p) {
+    p->disconnect();
+    p->setParent(nullptr);
+    if (mediaPlayerSettled(p)) {
+        silenceAndDelete(p);
+        return;
+    }
+    auto whenSettled = [p] {
+        if (mediaPlayerSettled(p)) silenceAndDelete(p);
+    };
+    QObject::connect(p, &QMediaPlayer::hasAudioChanged, p, whenSettled);
+    QObject::connect(p, &QMediaPlayer::mediaStatusChanged, p, whenSettled);
+    QObject::connect(p, &QMediaPlayer::errorOccurred, p, whenSettled);
+    // A pipeline that has connected nothing in this time is not doing so now.
+    QTimer::singleShot(10000, p, [p] { p->deleteLater(); });
+}
+
+}  // namespace rt::detail

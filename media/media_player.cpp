@@ -1,0 +1,159 @@
+#include "media/media_player.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMediaPlayer>
+#include <QUrl>
+
+#include "media/media_backend.h"
+
+namespace rt {
+
+namespace {
+
+constexpr std::chrono::milliseconds kOpenTimeout{2000};
+
+bool isSettled(QMediaPlayer::MediaStatus status) {
+    switch (status) {
+        case QMediaPlayer::LoadedMedia:
+        case QMediaPlayer::BufferedMedia:
+        case QMediaPlayer::BufferingMedia:
+        case QMediaPlayer::StalledMedia:
+        case QMediaPlayer::EndOfMedia:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Runs fn on a later turn of context's event loop, never inside the caller.
+void later(QObject* context, std::function<void()> fn) {
+    QMetaObject::invokeMethod(context, std::move(fn), Qt::QueuedConnection);
+}
+
+}  // namespace
+
+MediaPlayerControl::MediaPlayerControl(QObject* parent) : QObject(parent) {}
+
+MediaPlayerControl::~MediaPlayerControl() {
+    releasePlayer();
+}
+
+void MediaPlayerControl::makePlayer() {
+    player_ = detail::makeMediaPlayer(this);
+    connect(player_, &QMediaPlayer::mediaStatusChanged, this,
+            [this](QMediaPlayer::MediaStatus status) {
+                if (pending_)
+                    check();
+                else if (status == QMediaPlayer::EndOfMedia && opened_)
+                    Q_EMIT finished();
+            });
+    auto recheck = [this] {
+        if (pending_) check();
+    };
+    connect(player_, &QMediaPlayer::errorOccurred, this, recheck);
+    connect(player_, &QMediaPlayer::durationChanged, this, recheck);
+    connect(player_, &QMediaPlayer::hasAudioChanged, this, recheck);
+}
+
+void MediaPlayerControl::releasePlayer() {
+    deadline_.cancel();
+    if (player_) detail::disposeMediaPlayer(player_);
+    player_ = nullptr;
+}
+
+void MediaPlayerControl::endPending(bool ok) {
+    if (auto done = std::move(pending_)) {
+        pending_ = nullptr;
+        later(this, [done = std::move(done), ok] { done(ok); });
+    }
+}
+
+void MediaPlayerControl::close() {
+    endPending(false);
+    releasePlayer();
+    opened_ = prerolling_ = false;
+    durationMs_ = 0;
+    file_.clear();
+}
+
+void MediaPlayerControl::open(const QString& file, std::function<void(bool)> done) {
+    close();
+    const QFileInfo info(file);
+    pending_ = done ? std::move(done) : [](bool) {};
+    // A missing file never reaches a player, so none is made for nothing.
+    if (file.isEmpty() || !info.isFile() || !info.isReadable()) {
+        endPending(false);
+        return;
+    }
+    file_ = info.absoluteFilePath();
+    auto* device = new QFile(file_);
+    if (!device->open(QIODevice::ReadOnly)) {
+        delete device;
+        file_.clear();
+        endPending(false);
+        return;
+    }
+    makePlayer();
+    deadline_.start(kOpenTimeout, [this] { settle(false); });
+    detail::setMediaDevice(player_, device, QUrl::fromLocalFile(file_));
+}
+
+// The backend decodes in the background; the caller needs a yes or no, and
+// the length (speech waits for it), before it goes on.
+void MediaPlayerControl::check() {
+    if (player_->error() != QMediaPlayer::NoError ||
+        player_->mediaStatus() == QMediaPlayer::InvalidMedia) {
+        settle(false);
+        return;
+    }
+    if (!isSettled(player_->mediaStatus()) || !detail::mediaPlayerSettled(player_)) return;
+    if (player_->duration() > 0) {
+        settle(true);
+        return;
+    }
+    // Some formats (MP3 without a header frame) only report their length
+    // once the pipeline has prerolled; pausing does that without sound.
+    if (!prerolling_) {
+        prerolling_ = true;
+        player_->pause();
+    }
+}
+
+void MediaPlayerControl::settle(bool ok) {
+    deadline_.cancel();
+    if (!ok) {
+        close();
+        return;
+    }
+    // Taken first: stopping below reports a status change of its own.
+    auto done = std::move(pending_);
+    pending_ = nullptr;
+    durationMs_ = player_->duration();
+    opened_ = true;
+    // A preroll leaves the medium paused at its start, ready to play.
+    prerolling_ = false;
+    later(this, [done = std::move(done)] { done(true); });
+}
+
+void MediaPlayerControl::abandon() {
+    pending_ = nullptr;
+    close();
+}
+
+bool MediaPlayerControl::play(int positionMs) {
+    if (!opened_ || !player_) return false;
+    if (positionMs >= 0) player_->setPosition(positionMs);
+    player_->play();
+    return true;
+}
+
+void MediaPlayerControl::stop() {
+    if (opened_) player_->stop();
+}
+
+int MediaPlayerControl::lengthSeconds() const {
+    return opened_ ? int(durationMs_ / 1000) : 0;
+}
+
+}  // namespace rt

@@ -1,0 +1,187 @@
+// The built program on a desktop as its users have one: a private X server
+// with a window manager (openbox), driven by real X events (xdotool), seen
+// through screenshots and, as a screen reader sees it, the accessibility
+// bus. With ZORVIK_SCREENSHOT_DIR set, the screenshots are saved there.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+#include "desktop.h"
+#include "text/profile.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kMenuBar = 20;
+const QRect kTimer(0, 0, 258, 241), kSettings(258, 0, 305, 253), kTable(0, 244, 561, 273),
+    kFooter(0, 511, 878, 25);
+
+void save(const QImage& shot, const QRect& frame, const QString& name) {
+    const QString dir = qEnvironmentVariable("ZORVIK_SCREENSHOT_DIR");
+    if (!dir.isEmpty()) shot.copy(frame).save(QDir(dir).filePath(name + u".png"_s));
+}
+
+// Inside the client area, what lies outside the open panels is plain
+// window background: nothing of a closed panel shows.
+void expectOnlyPanels(const QImage& shot, const QRect& inside, const QList<QRect>& open) {
+    const QPoint client = inside.topLeft() + QPoint(0, kMenuBar);
+    const QRgb background = shot.pixel(client + QPoint(250, 80));
+    int strays = 0;
+    for (int y = 0; y < inside.height() - kMenuBar; ++y)
+        for (int x = 0; x < inside.width(); ++x)
+            if (std::none_of(open.begin(), open.end(),
+                             [&](const QRect& r) { return r.contains(x, y); }))
+                strays += shot.pixel(client + QPoint(x, y)) != background;
+    EXPECT_EQ(strays, 0) << "pixels of closed panels at " << inside.width() << " x "
+                         << inside.height();
+}
+
+class DesktopTest : public ::testing::Test {
+  protected:
+    void start(int parts) {
+        desktop = std::make_unique<Desktop>(parts);
+        ASSERT_TRUE(desktop->ready()) << "X server, window manager or accessibility bus";
+        ASSERT_TRUE(desktop->startProgram());
+        window = desktop->programWindow();
+    }
+    QPoint client() const { return desktop->inside(window).topLeft() + QPoint(0, kMenuBar); }
+    // Clicks a point of the client area and waits for the window's inside
+    // to take the given size.
+    void clickAndResize(QPoint at, QSize inside) {
+        desktop->click(client() + at);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return desktop->inside(window).size() == inside; }, 5000))
+            << inside.width() << " x " << inside.height();
+        QTest::qWait(300);
+    }
+    QString setting(const QString& section, const QString& key) const {
+        return rt::readIniEntry(desktop->folder() + u"/配置.ini"_s, section, key);
+    }
+    std::unique_ptr<Desktop> desktop;
+    QString window;
+};
+
+// On bare X and under openbox alike: the client area does not depend on
+// the frame around it.
+class PanelsTest : public DesktopTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(PanelsTest, ClientAreaShowsOnlyThePanelsOfItsSize) {
+    ASSERT_NO_FATAL_FAILURE(start(GetParam()));
+    const auto save = [&](const QImage& shot, const QRect& frame, const QString& name) {
+        if (GetParam() == Desktop::WindowManager) ::save(shot, frame, name);
+    };
+    // The stored outer size less a Windows frame, whatever openbox draws.
+    EXPECT_EQ(desktop->inside(window).size(), QSize(259, 271));
+    QImage shot = desktop->screenshot();
+    expectOnlyPanels(shot, desktop->inside(window), {kTimer});
+    save(shot, desktop->frame(window), u"compact"_s);
+
+    clickAndResize({226, 168}, {554, 271});  // "设置>"
+    shot = desktop->screenshot();
+    expectOnlyPanels(shot, desktop->inside(window), {kTimer, kSettings});
+    save(shot, desktop->frame(window), u"settings"_s);
+
+    clickAndResize({330, 223}, {554, 551});  // "配置↓"
+    shot = desktop->screenshot();
+    expectOnlyPanels(shot, desktop->inside(window), {kTimer, kSettings, kTable, kFooter});
+    save(shot, desktop->frame(window), u"table"_s);
+
+    clickAndResize({401, 284}, {872, 551});  // "启用CMD"
+    save(desktop->screenshot(), desktop->frame(window), u"full"_s);
+
+    desktop->click(client() + QPoint(327, 284));  // "帮助"
+    const QString help = desktop->waitForWindow(u"ZorvikV1.0——帮助"_s);
+    ASSERT_FALSE(help.isEmpty());
+    QTest::qWait(300);
+    save(desktop->screenshot(), desktop->frame(help), u"help"_s);
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktop, PanelsTest,
+                         ::testing::Values(int(Desktop::Bare), int(Desktop::WindowManager)),
+                         [](const auto& info) {
+                             return info.param == Desktop::Bare ? "BareX" : "Openbox";
+                         });
+
+TEST_F(DesktopTest, StayOnTopKeepsTheWindowActive) {
+    ASSERT_NO_FATAL_FAILURE(start(Desktop::WindowManager));
+    ASSERT_EQ(desktop->activeWindow(), window);
+    for (const QString& state : {u"真"_s, u"假"_s, u"真"_s}) {
+        desktop->click(client() + QPoint(138, 168));  // "窗口置顶"
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return setting(u"计时"_s, u"窗口置顶"_s) == state; }, 5000));
+        QTest::qWait(200);
+        EXPECT_EQ(desktop->activeWindow(), window) << "after " << state.toStdString();
+        const QByteArray wmState = desktop->run(u"xprop"_s, {u"-id"_s, window, u"_NET_WM_STATE"_s});
+        EXPECT_EQ(wmState.contains("_NET_WM_STATE_ABOVE"), state == u"真"_s) << wmState.data();
+    }
+}
+
+TEST_F(DesktopTest, HotkeyFieldTakesTheRightWindowsKeyAndSpace) {
+    ASSERT_NO_FATAL_FAILURE(start(Desktop::WindowManager));
+    desktop->click(desktop->inside(window).topLeft() + QPoint(20, 10));  // "程序"
+    desktop->key(u"Down Down"_s);
+    QTest::qWait(300);
+    save(desktop->screenshot(), desktop->frame(window), u"menu"_s);
+    desktop->key(u"Return"_s);  // "热键"
+    const QString hotkey = desktop->waitForWindow(u"热键"_s);
+    ASSERT_FALSE(hotkey.isEmpty());
+    const struct {
+        QString key, code;
+    } presses[] = {{u"Super_R"_s, u"92"_s},
+                   {u"Super_L"_s, u"91"_s},
+                   {u"space"_s, u"32"_s},
+                   {u"shift+1"_s, u"49"_s},
+                   {u"Return"_s, u"13"_s}};
+    for (const auto& p : presses) {
+        desktop->key(p.key);
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return setting(u"热键配置"_s, u"开始"_s) == p.code; }, 5000))
+            << p.key.toStdString() << " stored " << setting(u"热键配置"_s, u"开始"_s).toStdString();
+    }
+    EXPECT_EQ(desktop->waitForWindow(u"热键"_s, 2000), hotkey) << "still open";
+    save(desktop->screenshot(), desktop->frame(hotkey), u"hotkey"_s);
+}
+
+TEST_F(DesktopTest, ScreenReaderHearsTheTimeTheEndOfARunAndTheCloseQuestion) {
+    desktop = std::make_unique<Desktop>(Desktop::WindowManager | Desktop::AccessibilityBus);
+    ASSERT_TRUE(desktop->ready());
+    // A two-second countdown, without the end sound.
+    const QString config = desktop->folder() + u"/配置.ini"_s;
+    for (const auto& [key, value] : {std::pair{u"时"_s, u"0"_s},
+                                     {u"分"_s, u"0"_s},
+                                     {u"秒"_s, u"2"_s},
+                                     {u"模式选择"_s, u"倒计时"_s},
+                                     {u"最终结束音"_s, u"假"_s}})
+        ASSERT_TRUE(rt::writeIniEntry(config, u"计时"_s, key, value));
+    ASSERT_TRUE(desktop->startProgram());
+    const QByteArray out =
+        desktop->run(u"/usr/bin/python3"_s,
+                     {QStringLiteral(ZORVIK_SOURCE_DIR "/tests/app/atspi_probe.py")}, 40000);
+    const QJsonObject seen = QJsonDocument::fromJson(out).object();
+    ASSERT_FALSE(seen.isEmpty()) << out.data();
+    EXPECT_EQ(seen[u"display"_s].toString(), u"00:00:00"_s);
+    bool counted = false, ended = false;
+    for (const QJsonValue& v : seen[u"heard"_s].toArray()) {
+        const QJsonArray e = v.toArray();
+        counted |= e[0].toString() == u"object:property-change:accessible-name"_s &&
+                   e[1].toString() == u"00:00:01"_s && e[2].toString() == u"label"_s;
+        ended |= e[0].toString() == u"object:state-changed:showing"_s && e[3].toInt() == 1 &&
+                 e[2].toString() == u"alert"_s && e[1].toString().startsWith(u"终于："_s);
+    }
+    EXPECT_TRUE(counted) << "the time is heard as it counts: " << out.data();
+    EXPECT_TRUE(ended) << "the end of the run is announced: " << out.data();
+    const QJsonArray buttons = seen[u"question"_s].toArray();
+    ASSERT_EQ(buttons.size(), 2) << out.data();
+    EXPECT_TRUE(buttons[0].toString().startsWith(u"否"_s)) << out.data();
+    EXPECT_TRUE(buttons[1].toString().startsWith(u"是"_s)) << out.data();
+    const QString question = desktop->waitForWindow(u"提示："_s);
+    QTest::qWait(300);
+    save(desktop->screenshot(), desktop->frame(question), u"question"_s);
+}
+
+}  // namespace

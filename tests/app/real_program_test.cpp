@@ -1,0 +1,192 @@
+// The production paths: the steady clock through real widgets, and the
+// built program started under the X server the test runs with.
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QProcess>
+#include <QPushButton>
+#include <csignal>
+
+#include "common/program_fixture.h"
+#include "common/speech_endpoint.h"
+#include "common/wait.h"
+#include "media/beep.h"
+#include "text/profile.h"
+#include "shell/table_command.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class RealClock : public zt::ProgramTest {
+  protected:
+    void SetUp() override {
+        zt::ProgramTest::SetUp();
+        zorvik::setClock(nullptr);  // the steady clock and real timers
+    }
+};
+
+TEST_F(RealClock, ThreeSecondCountUpThroughTheWidgets) {
+    countUpMode();
+    setTime(0, 0, 3);
+    auto* start = qobject_cast<QPushButton*>(rt::controlObject(zt::kMain, u"开始"_s));
+    QElapsedTimer t;
+    t.start();
+    QTest::mouseClick(start, Qt::LeftButton);
+    EXPECT_EQ(start->text(), u"暂停"_s);
+    QStringList seen;
+    while (t.elapsed() < 6000 && displayColour() != 255) {
+        if (seen.isEmpty() || seen.last() != display()) seen << display();
+        QTest::qWait(10);
+    }
+    const qint64 took = t.elapsed();
+    EXPECT_EQ(displayColour(), 255);
+    EXPECT_EQ(display(), u"00:00:00"_s);
+    EXPECT_TRUE(seen.contains(u"00:00:01"_s));
+    EXPECT_TRUE(seen.contains(u"00:00:02"_s));
+    EXPECT_GE(took, 2900);  // three counted seconds, not fewer
+    EXPECT_EQ(start->text(), u"开始"_s);
+}
+
+TEST_F(RealClock, ClosingTheWindowEndsTheInterpreter) {
+    const qint64 pid = zorvik::commandShell().processId();
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(::kill(pid_t(pid), 0), 0);
+    zt::answerNextMessageBox(QMessageBox::Yes);
+    rt::windowWidget(zt::kMain)->close();
+    QTRY_VERIFY(!rt::isLoaded(zt::kMain));
+    QTRY_VERIFY_WITH_TIMEOUT(!QDir(u"/proc/%1"_s.arg(pid)).exists(), 3000);
+}
+
+// Runs xdotool against the test's X server and returns what it printed.
+QString xdotool(const QStringList& arguments) {
+    QProcess tool;
+    tool.start(u"xdotool"_s, arguments);
+    if (!tool.waitForFinished(10000)) tool.kill();
+    tool.waitForFinished();
+    return QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
+}
+
+// The built executable, copied into a folder of its own and started under
+// the X server the test runs with.
+class BuiltProgram : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            GTEST_SKIP() << "no X display (run under xvfb-run)";
+        ASSERT_TRUE(
+            QFile::copy(QStringLiteral(ZORVIK_BINARY_DIR "/bin/zorvik"), path(u"zorvik"_s)));
+    }
+    void TearDown() override {
+        if (program.state() == QProcess::NotRunning) return;
+        program.kill();
+        program.waitForFinished();
+    }
+    QString path(const QString& name) const { return dir.path() + u'/' + name; }
+
+    // Starts it and waits for its main window on the screen.
+    QString start() {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+        env.insert(u"ZORVIK_STARTUP_PROBE"_s, u"1"_s);
+        program.setProcessEnvironment(env);
+        program.setWorkingDirectory(dir.path());
+        program.start(path(u"zorvik"_s), {});
+        EXPECT_TRUE(program.waitForStarted());
+        return find(u"^ZorvikV1.0$"_s);
+    }
+    QString find(const QString& title) {
+        return xdotool({u"search"_s, u"--sync"_s, u"--onlyvisible"_s, u"--pid"_s,
+                        QString::number(program.processId()), u"--name"_s, title})
+            .split(u'\n')
+            .value(0);
+    }
+
+    // Ended the user's way: the exit button, and Yes to the question (the
+    // default button, so Return). Returns the milliseconds from Yes to the
+    // end, -1 when it did not end by itself within 10 s.
+    qint64 exitWithYes(const QString& window) {
+        // 按钮_退出 sits at 203, 196 (40 x 40) in the client area, below the menu bar.
+        xdotool({u"mousemove"_s, u"--window"_s, window, u"223"_s, u"238"_s, u"click"_s, u"1"_s});
+        EXPECT_FALSE(find(u"^提示：$"_s).isEmpty()) << "the exit button asks first";
+        zt::pause(200);  // the question takes the keyboard
+        EXPECT_EQ(program.state(), QProcess::Running);
+        QElapsedTimer sinceYes;
+        sinceYes.start();
+        xdotool({u"key"_s, u"Return"_s});
+        if (!zt::waitUntil([&] { return program.state() == QProcess::NotRunning; }, 10000))
+            return -1;
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << "not ended by a signal";
+        EXPECT_EQ(program.exitCode(), 0)
+            << program.readAllStandardError().right(4000).toStdString();
+        return sinceYes.elapsed();
+    }
+
+    QTemporaryDir dir;
+    QProcess program;
+};
+
+// It starts, writes its settings, shows its window, and ends cleanly on Yes.
+TEST_F(BuiltProgram, StartsUnderXShowsItsWindowAndEndsOnYes) {
+    const QString window = start();
+    ASSERT_FALSE(window.isEmpty()) << "the main window is on the screen";
+    QByteArray out;
+    zt::waitUntil([&] { return (out += program.readAllStandardOutput()).contains("first-paint"); },
+                  15000);
+    EXPECT_TRUE(out.contains("first-paint")) << "the main window painted";
+    EXPECT_TRUE(QFile::exists(path(u"配置.ini"_s)));
+    EXPECT_TRUE(QFile::exists(path(u"自定义提醒数据"_s)));
+
+    // A screenshot of the screen shows the window: dark digit pixels on a
+    // light window where the compact window sits (left 683, top 190 on a
+    // 1920 x 1080 screen, or wherever the window manager put it).
+    zt::pause(700);  // let the server show what the program painted
+    const QString shot = path(u"shot.png"_s);
+    if (QProcess::execute(u"import"_s, {u"-window"_s, u"root"_s, shot}) == 0) {
+        QImage img(shot);
+        ASSERT_FALSE(img.isNull());
+        int dark = 0, light = 0;
+        for (int y = 190; y < 490 && y < img.height(); y += 2)
+            for (int x = 683; x < 948 && x < img.width(); x += 2) {
+                const int g = qGray(img.pixel(x, y));
+                dark += g < 60;
+                light += g > 200;
+            }
+        EXPECT_GT(light, 1000) << "a light window area";
+        EXPECT_GT(dark, 100) << "the big digits";
+    }
+    const qint64 ms = exitWithYes(window);
+    EXPECT_GE(ms, 0) << "still running 10 s after Yes";
+    RecordProperty("msFromYesToExit", int(ms));
+}
+
+// Yes while a speech reminder plays: the program still ends at once, with
+// exit code 0, and takes its speech file with it.
+TEST_F(BuiltProgram, YesWhileSpeechPlaysEndsAtOnce) {
+    const QByteArray speech = rt::toneWave(440, 3000);
+    zt::SpeechEndpoint endpoint([&](QTcpSocket* s, int) { zt::SpeechEndpoint::reply(s, speech); });
+    // A countdown of 5 min with a speech reminder every 3 s from the
+    // endpoint, started with F2.
+    const QList<std::array<QString, 3>> settings = {
+        {u"计时"_s, u"时"_s, u"0"_s},          {u"计时"_s, u"分"_s, u"5"_s},
+        {u"计时"_s, u"秒"_s, u"0"_s},          {u"计时"_s, u"模式选择"_s, u"倒计时"_s},
+        {u"计时"_s, u"提醒类型"_s, u"2"_s},    {u"计时"_s, u"间隔提醒时间"_s, u"0.05"_s},
+        {u"计时"_s, u"最终结束音"_s, u"假"_s}, {u"计时"_s, u"语音服务地址"_s, endpoint.address()},
+        {u"热键配置"_s, u"开始"_s, u"113"_s}};
+    for (const auto& [section, key, value] : settings)
+        ASSERT_TRUE(rt::writeIniEntry(path(u"配置.ini"_s), section, key, value));
+    const QString window = start();
+    ASSERT_FALSE(window.isEmpty());
+    zt::pause(300);
+    xdotool({u"key"_s, u"F2"_s});
+    ASSERT_TRUE(zt::waitUntil([&] { return QFile::exists(path(u"read.mp3"_s)); }, 8000))
+        << "the reminder's speech arrived";
+    zt::pause(300);  // it opens and plays
+    const qint64 ms = exitWithYes(window);
+    EXPECT_GE(ms, 0) << "still running 10 s after Yes";
+    RecordProperty("msFromYesToExitWhileSpeaking", int(ms));
+    EXPECT_FALSE(QFile::exists(path(u"read.mp3"_s)));
+}
+
+}  // namespace

@@ -1,0 +1,207 @@
+// "配置.ini": created with the defaults, written on every change, read
+// back at start-up, and robust against hand edits.
+
+#include <QDir>
+#include <QFile>
+#include <QStringDecoder>
+
+#include "common/program_fixture.h"
+#include "runtime/settings_folder.h"
+#include "text/profile.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class FreshStart : public zt::ProgramTest {};
+
+TEST_F(FreshStart, CreatesTheTwelveDefaultsAndShowsThem) {
+    const QByteArray expected = rt::toGbk(
+        u"[计时]\r\n时=0\r\n分=5\r\n秒=15\r\n模式选择=倒计时\r\n提醒类型=0\r\n间隔提醒时间=1\r\n"
+        u"自定义音频路径=\r\n窗口置顶=假\r\n最终结束音=真\r\n[自定义提醒]\r\n启用自定义提醒=假\r\n"
+        u"启用CMD命令=假\r\n[热键配置]\r\n开始=\r\n"_s);
+    EXPECT_EQ(fileBytes(u"配置.ini"_s), expected);
+    EXPECT_EQ(prop(u"输入_时"_s, rt::slot::EditContent).toString(), u"0"_s);
+    EXPECT_EQ(prop(u"输入_分"_s, rt::slot::EditContent).toString(), u"5"_s);
+    EXPECT_EQ(prop(u"输入_秒"_s, rt::slot::EditContent).toString(), u"15"_s);
+    EXPECT_TRUE(prop(u"倒计时"_s, rt::slot::Checked).toBool());
+    EXPECT_FALSE(prop(u"正计时"_s, rt::slot::Checked).toBool());
+    EXPECT_EQ(prop(u"提醒类型_组合框"_s, rt::slot::ComboSelection).toInt(), 0);
+    EXPECT_EQ(prop(u"提醒_编辑框"_s, rt::slot::EditContent).toString(), u"1"_s);
+    EXPECT_FALSE(prop(u"选择框_窗口置顶"_s, rt::slot::Checked).toBool());
+    EXPECT_TRUE(prop(u"结束音"_s, rt::slot::MenuChecked).toBool());
+    EXPECT_FALSE(prop(u"启用自定义提醒"_s, rt::slot::Checked).toBool());
+    EXPECT_FALSE(prop(u"选择框_命令行"_s, rt::slot::Checked).toBool());
+    EXPECT_TRUE(prop(u"按钮_收起cmd信息"_s, rt::slot::Disabled).toBool());
+    EXPECT_FALSE(prop(u"选择音频_按钮"_s, rt::slot::Visible).toBool());
+}
+
+TEST_F(FreshStart, EveryChangeIsStoredAtOnce) {
+    set(u"输入_分"_s, rt::slot::EditContent, u"-3"_s);
+    EXPECT_EQ(prop(u"输入_分"_s, rt::slot::EditContent).toString(), u"0"_s);
+    EXPECT_EQ(stored(u"计时"_s, u"分"_s), u"0"_s);
+    set(u"输入_分"_s, rt::slot::EditContent, u"12"_s);
+    EXPECT_EQ(stored(u"计时"_s, u"分"_s), u"12"_s);
+    set(u"提醒_编辑框"_s, rt::slot::EditContent, u"-0.5"_s);
+    EXPECT_EQ(stored(u"计时"_s, u"间隔提醒时间"_s), u"0"_s);
+    set(u"提醒_编辑框"_s, rt::slot::EditContent, u"2.5"_s);
+    EXPECT_EQ(stored(u"计时"_s, u"间隔提醒时间"_s), u"2.5"_s);
+
+    // Clicks on the real widgets.
+    auto* onTop = qobject_cast<QWidget*>(rt::controlObject(zt::kMain, u"选择框_窗口置顶"_s));
+    QTest::mouseClick(onTop, Qt::LeftButton, {}, QPoint(5, 8));
+    EXPECT_EQ(stored(u"计时"_s, u"窗口置顶"_s), u"真"_s);
+    EXPECT_TRUE(rt::getProperty(zt::kMain, zt::kMain, rt::slot::AlwaysOnTop).toBool());
+    QTest::mouseClick(onTop, Qt::LeftButton, {}, QPoint(5, 8));
+    EXPECT_EQ(stored(u"计时"_s, u"窗口置顶"_s), u"假"_s);
+    EXPECT_FALSE(rt::getProperty(zt::kMain, zt::kMain, rt::slot::AlwaysOnTop).toBool());
+    EXPECT_FALSE(rt::windowWidget(zt::kMain)->windowFlags() & Qt::WindowStaysOnTopHint);
+
+    click(u"正计时"_s);
+    EXPECT_EQ(stored(u"计时"_s, u"模式选择"_s), u"正计时"_s);
+    set(u"启用自定义提醒"_s, rt::slot::Checked, 1);
+    click(u"启用自定义提醒"_s);
+    EXPECT_EQ(stored(u"自定义提醒"_s, u"启用自定义提醒"_s), u"真"_s);
+
+    click(u"清空"_s);
+    for (const QString& key : {u"时"_s, u"分"_s, u"秒"_s})
+        EXPECT_EQ(stored(u"计时"_s, key), u"0"_s);
+}
+
+TEST_F(FreshStart, TypingFiltersCharactersAsTheBoxesAllow) {
+    auto* hours = qobject_cast<QWidget*>(rt::controlObject(zt::kMain, u"输入_时"_s));
+    set(u"输入_时"_s, rt::slot::EditContent, QString());
+    hours->setFocus();
+    QTest::keyClicks(hours, u"1a2-x34"_s);
+    // Letters are ignored; at most three characters are taken.
+    EXPECT_EQ(prop(u"输入_时"_s, rt::slot::EditContent).toString(), u"12-"_s);
+    EXPECT_EQ(stored(u"计时"_s, u"时"_s), u"12-"_s);
+    auto* interval = qobject_cast<QWidget*>(rt::controlObject(zt::kMain, u"提醒_编辑框"_s));
+    set(u"提醒_编辑框"_s, rt::slot::EditContent, QString());
+    QTest::keyClicks(interval, u"1.5x"_s);
+    EXPECT_EQ(prop(u"提醒_编辑框"_s, rt::slot::EditContent).toString(), u"1.5"_s);
+}
+
+class HandEditedFile : public zt::ProgramTest {
+  protected:
+    void prepareFolder() override {
+        QFile f(path(u"配置.ini"_s));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        // LF-only lines, a comment, a line without "=", a duplicate key,
+        // mixed case in the section name, and a missing section.
+        f.write(
+            rt::toGbk(u"; written by hand\n[计时]\n时=  2 \n秒=-3\n分=abc\n模式选择=正计时\n"
+                      u"junk line\n提醒类型=4\n自定义音频路径=/no/such/file.mp3\n最终结束音=1\n"
+                      u"窗口置顶=\n时=9\n[自定义提醒]\n启用自定义提醒=假 \n"_s));
+    }
+};
+
+TEST_F(HandEditedFile, ValuesAreCorrectedAndMissingKeysReadEmpty) {
+    EXPECT_EQ(prop(u"输入_时"_s, rt::slot::EditContent).toString(), u"2"_s)
+        << "blanks dropped, the first of duplicate keys wins";
+    EXPECT_EQ(prop(u"输入_秒"_s, rt::slot::EditContent).toString(), u"0"_s);
+    EXPECT_EQ(stored(u"计时"_s, u"秒"_s), u"0"_s) << "a negative part is corrected and stored";
+    EXPECT_EQ(prop(u"输入_分"_s, rt::slot::EditContent).toString(), u"abc"_s);
+    EXPECT_TRUE(prop(u"正计时"_s, rt::slot::Checked).toBool());
+    EXPECT_TRUE(prop(u"结束音"_s, rt::slot::MenuChecked).toBool()) << "1 reads as true";
+    EXPECT_FALSE(prop(u"选择框_窗口置顶"_s, rt::slot::Checked).toBool()) << "empty is false";
+    EXPECT_FALSE(prop(u"启用自定义提醒"_s, rt::slot::Checked).toBool());
+    EXPECT_FALSE(prop(u"选择框_命令行"_s, rt::slot::Checked).toBool()) << "missing key";
+    EXPECT_EQ(prop(u"提醒类型_组合框"_s, rt::slot::ComboSelection).toInt(), 4);
+    EXPECT_TRUE(prop(u"选择音频_按钮"_s, rt::slot::Visible).toBool());
+    EXPECT_EQ(prop(u"选择音频_按钮"_s, rt::slot::ButtonCaption).toString(), u"请添加音频"_s);
+    EXPECT_TRUE(fileBytes(u"配置.ini"_s).startsWith("; written by hand\n"))
+        << "other lines are kept byte for byte";
+}
+
+TEST_F(FreshStart, ACharacterGbkLacksSurvivesARestart) {
+    // A chosen audio file whose name GBK cannot hold.
+    const QString audio = path(u"Übung 😀.mp3"_s);
+    QFile(audio).open(QIODevice::WriteOnly);
+    zorvik::writeSetting(u"计时"_s, u"自定义音频路径"_s, audio);
+    zorvik::writeSetting(u"计时"_s, u"提醒类型"_s, u"4"_s);
+    rt::unloadAll();
+    ASSERT_TRUE(rt::loadWindow(zt::kMain));
+    EXPECT_EQ(stored(u"计时"_s, u"自定义音频路径"_s), audio);
+    EXPECT_EQ(prop(u"选择音频_按钮"_s, rt::slot::ButtonCaption).toString(), u"切换音频"_s);
+}
+
+// What saves cut short by a crash left beside the two files.
+class LeftoversOfInterruptedSaves : public zt::ProgramTest {
+  protected:
+    const QStringList ours{u"配置.ini.zorvik-Ab3dE9.tmp"_s, u"自定义提醒数据.zorvik-x1Y2z3.tmp"_s};
+    const QStringList others{u"配置.ini.backup"_s, u"配置.ini.zorvik-abc.tmp"_s,
+                             u"notes.zorvik-Ab3dE9.tmp"_s};
+    void prepareFolder() override {
+        for (const QString& name : ours + others) QFile(path(name)).open(QIODevice::WriteOnly);
+    }
+};
+
+TEST_F(LeftoversOfInterruptedSaves, AreRemovedAtStartAndNothingElseIs) {
+    for (const QString& name : ours) EXPECT_FALSE(QFile::exists(path(name))) << name.toStdString();
+    for (const QString& name : others) EXPECT_TRUE(QFile::exists(path(name))) << name.toStdString();
+    // Saves leave nothing of their own behind.
+    set(u"输入_分"_s, rt::slot::EditContent, u"7"_s);
+    click(u"插入表格_按钮"_s);
+    const QStringList after = QDir(dir.path()).entryList({u"*.tmp"_s}, QDir::Files);
+    EXPECT_EQ(after.size(), 2) << after.join(u' ').toStdString();
+}
+
+// "配置.ini" as a modern editor saves it: UTF-8 with a byte-order mark.
+class Utf8MarkedFile : public zt::ProgramTest {
+  protected:
+    void prepareFolder() override {
+        QFile f(path(u"配置.ini"_s));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("\xEF\xBB\xBF" + u"[计时]\r\n时=1\r\n分=30\r\n模式选择=正计时\r\n"_s.toUtf8());
+    }
+};
+
+TEST_F(Utf8MarkedFile, IsReadAndWrittenAsUtf8WithItsMark) {
+    EXPECT_EQ(prop(u"输入_时"_s, rt::slot::EditContent).toString(), u"1"_s);
+    EXPECT_EQ(prop(u"输入_分"_s, rt::slot::EditContent).toString(), u"30"_s);
+    EXPECT_TRUE(prop(u"正计时"_s, rt::slot::Checked).toBool());
+    set(u"输入_分"_s, rt::slot::EditContent, u"45"_s);
+    const QByteArray bytes = fileBytes(u"配置.ini"_s);
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF" + u"[计时]\r\n时=1\r\n分=45\r\n"_s.toUtf8()));
+    EXPECT_EQ(bytes.count(u"[计时]"_s.toUtf8()), 1) << "no second section";
+    EXPECT_EQ(bytes.count("\xEF\xBB\xBF"), 1);
+    QStringDecoder utf8(QStringConverter::Utf8);
+    const QString text = utf8.decode(bytes);
+    EXPECT_TRUE(text.contains(u"\r\n间隔提醒时间=\r\n"_s)) << "keys added in UTF-8 too";
+    EXPECT_FALSE(utf8.hasError());
+}
+
+// Folders nobody can create files in, even root: their parent is a file.
+// Both the program's folder and the user's configuration folder are such.
+class UnwritableFolder : public zt::ProgramTest {
+  protected:
+    void prepareFolder() override {
+        QFile blocker(path(u"blocker"_s));
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        qputenv("XDG_CONFIG_HOME", path(u"blocker/config"_s).toUtf8());
+        rt::setProgramDirectory(path(u"blocker/inner"_s));
+    }
+    void TearDown() override {
+        zt::ProgramTest::TearDown();
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+};
+
+TEST_F(UnwritableFolder, ControlsGetTheDefaultsAndNothingIsLost) {
+    const QString folder = rt::settingsDirectory();
+    EXPECT_TRUE(folder.startsWith(path(u"blocker/config/"_s)));
+    EXPECT_FALSE(QFile::exists(folder + u"/配置.ini"_s));
+    EXPECT_EQ(prop(u"输入_分"_s, rt::slot::EditContent).toString(), u"5"_s);
+    EXPECT_EQ(prop(u"输入_秒"_s, rt::slot::EditContent).toString(), u"15"_s);
+    EXPECT_EQ(prop(u"提醒_编辑框"_s, rt::slot::EditContent).toString(), u"1"_s);
+    EXPECT_TRUE(prop(u"倒计时"_s, rt::slot::Checked).toBool());
+    EXPECT_TRUE(prop(u"结束音"_s, rt::slot::MenuChecked).toBool());
+    // A later change tries again and, once the folder can take it, lands.
+    QFile::remove(path(u"blocker"_s));
+    QDir().mkpath(folder);
+    set(u"输入_时"_s, rt::slot::EditContent, u"3"_s);
+    EXPECT_EQ(rt::readIniEntry(folder + u"/配置.ini"_s, u"计时"_s, u"时"_s), u"3"_s);
+}
+
+}  // namespace

@@ -1,0 +1,355 @@
+// How due reminders reach the user, through the whole program: real
+// reminder boxes, a real HTTP speech endpoint on 127.0.0.1, the real media
+// player, and the program's clock (timer, deadlines, speech waits) a
+// manual one throughout. Only what really plays or travels takes real time.
+
+#include <QDir>
+#include <QMediaPlayer>
+#include <QMessageBox>
+
+#include "common/files.h"
+#include "common/program_fixture.h"
+#include "common/speech_endpoint.h"
+#include "common/wait.h"
+#include "media/beep.h"
+#include "grid/grid_commands.h"
+#include "media/media_player.h"
+#include "timer/delivery.h"
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString kGrid = u"高级表格1"_s;
+const QString kTitle = u"时间到！！！！！"_s;
+const QString kInterval = u"请注意，间隔提醒时间到了！"_s;
+const QString kMusic = QStringLiteral(ZORVIK_TEST_DATA "/tone_1800ms.mp3");
+// Rows due one, and two, counted seconds after the reminder before them.
+const QString kOneSecond = u"0.0166667"_s;
+const QString kTwoSeconds = u"0.0333334"_s;
+
+using zt::reminderBoxes;
+using zt::SpeechEndpoint;
+using zt::waitUntil;
+
+QByteArray clip(int ms) {
+    return rt::toneWave(440, ms);
+}
+
+class Delivery : public zt::ProgramTest {
+  protected:
+    void TearDown() override {
+        for (QMessageBox* box : reminderBoxes()) box->close();
+        zt::ProgramTest::TearDown();
+    }
+
+    void useKind(int kind) { set(u"提醒类型_组合框"_s, rt::slot::ComboSelection, kind); }
+    void useRows(const QList<QStringList>& rows) {
+        set(u"启用自定义提醒"_s, rt::slot::Checked, 1);
+        for (const QStringList& cells : rows) {
+            rt::gridInsertRow(zt::kMain, kGrid, cells.value(0));
+            const int row = prop(kGrid, rt::slot::GridRows).toInt() - 1;
+            rt::gridSetCell(zt::kMain, kGrid, row, 1, rt::kGridCellText, cells.value(1));
+        }
+    }
+    void useEndpoint(const SpeechEndpoint& endpoint) {
+        zorvik::writeSetting(u"计时"_s, u"语音服务地址"_s, endpoint.address());
+    }
+    // A five-minute countdown, counted second by second, with what fell due
+    // handed over after each.
+    void startAndCount(int seconds) {
+        setTime(0, 5, 0);
+        click(u"开始"_s);
+        count(seconds);
+    }
+    void count(int seconds) {
+        for (int i = 0; i < seconds; ++i) {
+            clock.advanceSeconds(1);
+            QApplication::processEvents();
+        }
+    }
+    // Virtual time in small steps while real work (fetches, playback) goes on.
+    bool runUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+        return waitUntil(
+            [&] {
+                if (done()) return true;
+                clock.advance(50ms);
+                return false;
+            },
+            timeoutMs);
+    }
+    rt::MediaPlayerControl* control() const {
+        return qobject_cast<rt::MediaPlayerControl*>(rt::controlObject(zt::kMain, u"媒体播放1"_s));
+    }
+    bool playing() const {
+        return control() && control()->player() &&
+               control()->player()->playbackState() == QMediaPlayer::PlayingState;
+    }
+    // The timer went on counting while delivery did its work.
+    void expectCountingFrom(int elapsed) {
+        clock.advanceSeconds(3);
+        EXPECT_EQ(zorvik::core().elapsedSeconds, elapsed + 3);
+        EXPECT_EQ(startCaption(), u"暂停"_s);
+    }
+    QString speechFile() const { return path(u"read.mp3"_s); }
+    QStringList texts(const SpeechEndpoint& endpoint) const {
+        QStringList out;
+        for (const auto& r : endpoint.requests)
+            out << QUrl::fromPercentEncoding(
+                r.target.mid(r.target.indexOf("text=") + 5).split('&').value(0));
+        return out;
+    }
+};
+
+TEST_F(Delivery, MessageBoxesShowTheirTextAndHoldNothing) {
+    useKind(1);
+    EXPECT_FALSE(control()->hasPlayer()) << "no player is made at start-up";
+    set(u"提醒_编辑框"_s, rt::slot::EditContent, u"1"_s);
+    startAndCount(120);
+    ASSERT_EQ(reminderBoxes().size(), 2) << "both interval reminders stay open";
+    for (QMessageBox* box : reminderBoxes()) {
+        EXPECT_EQ(box->text(), kInterval);
+        EXPECT_EQ(box->windowTitle(), kTitle);
+        EXPECT_EQ(box->windowModality(), Qt::NonModal);
+    }
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    expectCountingFrom(120);
+    zorvik::resetTimer();
+
+    // A row's own text, and the interval message for a row without one.
+    useRows({{kOneSecond, u"休息"_s}, {u"1"_s, QString()}});
+    startAndCount(62);
+    QStringList shown;
+    for (QMessageBox* box : reminderBoxes()) shown << box->text();
+    shown.sort();
+    EXPECT_EQ(shown, (QStringList{u"休息"_s, kInterval, kInterval, kInterval}));
+    EXPECT_FALSE(control()->hasPlayer()) << "message boxes need no player";
+}
+
+// The length counts in whole seconds (0 for this 0.6 s clip), and the wait
+// is that plus half a second; the file stays until the clip has played to
+// its end all the same.
+TEST_F(Delivery, SpeechIsFetchedPlayedToItsEndAndRemoved) {
+    const QByteArray speech = clip(600);
+    SpeechEndpoint endpoint([&](QTcpSocket* s, int) { SpeechEndpoint::reply(s, speech); });
+    useEndpoint(endpoint);
+    useKind(2);
+    useRows({{kOneSecond, u"休息"_s}});
+    startAndCount(1);
+    ASSERT_TRUE(waitUntil([&] { return playing(); }));
+    ASSERT_EQ(endpoint.requests.size(), 1);
+    const QByteArray head = endpoint.requests[0].head;
+    EXPECT_EQ(endpoint.requests[0].target, "/txt/apiz.php?text=%E4%BC%91%E6%81%AF&spd=6");
+    EXPECT_TRUE(
+        head.contains("\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)\r\n"))
+        << head.toStdString();
+    EXPECT_TRUE(head.contains("\r\nAccept: */*\r\n")) << head.toStdString();
+    EXPECT_EQ(zt::readAll(speechFile()), speech) << "the answer is what plays";
+    EXPECT_EQ(control()->file(), QFileInfo(speechFile()).absoluteFilePath());
+
+    clock.advance(520ms);  // past the half second; the clip plays on
+    EXPECT_TRUE(QFile::exists(speechFile()));
+    EXPECT_EQ(zorvik::pendingSpeech(), 1);
+    ASSERT_TRUE(waitUntil([&] { return !QFile::exists(speechFile()); }));
+    EXPECT_EQ(zorvik::pendingSpeech(), 0);
+    EXPECT_FALSE(control()->hasPlayer()) << "the player is let go with the file";
+    expectCountingFrom(1);
+}
+
+// A clip the player cannot take (an error page, noise) is silent, and the
+// speech after it plays: a failed open spoils nothing.
+TEST_F(Delivery, SpeechAfterAnUnplayableAnswerStillPlays) {
+    SpeechEndpoint endpoint([](QTcpSocket* s, int n) {
+        if (n == 0)
+            SpeechEndpoint::reply(s, "<html>502 Bad Gateway</html>", "502 Bad Gateway");
+        else if (n == 1)
+            SpeechEndpoint::reply(s, QByteArray(3000, '\x5a'));
+        else
+            SpeechEndpoint::reply(s, clip(200));
+    });
+    useEndpoint(endpoint);
+    useKind(2);
+    useRows({{kOneSecond, u"一"_s}, {kTwoSeconds, u"二"_s}, {kTwoSeconds, u"三"_s}});
+    startAndCount(5);
+    ASSERT_TRUE(runUntil([&] { return playing(); }));
+    EXPECT_EQ(texts(endpoint), (QStringList{u"一"_s, u"二"_s, u"三"_s}));
+    ASSERT_TRUE(runUntil([] { return zorvik::pendingSpeech() == 0; }));
+    EXPECT_FALSE(QFile::exists(speechFile()));
+}
+
+TEST_F(Delivery, FailedSpeechIsSilentAndNeverStartsAServiceForAnotherAddress) {
+    // A service beside the program that would leave a mark if started.
+    zt::writeAll(path(u"zorvik-speech"_s), "#!/bin/sh\ntouch started\n");
+    QFile(path(u"zorvik-speech"_s)).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    useKind(2);
+    useRows({{kOneSecond, u"休息"_s}, {u"1"_s, u"休息"_s}});
+
+    // An endpoint that takes the request and never answers: given up after
+    // 10 s on the clock.
+    SpeechEndpoint silent([](QTcpSocket*, int) {});
+    useEndpoint(silent);
+    startAndCount(1);
+    ASSERT_TRUE(waitUntil([&] { return silent.requests.size() == 1; }));
+    count(10);
+    EXPECT_TRUE(waitUntil([&] { return silent.requests[0].closed; }));
+    clock.advance(500ms);
+    EXPECT_EQ(zorvik::pendingSpeech(), 0);
+    EXPECT_FALSE(QFile::exists(speechFile()));
+
+    // A configured address where nothing listens refuses the connection.
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+        closedPort = probe.serverPort();
+    }
+    zorvik::writeSetting(u"计时"_s, u"语音服务地址"_s, u"http://127.0.0.1:%1"_s.arg(closedPort));
+    count(50);  // the second row falls due at 61
+    EXPECT_EQ(zorvik::pendingSpeech(), 1);
+    ASSERT_TRUE(runUntil([] { return zorvik::pendingSpeech() == 0; }));
+    EXPECT_FALSE(QFile::exists(speechFile()));
+    EXPECT_FALSE(QFile::exists(path(u"started"_s))) << "the configured service is someone else's";
+    EXPECT_TRUE(reminderBoxes().isEmpty());
+}
+
+// A service that drips one byte a second holds a request only until its
+// deadline; what fell due meanwhile is stale and dropped, not fetched in a
+// burst, and the next reminder's fetch comes on time.
+TEST_F(Delivery, ASlowServiceHoldsUpNothing) {
+    SpeechEndpoint endpoint([](QTcpSocket* s, int n) {
+        if (n == 0)
+            s->write("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n");
+        else
+            SpeechEndpoint::reply(s, clip(100));
+    });
+    useEndpoint(endpoint);
+    useKind(2);
+    set(u"提醒_编辑框"_s, rt::slot::EditContent, u"0.05"_s);  // every 3 s
+    setTime(0, 5, 0);
+    click(u"开始"_s);
+    const rt::Clock::TimePoint start = clock.now();
+    auto secondsAt = [&](int n) {
+        return int(
+            std::chrono::round<std::chrono::seconds>(endpoint.requests[n].at - start).count());
+    };
+    for (int second = 1; second <= 16; ++second) {
+        clock.advanceSeconds(1);
+        const qsizetype expected = second >= 15 ? 2 : second >= 3 ? 1 : 0;
+        ASSERT_TRUE(waitUntil([&] { return endpoint.requests.size() >= expected; }, 2000));
+        if (second == 12) {
+            zt::pause(10);
+            EXPECT_FALSE(endpoint.requests[0].closed) << "a byte a second keeps it alive";
+        }
+        if (second == 13) {
+            EXPECT_TRUE(waitUntil([&] { return endpoint.requests[0].closed; }, 2000))
+                << "ten seconds after the request, bytes or not";
+        }
+        if (second == 14) {
+            EXPECT_FALSE(QFile::exists(speechFile())) << "a failed fetch writes nothing";
+        }
+        if (!endpoint.requests.isEmpty() && endpoint.requests[0].socket)
+            endpoint.requests[0].socket->write("x");
+    }
+    zt::pause(50);
+    ASSERT_EQ(endpoint.requests.size(), 2) << "nothing between the slow one and the next";
+    EXPECT_EQ(secondsAt(0), 3);
+    EXPECT_EQ(secondsAt(1), 15) << "the reminder after it is fetched when it falls due";
+    EXPECT_EQ(zorvik::core().elapsedSeconds, 16) << "the timer kept time";
+}
+
+// At most three clips wait behind the one under way (a newer one pushes the
+// oldest out), and a reset drops those still waiting.
+TEST_F(Delivery, WaitingSpeechIsBoundedAndAResetDropsIt) {
+    QList<QPointer<QTcpSocket>> held;
+    bool holdFirst = true;
+    SpeechEndpoint endpoint([&](QTcpSocket* s, int) {
+        if (holdFirst) {
+            holdFirst = false;
+            held << s;
+        } else {
+            SpeechEndpoint::reply(s, clip(100));
+        }
+    });
+    useEndpoint(endpoint);
+    useKind(2);
+    QList<QStringList> rows;
+    for (const QString& t : {u"一"_s, u"二"_s, u"三"_s, u"四"_s, u"五"_s})
+        rows << QStringList{kTwoSeconds, t};
+    useRows(rows);
+    for (const bool reset : {false, true}) {
+        startAndCount(10);  // due at 2, 4, 6, 8 and 10 s
+        ASSERT_TRUE(waitUntil([&] { return held.size() == (reset ? 2 : 1); }));
+        EXPECT_EQ(zorvik::pendingSpeech(), 4) << "one under way, three waiting";
+        if (reset) zorvik::resetTimer();
+        EXPECT_EQ(zorvik::pendingSpeech(), reset ? 1 : 4);
+        SpeechEndpoint::reply(held.last(), clip(100));
+        ASSERT_TRUE(runUntil([] { return zorvik::pendingSpeech() == 0; }));
+        zorvik::resetTimer();
+        holdFirst = true;
+    }
+    EXPECT_EQ(texts(endpoint), (QStringList{u"一"_s, u"三"_s, u"四"_s, u"五"_s, u"一"_s}));
+    EXPECT_FALSE(QFile::exists(speechFile()));
+}
+
+TEST_F(Delivery, BoxAndSpeechTogetherShowTheBoxWithoutWaiting) {
+    SpeechEndpoint endpoint([](QTcpSocket* s, int) { SpeechEndpoint::reply(s, clip(300)); });
+    useEndpoint(endpoint);
+    useKind(3);
+    useRows({{kOneSecond, u"休息"_s}});
+    startAndCount(1);
+    ASSERT_EQ(reminderBoxes().size(), 1);
+    EXPECT_EQ(reminderBoxes()[0]->text(), u"休息"_s);
+    EXPECT_EQ(reminderBoxes()[0]->windowTitle(), kTitle);
+    ASSERT_TRUE(waitUntil([&] { return playing(); })) << "speech plays with the box open";
+    EXPECT_EQ(reminderBoxes().size(), 1);
+    EXPECT_EQ(texts(endpoint), QStringList{u"休息"_s});
+}
+
+TEST_F(Delivery, CustomMusicPlaysOnlyWhenItsFileExists) {
+    useKind(4);
+    useRows({{kOneSecond, QString()}, {kTwoSeconds, QString()}});
+    const QString music = path(u"音乐/提醒.mp3"_s);
+    zorvik::writeSetting(u"计时"_s, u"自定义音频路径"_s, music);
+    startAndCount(1);
+    EXPECT_FALSE(control()->hasPlayer()) << "a missing file makes no player";
+    expectCountingFrom(1);  // the second row falls due meanwhile
+
+    ASSERT_TRUE(QDir(dir.path()).mkpath(u"音乐"_s));
+    ASSERT_TRUE(QFile::copy(kMusic, music));
+    zorvik::resetTimer();
+    startAndCount(1);
+    ASSERT_TRUE(waitUntil([&] { return playing(); }));
+    EXPECT_EQ(control()->file(), music);
+    EXPECT_EQ(zorvik::pendingDeliveries(), 0);
+    EXPECT_FALSE(QFile::exists(speechFile()));
+    expectCountingFrom(1);
+}
+
+TEST_F(Delivery, NoReminderTypeDeliversNothing) {
+    useKind(5);
+    useRows({{kOneSecond, u"休息"_s}});
+    startAndCount(30);
+    EXPECT_TRUE(reminderBoxes().isEmpty());
+    EXPECT_EQ(zorvik::pendingDeliveries(), 0);
+    EXPECT_FALSE(QFile::exists(speechFile()));
+    EXPECT_FALSE(control()->hasPlayer());
+    EXPECT_EQ(zorvik::core().rowArmed, 0) << "the row fired all the same";
+}
+
+TEST(SpeechRequest, EveryUtf8ByteIsPercentEncoded) {
+    EXPECT_EQ(zorvik::percentEncodeUtf8(u"abc"_s), "%61%62%63");
+    EXPECT_EQ(zorvik::percentEncodeUtf8(u"休息 1"_s), "%E4%BC%91%E6%81%AF%20%31");
+    EXPECT_EQ(zorvik::percentEncodeUtf8(QString()), "");
+}
+
+TEST_F(Delivery, SpeechAddressIsTheLocalServiceUnlessConfigured) {
+    EXPECT_EQ(zorvik::speechBaseAddress(), u"http://127.0.0.1:17388"_s);
+    EXPECT_FALSE(fileBytes(u"配置.ini"_s).contains(rt::toGbk(u"语音服务地址"_s)))
+        << "the program never writes the key";
+    zorvik::writeSetting(u"计时"_s, u"语音服务地址"_s, u" http://speech.example:8080// "_s);
+    EXPECT_EQ(zorvik::speechBaseAddress(), u"http://speech.example:8080"_s);
+    EXPECT_EQ(zorvik::speechFilePath(), path(u"read.mp3"_s));
+}
+
+}  // namespace

@@ -1,0 +1,49 @@
+#include "text/codepage_win.h"
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+
+namespace rt::detail {
+
+int windowsCodePage(const QByteArray& name) {
+    if (name == "GBK") return 936;
+    if (name == "UTF-8") return 65001;
+    if (name == "GB18030") return 54936;
+    if (name == "US-ASCII") return 20127;
+    if (name == "ISO-8859-1") return 28591;
+    if (name.startsWith("windows-")) return name.mid(8).toInt();
+    return 0;
+}
+
+QString windowsDecode(int codePage, QByteArrayView bytes) {
+    if (bytes.isEmpty()) return {};
+    const int n =
+        MultiByteToWideChar(UINT(codePage), 0, bytes.data(), int(bytes.size()), nullptr, 0);
+    QString text(qMax(n, 0), Qt::Uninitialized);
+    if (n > 0)
+        MultiByteToWideChar(UINT(codePage), 0, bytes.data(), int(bytes.size()),
+                            reinterpret_cast<wchar_t*>(text.data()), n);
+    return text;
+}
+
+QByteArray windowsEncode(int codePage, const QString& text, bool* whole) {
+    if (whole) *whole = true;
+    if (text.isEmpty()) return {};
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.utf16());
+    // Only the double-byte pages can say that a character was replaced;
+    // UTF-8 and GB18030 hold every character and refuse the question.
+    const bool canAsk = codePage != 65001 && codePage != 54936;
+    const DWORD flags = canAsk ? WC_NO_BEST_FIT_CHARS : 0;
+    BOOL replaced = FALSE;
+    const int n = WideCharToMultiByte(UINT(codePage), flags, wide, int(text.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    QByteArray bytes(qMax(n, 0), Qt::Uninitialized);
+    if (n > 0)
+        WideCharToMultiByte(UINT(codePage), flags, wide, int(text.size()), bytes.data(), n, nullptr,
+                            canAsk ? &replaced : nullptr);
+    if (whole) *whole = n > 0 && !replaced;
+    return bytes;
+}
+
+}  // namespace rt::detail
+#endif

@@ -30,10 +30,11 @@ namespace {
 void mainWindowCreated() {
     TimerCore& c = core();
     c.clockSeconds = c.clockMinutes = c.clockHours = c.elapsedSeconds = c.currentRow =
-        c.customRowCount = c.runActive = 0;
+        c.customRowCount = 0;
+    c.state = RunState::Idle;
     rt::setProperty(kMainWindow, u"记录1"_s, rt::slot::Visible, false);
     rt::setProperty(kMainWindow, u"记录2"_s, rt::slot::Visible, false);
-    c.stopRequested = 0;
+    c.stopRequested = false;
     rt::setProperty(kMainWindow, kMainWindow, rt::slot::Width, 265);
     rt::setProperty(kMainWindow, kMainWindow, rt::slot::Height, 300);
     const int w = rt::getProperty(kMainWindow, kMainWindow, rt::slot::Width).toInt();
@@ -45,7 +46,7 @@ void mainWindowCreated() {
     rt::setProperty(kMainWindow, display, rt::slot::Left,
                     int((rt::clientWidth(kMainWindow) - labelWidth) / 2.0));
     rt::setProperty(kMainWindow, u"分隔条1"_s, rt::slot::Width, rt::clientWidth(kMainWindow));
-    c.rowArmed = 0;
+    c.rowArmed = false;
     applySettings();
     rt::setProperty(kMainWindow, u"编辑框_CMD输出"_s, rt::slot::EditFont, 10, 5);
     launchCommandShell();

@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
     // The engine: from the start click to the red end display.
     const Steady::time_point start = Steady::now();
     zorvik::startOrPause();
-    while (zorvik::core().runActive) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    while (zorvik::core().runActive()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     // The run ends with the pass that counts its last second.
     const double engineMs = ms(clock.lastPass - start);
 

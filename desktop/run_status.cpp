@@ -19,16 +19,14 @@ RunStatus currentStatus() {
     const QString display = u"透明标签_时间显示"_s;
     s.shown = rt::getProperty(kMainWindow, display, rt::slot::LabelCaption).toString();
     s.countdown = rt::getProperty(kMainWindow, u"倒计时"_s, rt::slot::Checked).toBool();
-    const bool counting =
-        rt::getProperty(kMainWindow, u"开始"_s, rt::slot::ButtonCaption).toString() == u"暂停"_s;
-    if (c.runActive) {
-        s.state = counting ? RunState::Counting : RunState::Paused;
+    if (c.runActive()) {
+        s.state = c.state == zorvik::RunState::Running ? RunState::Counting : RunState::Paused;
         const double done = s.countdown
                                 ? c.elapsedSeconds
                                 : c.clockHours * 3600.0 + c.clockMinutes * 60.0 + c.clockSeconds;
         s.fraction = c.totalSeconds > 0 ? std::clamp(done / c.totalSeconds, 0.0, 1.0) : 0.0;
-    } else if (rt::getProperty(kMainWindow, display, rt::slot::LabelColour).toInt() == 255) {
-        s.state = RunState::Ended;  // the red "00:00:00" of a natural end
+    } else if (c.state == zorvik::RunState::Ended) {
+        s.state = RunState::Ended;
         s.fraction = 1;
     }
     return s;

@@ -61,24 +61,24 @@ void showReminderBox(const QString& message) {
 void deliverNow(const QString& text) {
     const QString message = text.isEmpty() ? kIntervalMessage : text;
     switch (core().reminderKind) {
-        case 0:
+        case ReminderKind::Beep:
             rt::beep(900, 980);
             break;
-        case 1:
+        case ReminderKind::Box:
             showReminderBox(message);
             break;
-        case 2:
+        case ReminderKind::Speech:
             speakText(message);
             break;
-        case 3:
+        case ReminderKind::BoxAndSpeech:
             speakText(message);
             showReminderBox(message);
             break;
-        case 4:
+        case ReminderKind::CustomAudio:
             playCustomAudio();
             break;
-        default:
-            break;  // 5 and anything else: no reminder
+        case ReminderKind::Nothing:
+            break;
     }
 }
 
@@ -86,7 +86,8 @@ void onReminderKindListClosed() {
     const int index =
         rt::getProperty(kMainWindow, u"提醒类型_组合框"_s, rt::slot::ComboSelection).toInt();
     writeSetting(u"计时"_s, u"提醒类型"_s, rt::toText(index));
-    rt::setProperty(kMainWindow, u"选择音频_按钮"_s, rt::slot::Visible, index == 4);
+    rt::setProperty(kMainWindow, u"选择音频_按钮"_s, rt::slot::Visible,
+                    reminderKindAt(index) == ReminderKind::CustomAudio);
 }
 
 }  // namespace

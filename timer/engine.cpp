@@ -39,12 +39,6 @@ struct Loop {
 
 Loop loop;
 
-QString startCaption() {
-    return rt::getProperty(kMainWindow, kStart, rt::slot::ButtonCaption).toString();
-}
-void setStartCaption(const QString& c) {
-    rt::setProperty(kMainWindow, kStart, rt::slot::ButtonCaption, c);
-}
 bool ticked(const QString& control) {
     return rt::getProperty(kMainWindow, control, rt::slot::Checked).toBool();
 }
@@ -53,9 +47,6 @@ QString content(const QString& control) {
 }
 void setDisplay(const QString& text) {
     rt::setProperty(kMainWindow, kDisplay, rt::slot::LabelCaption, text);
-}
-void setDisplayColour(int colourRef) {
-    rt::setProperty(kMainWindow, kDisplay, rt::slot::LabelColour, colourRef);
 }
 void showRecords(bool on) {
     rt::setProperty(kMainWindow, u"记录1"_s, rt::slot::Visible, on);
@@ -123,7 +114,7 @@ bool afterWait() {
         showClock();
         reminderStep();
     }
-    return startCaption() == kPause && c.stopRequested == 0;
+    return c.state == RunState::Running && !c.stopRequested;
 }
 
 void notify(RunEvent e) {
@@ -133,7 +124,7 @@ void notify(RunEvent e) {
 void stopLoop() {
     if (loop.timerId) clock().cancel(loop.timerId);
     loop = Loop{};
-    if (startCaption() == kPause) setStartCaption(kStart);
+    setRunState(core().state == RunState::Running ? RunState::Paused : core().state);
     notify(RunEvent::Stopped);
 }
 
@@ -169,6 +160,11 @@ TimerCore& core() {
     return c;
 }
 
+ReminderKind reminderKindAt(int index) {
+    return index >= 0 && index <= int(ReminderKind::Nothing) ? ReminderKind(index)
+                                                              : ReminderKind::Nothing;
+}
+
 RunNotifier& runNotifier() {
     static RunNotifier n;
     return n;
@@ -186,22 +182,29 @@ void stopEngine() {
     notify(RunEvent::Stopped);
 }
 
-void setSettingsLock(bool value, bool setMode) {
+void setRunState(RunState state) {
+    core().state = state;
+    showRunState();
+}
+
+void showRunState() {
+    const TimerCore& c = core();
+    rt::setProperty(kMainWindow, kStart, rt::slot::ButtonCaption,
+                    c.state == RunState::Running ? kPause : kStart);
+    rt::setProperty(kMainWindow, kDisplay, rt::slot::LabelColour,
+                    c.state == RunState::Ended ? 255 : 0);  // red at the end
+    // What a run was set up with stays as it is until the run is over.
     static const QStringList locked = {
         u"倒计时"_s,        u"正计时"_s,         u"提醒类型_组合框"_s,
         u"提醒_编辑框"_s,   u"启用自定义提醒"_s, u"插入表格_按钮"_s,
         u"删除表格_按钮"_s, u"高级表格1"_s,      u"选择框_命令行"_s};
-    for (const QString& name : locked) {
-        const bool disabled =
-            setMode ? value : !rt::getProperty(kMainWindow, name, rt::slot::Disabled).toBool();
-        rt::setProperty(kMainWindow, name, rt::slot::Disabled, disabled);
-    }
+    for (const QString& name : locked)
+        rt::setProperty(kMainWindow, name, rt::slot::Disabled, c.runActive());
 }
 
 void startOrPause() {
     TimerCore& c = core();
-    setDisplayColour(0);
-    if (c.runActive == 0) {
+    if (!c.runActive()) {
         rt::setProperty(kMainWindow, u"记录1"_s, rt::slot::LabelCaption,
                         u"始于："_s + rt::dateTimeToText(rt::nowTime()));
         showRecords(false);
@@ -213,21 +216,19 @@ void startOrPause() {
                                            double(std::numeric_limits<qint32>::max())));
         rt::setProperty(kMainWindow, u"编辑框_CMD输出"_s, rt::slot::EditContent, QString());
         c.intervalSeconds = float(rt::toNumber(content(u"提醒_编辑框"_s)) * 60.0);
-        c.reminderKind =
-            rt::getProperty(kMainWindow, u"提醒类型_组合框"_s, rt::slot::ComboSelection).toInt();
+        c.reminderKind = reminderKindAt(
+            rt::getProperty(kMainWindow, u"提醒类型_组合框"_s, rt::slot::ComboSelection).toInt());
         c.customRowCount =
             rt::getProperty(kMainWindow, u"高级表格1"_s, rt::slot::GridRows).toInt() - 1;
-        setSettingsLock(false, false);
     }
-    c.runActive = 1;
-    if (startCaption() == kStart) {
-        setStartCaption(kPause);
-        runTimer(c.totalSeconds);
-        if (!loop.armed && startCaption() == kPause) setStartCaption(kStart);
-    } else if (startCaption() == kPause) {
+    if (c.state == RunState::Running) {
         // Takes effect when the second being waited for has been counted.
-        setStartCaption(kStart);
+        setRunState(RunState::Paused);
+        return;
     }
+    setRunState(RunState::Running);
+    runTimer(c.totalSeconds);
+    if (!loop.armed && c.state == RunState::Running) setRunState(RunState::Paused);
 }
 
 void runTimer(qint32 total) {
@@ -256,13 +257,13 @@ void runTimer(qint32 total) {
 
 void endOfRun() {
     TimerCore& c = core();
-    setDisplayColour(255);  // red
     rt::setProperty(kMainWindow, u"记录2"_s, rt::slot::LabelCaption,
                     u"终于："_s + rt::dateTimeToText(rt::nowTime()));
     setDisplay(u"00:00:00"_s);
     showRecords(true);
-    c.secondsSinceReminder = c.runActive = c.currentRow = c.rowArmed = 0;
-    setSettingsLock(false, false);
+    c.secondsSinceReminder = c.currentRow = 0;
+    c.rowArmed = false;
+    setRunState(RunState::Ended);
     playEndSound();
     notify(RunEvent::Ended);
 }
@@ -273,15 +274,13 @@ void resetTimer() {
     // not counted, and nothing holds a start that follows right away.
     if (loop.timerId) clock().cancel(loop.timerId);
     loop = Loop{};
-    setStartCaption(kStart);
-    c.clockSeconds = c.clockMinutes = c.clockHours = c.elapsedSeconds = c.runActive =
-        c.secondsSinceReminder = c.currentRow = c.rowArmed = 0;
-    c.stopRequested = 0;
+    c.clockSeconds = c.clockMinutes = c.clockHours = c.elapsedSeconds = c.secondsSinceReminder =
+        c.currentRow = 0;
+    c.rowArmed = c.stopRequested = false;
     dropWaitingSpeech();
     showRecords(false);
-    setDisplayColour(0);
     setDisplay(u"00:00:00"_s);
-    setSettingsLock(false, true);
+    setRunState(RunState::Idle);
     notify(RunEvent::Stopped);
 }
 
@@ -292,7 +291,7 @@ bool endSoundOn() {
 }  // namespace
 
 void prepareRunSounds() {
-    if (core().reminderKind == 0) rt::prepareBeep();
+    if (core().reminderKind == ReminderKind::Beep) rt::prepareBeep();
     if (endSoundOn()) rt::prepareSound();
 }
 

@@ -4,13 +4,18 @@
 #include <QObject>
 #include <QString>
 
+#include "timer/timer_state.h"
+
 namespace zorvik {
 
 void startOrPause();
 void runTimer(qint32 total);
 void endOfRun();
 void resetTimer();
-void setSettingsLock(bool value, bool setMode);
+// Shows the run state: the caption of "开始", the colour of the time, and
+// the settings a run locks.
+void setRunState(RunState state);
+void showRunState();
 void playEndSound();
 // Readies the outputs of the sounds a starting run will play (its beeps,
 // the end sound), so each is heard from its due moment.

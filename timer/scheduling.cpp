@@ -67,10 +67,10 @@ void intervalStep() {
 void customStep() {
     TimerCore& c = core();
     if (c.customRowCount <= 0) return;
-    if (c.rowArmed == 0) {
+    if (!c.rowArmed) {
         // Advance: the next pass loads the row.
         if (c.currentRow < c.customRowCount) {
-            c.rowArmed = 1;
+            c.rowArmed = true;
             c.currentRow += 1;
         }
         return;
@@ -79,9 +79,9 @@ void customStep() {
     const QString text = cellText(c.currentRow, 1);
     const QString command = cellText(c.currentRow, 2);
     // A row without a time is passed over without resetting the count.
-    if (seconds == 0 && c.currentRow < c.customRowCount) c.rowArmed = 0;
+    if (seconds == 0 && c.currentRow < c.customRowCount) c.rowArmed = false;
     if (seconds == 0 || c.secondsSinceReminder != seconds) return;
-    c.rowArmed = 0;
+    c.rowArmed = false;
     c.secondsSinceReminder = 0;
     deliverReminder(text);
     if (rt::getProperty(kMainWindow, u"选择框_命令行"_s, rt::slot::Checked).toBool())

@@ -9,22 +9,34 @@
 
 namespace zorvik {
 
+// Where a run stands. Running: the loop counts. Paused: a run is set up and
+// does not count (the loop still finishes the second it waits for).
+// Ended: it reached its total; the red "00:00:00" stays until the next
+// start or a reset.
+enum class RunState { Idle, Running, Paused, Ended };
+
+// The entries of "提醒类型_组合框", in their order.
+enum class ReminderKind { Beep, Box, Speech, BoxAndSpeech, CustomAudio, Nothing };
+// The kind at a list index; anything outside the list reminds by nothing.
+ReminderKind reminderKindAt(int index);
+
 struct TimerCore {
-    int runActive = 0;
+    RunState state = RunState::Idle;
+    // A run has been set up and not finished: its settings are locked.
+    bool runActive() const { return state == RunState::Running || state == RunState::Paused; }
     qint32 totalSeconds = 0;
     float intervalSeconds = 0;
-    qint32 reminderKind = 0;
+    ReminderKind reminderKind = ReminderKind::Beep;
     qint32 customRowCount = 0;
-    int rowArmed = 0;
+    bool rowArmed = false;
     qint32 currentRow = 0;
     qint32 secondsSinceReminder = 0;
     qint32 elapsedSeconds = 0;
     qint32 clockHours = 0, clockMinutes = 0, clockSeconds = 0;
     QString hoursText, minutesText, secondsText;
-    int stopRequested = 0;
+    bool stopRequested = false;
 };
 
 TimerCore& core();
-
 
 }  // namespace zorvik

@@ -64,7 +64,7 @@ TEST_F(Tray, MenuDoesWhatTheWindowsButtonsDo) {
     action(u"暂停"_s)->trigger();  // the item reads as the button does
     EXPECT_EQ(startCaption(), u"开始"_s);
     action(u"重置"_s)->trigger();
-    EXPECT_EQ(zorvik::core().runActive, 0);
+    EXPECT_FALSE(zorvik::core().runActive());
 
     rt::windowWidget(zt::kMain)->showMinimized();
     action(u"显示主窗口"_s)->trigger();

@@ -91,7 +91,7 @@ class Scheduling : public zt::ProgramTest {
                     known.insert(box);
                     seen << Firing{second, box->text()};
                 }
-            if (zorvik::core().runActive == 0) endedAt = second;
+            if (!zorvik::core().runActive()) endedAt = second;
         }
         return seen;
     }

@@ -11,7 +11,7 @@
 #include "runtime/keys.h"
 #include "runtime/runtime.h"
 #include "settings/config.h"
-#include "settings/main_window.h"
+#include "names/main_window.h"
 #include "settings/reminder_table.h"
 #include "shell/table_command.h"
 #include "timer/delivery.h"
@@ -32,8 +32,8 @@ void mainWindowCreated() {
     c.clockSeconds = c.clockMinutes = c.clockHours = c.elapsedSeconds = c.currentRow =
         c.customRowCount = 0;
     c.state = RunState::Idle;
-    rt::setProperty(kMainWindow, u"记录1"_s, rt::slot::Visible, false);
-    rt::setProperty(kMainWindow, u"记录2"_s, rt::slot::Visible, false);
+    rt::setProperty(kMainWindow, ctl::kStartedAt, rt::slot::Visible, false);
+    rt::setProperty(kMainWindow, ctl::kEndedAt, rt::slot::Visible, false);
     c.stopRequested = false;
     rt::setProperty(kMainWindow, kMainWindow, rt::slot::Width, 265);
     rt::setProperty(kMainWindow, kMainWindow, rt::slot::Height, 300);
@@ -41,14 +41,14 @@ void mainWindowCreated() {
     const int h = rt::getProperty(kMainWindow, kMainWindow, rt::slot::Height).toInt();
     rt::moveControl(kMainWindow, QString(), rt::screenWidth() / 2 - w - 12,
                     rt::screenHeight() / 2 - h - 50);
-    const QString display = u"透明标签_时间显示"_s;
+    const QString display = ctl::kTimeDisplay;
     const int labelWidth = rt::getProperty(kMainWindow, display, rt::slot::Width).toInt();
     rt::setProperty(kMainWindow, display, rt::slot::Left,
                     int((rt::clientWidth(kMainWindow) - labelWidth) / 2.0));
-    rt::setProperty(kMainWindow, u"分隔条1"_s, rt::slot::Width, rt::clientWidth(kMainWindow));
+    rt::setProperty(kMainWindow, ctl::kDivider, rt::slot::Width, rt::clientWidth(kMainWindow));
     c.rowArmed = false;
     applySettings();
-    rt::setProperty(kMainWindow, u"编辑框_CMD输出"_s, rt::slot::EditFont, 10, 5);
+    rt::setProperty(kMainWindow, ctl::kCommandOutput, rt::slot::EditFont, 10, 5);
     launchCommandShell();
 }
 
@@ -93,6 +93,8 @@ void assembleProgram() {
         shutdownCommandShell();
     });
     rt::registerExitRoutine(releaseProgramTexts);
+    for (const QString& name : rt::unboundHandlers())
+        qWarning("no handler is bound to the name %s", qPrintable(name));
 }
 
 namespace {

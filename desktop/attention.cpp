@@ -13,7 +13,7 @@
 #include "desktop/identity.h"
 #include "desktop/tray.h"
 #include "runtime/runtime.h"
-#include "settings/main_window.h"
+#include "names/main_window.h"
 
 using namespace Qt::StringLiterals;
 
@@ -28,7 +28,7 @@ void callAttentionToEnd(Tray* tray) {
     const auto record = [](const QString& name) {
         return rt::getProperty(kMainWindow, name, rt::slot::LabelCaption).toString();
     };
-    notifyDesktop(u"时间到"_s, record(u"记录1"_s) + u'\n' + record(u"记录2"_s), tray);
+    notifyDesktop(u"时间到"_s, record(ctl::kStartedAt) + u'\n' + record(ctl::kEndedAt), tray);
 }
 
 #ifdef ZORVIK_DBUS

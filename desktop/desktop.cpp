@@ -13,7 +13,7 @@
 #include "desktop/tray.h"
 #include "runtime/runtime.h"
 #include "runtime/settings_folder.h"
-#include "settings/main_window.h"
+#include "names/main_window.h"
 #include "timer/engine.h"
 
 using namespace Qt::StringLiterals;

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "runtime/runtime.h"
-#include "settings/main_window.h"
+#include "names/main_window.h"
 #include "timer/timer_state.h"
 
 using namespace Qt::StringLiterals;
@@ -16,9 +16,9 @@ RunStatus currentStatus() {
     RunStatus s;
     if (!rt::isLoaded(kMainWindow)) return s;
     const TimerCore& c = core();
-    const QString display = u"透明标签_时间显示"_s;
+    const QString display = ctl::kTimeDisplay;
     s.shown = rt::getProperty(kMainWindow, display, rt::slot::LabelCaption).toString();
-    s.countdown = rt::getProperty(kMainWindow, u"倒计时"_s, rt::slot::Checked).toBool();
+    s.countdown = rt::getProperty(kMainWindow, ctl::kCountdownChoice, rt::slot::Checked).toBool();
     if (c.runActive()) {
         s.state = c.state == zorvik::RunState::Running ? RunState::Counting : RunState::Paused;
         const double done = s.countdown

@@ -1,7 +1,7 @@
 #include "desktop/tray.h"
 
 #include "runtime/runtime.h"
-#include "settings/main_window.h"
+#include "names/main_window.h"
 
 using namespace Qt::StringLiterals;
 
@@ -25,15 +25,15 @@ void showMainWindow() {
 }
 
 Tray::Tray(QObject* parent) : QObject(parent) {
-    startAction_ = menu_.addAction(u"开始"_s, this, [] { clickMain(u"开始"_s); });
-    menu_.addAction(u"重置"_s, this, [] { clickMain(u"重置"_s); });
+    startAction_ = menu_.addAction(u"开始"_s, this, [] { clickMain(ctl::kStartButton); });
+    menu_.addAction(u"重置"_s, this, [] { clickMain(ctl::kResetButton); });
     menu_.addAction(u"显示主窗口"_s, this, &showMainWindow);
     menu_.addSeparator();
     menu_.addAction(u"退出"_s, this, [] { clickMain(u"按钮_退出"_s); });
     connect(&menu_, &QMenu::aboutToShow, this, [this] {
         const QString caption =
             rt::isLoaded(kMainWindow)
-                ? rt::getProperty(kMainWindow, u"开始"_s, rt::slot::ButtonCaption).toString()
+                ? rt::getProperty(kMainWindow, ctl::kStartButton, rt::slot::ButtonCaption).toString()
                 : u"开始"_s;
         startAction_->setText(caption);
     });

@@ -115,6 +115,20 @@ void bindHandler(const QString& name, Handler handler) {
     reg().handlers[name] = std::move(handler);
 }
 
+QStringList unboundHandlers() {
+    QStringList missing;
+    const auto check = [&](const EventBindings& events) {
+        for (const auto& [event, name] : events)
+            if (!reg().handlers.count(name) && !missing.contains(name)) missing << name;
+    };
+    for (const auto& [window, desc] : reg().descriptions) {
+        check(desc.events);
+        for (const ControlDesc& c : desc.controls) check(c.events);
+        for (const MenuItemDesc& m : desc.menu) check(m.events);
+    }
+    return missing;
+}
+
 void bindAction(const QString& name, std::function<void()> action) {
     bindHandler(name, [action = std::move(action)](const QVariantList&) {
         action();

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <chrono>
 #include <functional>
@@ -56,6 +57,9 @@ void registerWindow(const WindowDesc& desc);
 void bindHandler(const QString& name, Handler handler);
 // Convenience for handlers that take no arguments and return nothing.
 void bindAction(const QString& name, std::function<void()> action);
+// Handler names that registered descriptions bind and nothing has bound:
+// a handler renamed on one side only.
+QStringList unboundHandlers();
 
 // ---- program ------------------------------------------------------------
 // The folder of the executable; tests point it at a temporary folder.

@@ -6,11 +6,16 @@
 
 #include <QString>
 
+#include "settings/setting_keys.h"
+
 namespace zorvik {
 
 // Full path of the configuration file in use; empty until the first read.
 extern QString configFilePath;
 
+bool writeSetting(const Setting& setting, const QString& value);
+QString readSetting(const Setting& setting);
+// By section and key, for a key the table does not hold.
 bool writeSetting(const QString& section, const QString& key, const QString& value);
 QString readSetting(const QString& section, const QString& key);
 // Reads every key and applies it to the controls, then loads the table

@@ -8,7 +8,7 @@ namespace zorvik {
 int startHotkeyCode = 0;
 
 void loadStartHotkey() {
-    startHotkeyCode = rt::toInteger(readSetting(QStringLiteral("热键配置"), QStringLiteral("开始")));
+    startHotkeyCode = rt::toInteger(readSetting(setting::StartHotkey));
 }
 
 }  // namespace zorvik

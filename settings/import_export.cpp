@@ -4,7 +4,7 @@
 
 #include "runtime/runtime.h"
 #include "runtime/settings_folder.h"
-#include "settings/main_window.h"
+#include "names/main_window.h"
 #include "settings/config.h"
 #include "settings/reminder_table.h"
 
@@ -31,7 +31,7 @@ QString browseForFolder(const QString& initialFolder, const QString& title) {
 
 void importSettings() {
     const QString caption =
-        rt::getProperty(kMainWindow, u"开始"_s, rt::slot::ButtonCaption).toString();
+        rt::getProperty(kMainWindow, ctl::kStartButton, rt::slot::ButtonCaption).toString();
     if (caption != u"开始"_s) return;
     const QString folder = browseForFolder(rt::settingsDirectory(), u"——请选择导入的文件夹"_s);
     // A cancelled dialog would otherwise point both files at the root of

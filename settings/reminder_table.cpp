@@ -8,7 +8,7 @@
 #include "grid/grid_commands.h"
 #include "runtime/runtime.h"
 #include "runtime/settings_folder.h"
-#include "settings/main_window.h"
+#include "names/main_window.h"
 
 using namespace Qt::StringLiterals;
 
@@ -18,7 +18,7 @@ QString reminderDataPath;
 
 namespace {
 
-const QString kGrid = u"高级表格1"_s;
+const QString kGrid = ctl::kTable;
 
 QString programDataFile() {
     return rt::settingsDirectory() + u"/自定义提醒数据"_s;

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QPointer>
 
+#include "names/main_window.h"
 #include "runtime/runtime.h"
 #include "runtime/settings_folder.h"
 
@@ -19,10 +20,8 @@ CommandShell& commandShell() {
 void launchCommandShell() {
     CommandShell& shell = commandShell();
     shell.setSink([](const QString& text) {
-        const QString window = QStringLiteral("主窗口");
         // Output that outlives the window has nowhere to go.
-        if (rt::isLoaded(window))
-            rt::appendEditText(window, QStringLiteral("编辑框_CMD输出"), text);
+        if (rt::isLoaded(kMainWindow)) rt::appendEditText(kMainWindow, ctl::kCommandOutput, text);
     });
     shell.launch(CommandShell::defaultInterpreter(), rt::settingsDirectory());
 }

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "names/main_window.h"
 #include "media/beep.h"
 #include "text/commands.h"
 #include "media/media.h"
@@ -19,7 +20,7 @@ using namespace Qt::StringLiterals;
 namespace zorvik {
 namespace {
 
-const QString kPlayer = u"媒体播放1"_s;
+const QString kPlayer = ctl::kPlayer;
 
 // What delivery has started and not finished. Every callback belongs to
 // the session, so ending the session drops them all at once.
@@ -42,7 +43,7 @@ Deliveries& deliveries() {
 }
 
 void playCustomAudio() {
-    const QString path = readSetting(u"计时"_s, u"自定义音频路径"_s);
+    const QString path = readSetting(setting::AudioFile);
     if (path.isEmpty() || !QFileInfo::exists(path)) return;
     Deliveries& d = deliveries();
     ++d.audioOpens;
@@ -84,9 +85,9 @@ void deliverNow(const QString& text) {
 
 void onReminderKindListClosed() {
     const int index =
-        rt::getProperty(kMainWindow, u"提醒类型_组合框"_s, rt::slot::ComboSelection).toInt();
-    writeSetting(u"计时"_s, u"提醒类型"_s, rt::toText(index));
-    rt::setProperty(kMainWindow, u"选择音频_按钮"_s, rt::slot::Visible,
+        rt::getProperty(kMainWindow, ctl::kReminderKindList, rt::slot::ComboSelection).toInt();
+    writeSetting(setting::ReminderKind, rt::toText(index));
+    rt::setProperty(kMainWindow, ctl::kChooseAudioButton, rt::slot::Visible,
                     reminderKindAt(index) == ReminderKind::CustomAudio);
 }
 
@@ -150,7 +151,7 @@ QByteArray percentEncodeUtf8(const QString& text) {
 }
 
 QString configuredSpeechAddress() {
-    return readSetting(u"计时"_s, u"语音服务地址"_s).trimmed();
+    return readSetting(setting::SpeechAddress).trimmed();
 }
 
 QString speechBaseAddressFrom(const QString& configured) {
@@ -168,16 +169,16 @@ QString speechFilePath() {
 }
 
 void chooseAudioFile() {
-    const QString stored = readSetting(u"计时"_s, u"自定义音频路径"_s);
+    const QString stored = readSetting(setting::AudioFile);
     const QString folder =
         stored.isEmpty() ? rt::programDirectory() : QFileInfo(stored).absolutePath() + u'/';
-    const QString dialog = u"通用对话框1"_s;
+    const QString dialog = ctl::kFileDialog;
     rt::setProperty(kMainWindow, dialog, rt::slot::DialogFolder, folder);
     rt::openCommonDialog(kMainWindow, dialog);
     const QString chosen = rt::getProperty(kMainWindow, dialog, rt::slot::DialogFile).toString();
     if (chosen.isEmpty()) return;
-    writeSetting(u"计时"_s, u"自定义音频路径"_s, chosen);
-    rt::setProperty(kMainWindow, u"选择音频_按钮"_s, rt::slot::ButtonCaption, u"切换音频"_s);
+    writeSetting(setting::AudioFile, chosen);
+    rt::setProperty(kMainWindow, ctl::kChooseAudioButton, rt::slot::ButtonCaption, u"切换音频"_s);
 }
 
 void registerDeliveryHandlers() {

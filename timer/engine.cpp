@@ -7,6 +7,7 @@
 
 #include <limits>
 
+#include "names/main_window.h"
 #include "media/beep.h"
 #include "text/commands.h"
 #include "media/end_sound.h"
@@ -22,9 +23,9 @@ using namespace Qt::StringLiterals;
 namespace zorvik {
 namespace {
 
-const QString kStart = u"开始"_s;
+const QString kStart = ctl::kStartButton;
 const QString kPause = u"暂停"_s;
-const QString kDisplay = u"透明标签_时间显示"_s;
+const QString kDisplay = ctl::kTimeDisplay;
 
 enum class Mode { Countdown, CountUp };
 
@@ -49,12 +50,12 @@ void setDisplay(const QString& text) {
     rt::setProperty(kMainWindow, kDisplay, rt::slot::LabelCaption, text);
 }
 void showRecords(bool on) {
-    rt::setProperty(kMainWindow, u"记录1"_s, rt::slot::Visible, on);
-    rt::setProperty(kMainWindow, u"记录2"_s, rt::slot::Visible, on);
+    rt::setProperty(kMainWindow, ctl::kStartedAt, rt::slot::Visible, on);
+    rt::setProperty(kMainWindow, ctl::kEndedAt, rt::slot::Visible, on);
 }
 
 void reminderStep() {
-    if (ticked(u"启用自定义提醒"_s))
+    if (ticked(ctl::kCustomRemindersBox))
         customStep();
     else
         intervalStep();
@@ -195,9 +196,9 @@ void showRunState() {
                     c.state == RunState::Ended ? 255 : 0);  // red at the end
     // What a run was set up with stays as it is until the run is over.
     static const QStringList locked = {
-        u"倒计时"_s,        u"正计时"_s,         u"提醒类型_组合框"_s,
-        u"提醒_编辑框"_s,   u"启用自定义提醒"_s, u"插入表格_按钮"_s,
-        u"删除表格_按钮"_s, u"高级表格1"_s,      u"选择框_命令行"_s};
+        ctl::kCountdownChoice,        ctl::kCountUpChoice,         ctl::kReminderKindList,
+        ctl::kIntervalBox,   ctl::kCustomRemindersBox, ctl::kInsertRowButton,
+        ctl::kDeleteRowButton, ctl::kTable,      ctl::kCommandSwitch};
     for (const QString& name : locked)
         rt::setProperty(kMainWindow, name, rt::slot::Disabled, c.runActive());
 }
@@ -205,21 +206,21 @@ void showRunState() {
 void startOrPause() {
     TimerCore& c = core();
     if (!c.runActive()) {
-        rt::setProperty(kMainWindow, u"记录1"_s, rt::slot::LabelCaption,
+        rt::setProperty(kMainWindow, ctl::kStartedAt, rt::slot::LabelCaption,
                         u"始于："_s + rt::dateTimeToText(rt::nowTime()));
         showRecords(false);
-        const double total = rt::toNumber(content(u"输入_时"_s)) * 3600.0 +
-                             rt::toNumber(content(u"输入_分"_s)) * 60.0 +
-                             rt::toNumber(content(u"输入_秒"_s));
+        const double total = rt::toNumber(content(ctl::kHoursBox)) * 3600.0 +
+                             rt::toNumber(content(ctl::kMinutesBox)) * 60.0 +
+                             rt::toNumber(content(ctl::kSecondsBox));
         // Only a hand-edited file can hold such a total; clamp, never wrap.
         c.totalSeconds = qint32(std::clamp(total, double(std::numeric_limits<qint32>::min()),
                                            double(std::numeric_limits<qint32>::max())));
-        rt::setProperty(kMainWindow, u"编辑框_CMD输出"_s, rt::slot::EditContent, QString());
-        c.intervalSeconds = float(rt::toNumber(content(u"提醒_编辑框"_s)) * 60.0);
+        rt::setProperty(kMainWindow, ctl::kCommandOutput, rt::slot::EditContent, QString());
+        c.intervalSeconds = float(rt::toNumber(content(ctl::kIntervalBox)) * 60.0);
         c.reminderKind = reminderKindAt(
-            rt::getProperty(kMainWindow, u"提醒类型_组合框"_s, rt::slot::ComboSelection).toInt());
+            rt::getProperty(kMainWindow, ctl::kReminderKindList, rt::slot::ComboSelection).toInt());
         c.customRowCount =
-            rt::getProperty(kMainWindow, u"高级表格1"_s, rt::slot::GridRows).toInt() - 1;
+            rt::getProperty(kMainWindow, ctl::kTable, rt::slot::GridRows).toInt() - 1;
     }
     if (c.state == RunState::Running) {
         // Takes effect when the second being waited for has been counted.
@@ -236,9 +237,9 @@ void runTimer(qint32 total) {
     // simply goes on, so exactly one loop counts.
     if (loop.armed) return;
     Loop fresh;
-    if (ticked(u"倒计时"_s))
+    if (ticked(ctl::kCountdownChoice))
         fresh.mode = Mode::Countdown;
-    else if (ticked(u"正计时"_s))
+    else if (ticked(ctl::kCountUpChoice))
         fresh.mode = Mode::CountUp;
     else
         return;
@@ -257,7 +258,7 @@ void runTimer(qint32 total) {
 
 void endOfRun() {
     TimerCore& c = core();
-    rt::setProperty(kMainWindow, u"记录2"_s, rt::slot::LabelCaption,
+    rt::setProperty(kMainWindow, ctl::kEndedAt, rt::slot::LabelCaption,
                     u"终于："_s + rt::dateTimeToText(rt::nowTime()));
     setDisplay(u"00:00:00"_s);
     showRecords(true);
@@ -286,7 +287,7 @@ void resetTimer() {
 
 namespace {
 bool endSoundOn() {
-    return rt::getProperty(kMainWindow, u"结束音"_s, rt::slot::MenuChecked).toBool();
+    return rt::getProperty(kMainWindow, ctl::kEndSoundItem, rt::slot::MenuChecked).toBool();
 }
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <limits>
 #include <optional>
 
+#include "names/main_window.h"
 #include "text/commands.h"
 #include "grid/grid_commands.h"
 #include "runtime/runtime.h"
@@ -17,7 +18,7 @@ using namespace Qt::StringLiterals;
 namespace zorvik {
 namespace {
 
-const QString kGrid = u"高级表格1"_s;
+const QString kGrid = ctl::kTable;
 
 QString cellText(int row, int column) {
     return rt::gridGetCell(kMainWindow, kGrid, row, column).toString();
@@ -84,7 +85,7 @@ void customStep() {
     c.rowArmed = false;
     c.secondsSinceReminder = 0;
     deliverReminder(text);
-    if (rt::getProperty(kMainWindow, u"选择框_命令行"_s, rt::slot::Checked).toBool())
+    if (rt::getProperty(kMainWindow, ctl::kCommandSwitch, rt::slot::Checked).toBool())
         runTableCommand(c.currentRow, command);
 }
 

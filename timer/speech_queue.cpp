@@ -7,7 +7,7 @@
 #include "media/media_player.h"
 #include "runtime/runtime.h"
 #include "media/speech_service.h"
-#include "settings/main_window.h"
+#include "names/main_window.h"
 #include "timer/delivery.h"
 
 using namespace Qt::StringLiterals;
@@ -15,7 +15,7 @@ using namespace Qt::StringLiterals;
 namespace zorvik {
 namespace {
 
-const QString kPlayer = u"媒体播放1"_s;
+const QString kPlayer = ctl::kPlayer;
 // Media pipelines report their end a little after the last sample plays.
 constexpr int kEndGraceMs = 500;
 

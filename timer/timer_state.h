@@ -5,7 +5,7 @@
 #include <QString>
 #include <QtGlobal>
 
-#include "settings/main_window.h"
+#include "names/main_window.h"
 
 namespace zorvik {
 

@@ -10,7 +10,7 @@
 #include "runtime/runtime.h"
 #include "settings/config.h"
 #include "settings/hotkey_setting.h"
-#include "settings/main_window.h"
+#include "names/main_window.h"
 #include "timer/engine.h"
 
 using namespace Qt::StringLiterals;
@@ -23,8 +23,6 @@ namespace {
 
 const QString kHotkey = u"热键窗口"_s;
 const QString kField = u"编辑框_开始运行"_s;
-const QString kSection = u"热键配置"_s;
-const QString kKey = u"开始"_s;
 
 QHash<int, QString> makeKeyNames() {
     QHash<int, QString> names = {
@@ -113,7 +111,7 @@ QString keyDisplayName(int code) {
 }
 
 void onHotkeyWindowCreated() {
-    setFieldText(keyDisplayName(rt::toInteger(readSetting(kSection, kKey))));
+    setFieldText(keyDisplayName(rt::toInteger(readSetting(setting::StartHotkey))));
     hotkeyTextAtOpen = fieldText();
     const int width = rt::getProperty(kHotkey, kHotkey, rt::slot::Width).toInt();
     const int height = rt::getProperty(kHotkey, kHotkey, rt::slot::Height).toInt();
@@ -123,7 +121,7 @@ void onHotkeyWindowCreated() {
 
 QVariant onHotkeyKeyPressed(const QVariantList& args) {
     const int code = args.value(0).toInt();
-    writeSetting(kSection, kKey, QString::number(code));
+    writeSetting(setting::StartHotkey, QString::number(code));
     setFieldText(keyDisplayName(code));
     return false;
 }

@@ -2,7 +2,7 @@
 // design tables (timer panel, settings panel, table panel, output panel).
 
 #include "runtime/runtime.h"
-#include "settings/main_window.h"
+#include "names/main_window.h"
 #include "ui/window_descriptions.h"
 
 using namespace Qt::StringLiterals;

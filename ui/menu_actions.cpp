@@ -2,7 +2,7 @@
 
 #include "text/commands.h"
 #include "runtime/runtime.h"
-#include "settings/main_window.h"
+#include "names/main_window.h"
 #include "settings/config.h"
 #include "settings/import_export.h"
 #include "ui/hotkey_window.h"
@@ -16,10 +16,10 @@ namespace {
 // The mark is flipped first, then stored, so the file always holds what
 // the menu shows.
 void onEndSoundChosen() {
-    const QString item = u"结束音"_s;
+    const QString item = ctl::kEndSoundItem;
     const bool checked = !rt::getProperty(kMainWindow, item, rt::slot::MenuChecked).toBool();
     rt::setProperty(kMainWindow, item, rt::slot::MenuChecked, checked);
-    writeSetting(u"计时"_s, u"最终结束音"_s, rt::toText(checked));
+    writeSetting(setting::EndSound, rt::toText(checked));
 }
 
 }  // namespace

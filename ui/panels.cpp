@@ -5,7 +5,7 @@
 
 #include "text/commands.h"
 #include "runtime/runtime.h"
-#include "settings/main_window.h"
+#include "names/main_window.h"
 #include "settings/config.h"
 
 using namespace Qt::StringLiterals;
@@ -13,8 +13,8 @@ using namespace Qt::StringLiterals;
 namespace zorvik {
 namespace {
 
-const QString kCommandToggle = u"按钮_收起cmd信息"_s;
-const QString kTableToggle = u"自定义提醒_按钮"_s;
+const QString kCommandToggle = ctl::kCommandToggle;
+const QString kTableToggle = ctl::kTableToggle;
 
 int width() { return rt::getProperty(kMainWindow, kMainWindow, rt::slot::Width).toInt(); }
 int height() { return rt::getProperty(kMainWindow, kMainWindow, rt::slot::Height).toInt(); }
@@ -35,7 +35,7 @@ void toggleSettingsPanel() {
     }
     const bool open = width() == 265;
     setWidth(open ? 560 : 265);
-    rt::setProperty(kMainWindow, u"设置"_s, rt::slot::LabelCaption, open ? u"设置<"_s : u"设置>"_s);
+    rt::setProperty(kMainWindow, ctl::kSettingsLabel, rt::slot::LabelCaption, open ? u"设置<"_s : u"设置>"_s);
 }
 
 void toggleTablePanel() {
@@ -51,7 +51,7 @@ void toggleTablePanel() {
 }
 
 void toggleCommandPanel() {
-    if (ticked(u"选择框_命令行"_s) && width() < 878) {
+    if (ticked(ctl::kCommandSwitch) && width() < 878) {
         setWidth(878);
         setCaption(kCommandToggle, u"收起<"_s);
     } else {
@@ -61,25 +61,25 @@ void toggleCommandPanel() {
 }
 
 void commandSwitchClicked() {
-    const bool on = ticked(u"选择框_命令行"_s);
-    writeSetting(u"自定义提醒"_s, u"启用CMD命令"_s, rt::toText(on));
+    const bool on = ticked(ctl::kCommandSwitch);
+    writeSetting(setting::TableCommands, rt::toText(on));
     toggleCommandPanel();
     rt::setProperty(kMainWindow, kCommandToggle, rt::slot::Disabled, !on);
 }
 
 void stayOnTopClicked() {
-    const bool on = ticked(u"选择框_窗口置顶"_s);
-    writeSetting(u"计时"_s, u"窗口置顶"_s, rt::toText(on));
+    const bool on = ticked(ctl::kStayOnTopBox);
+    writeSetting(setting::StayOnTop, rt::toText(on));
     rt::setProperty(kMainWindow, kMainWindow, rt::slot::AlwaysOnTop, on);
 }
 
 }  // namespace
 
 void relayoutMainWindow() {
-    const QString footer = u"透明标签4"_s;
+    const QString footer = ctl::kFooter;
     const int labelWidth = rt::getProperty(kMainWindow, footer, rt::slot::Width).toInt();
     rt::setProperty(kMainWindow, footer, rt::slot::Left, int((width() - labelWidth) / 2.0));
-    rt::setProperty(kMainWindow, u"分隔条1"_s, rt::slot::Width, rt::clientWidth(kMainWindow));
+    rt::setProperty(kMainWindow, ctl::kDivider, rt::slot::Width, rt::clientWidth(kMainWindow));
 }
 
 void registerPanelHandlers() {

@@ -29,6 +29,11 @@ class MainWindow : public zt::ProgramTest {
     }
 };
 
+// A handler renamed on one side only would leave its control dead.
+TEST_F(MainWindow, EveryHandlerNameInTheDescriptionsIsBound) {
+    EXPECT_EQ(rt::unboundHandlers(), QStringList());
+}
+
 TEST_F(MainWindow, OpensCompactAndPlacedOnTheScreen) {
     EXPECT_EQ(width(), 265);
     EXPECT_EQ(height(), 300);

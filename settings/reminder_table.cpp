@@ -29,11 +29,18 @@ QString programDataFile() {
 // replace one keeps it beside the new file first.
 QSet<QString> damagedFiles;
 
+ReminderRows rows;
+
+QString cell(int row, int column) {
+    return rt::gridGetCell(kMainWindow, kGrid, row, column).toString();
+}
+
 void loadTable(const QString& path) {
     if (rt::gridLoad(kMainWindow, kGrid, path))
         damagedFiles.remove(path);
     else if (QFileInfo::exists(path))
         damagedFiles.insert(path);
+    refreshReminderRows();
 }
 
 bool keepDamagedFile(const QString& path) {
@@ -44,15 +51,6 @@ bool keepDamagedFile(const QString& path) {
            rt::saveWholeFile(path + u".damaged"_s, bytes);
 }
 
-void saveTable() {
-    const QString path = reminderDataPath;
-    if (damagedFiles.contains(path) && QFileInfo::exists(path)) {
-        // Not kept, not replaced: the edit waits for a save that can keep it.
-        if (!keepDamagedFile(path)) return;
-        damagedFiles.remove(path);
-    }
-    rt::gridSave(kMainWindow, kGrid, path);
-}
 
 void setHeaderLook() {
     const int width = rt::getProperty(kMainWindow, kGrid, rt::slot::Width).toInt();
@@ -68,6 +66,27 @@ void setHeaderLook() {
 }
 
 }  // namespace
+
+const ReminderRows& reminderRows() {
+    return rows;
+}
+
+void refreshReminderRows() {
+    rows.clear();
+    const int count = rt::getProperty(kMainWindow, kGrid, rt::slot::GridRows).toInt();
+    for (int row = 1; row < count; ++row) rows.push_back({cell(row, 0), cell(row, 1), cell(row, 2)});
+}
+
+bool saveReminderTable() {
+    refreshReminderRows();
+    const QString path = reminderDataPath;
+    if (damagedFiles.contains(path) && QFileInfo::exists(path)) {
+        // Not kept, not replaced: the edit waits for a save that can keep it.
+        if (!keepDamagedFile(path)) return false;
+        damagedFiles.remove(path);
+    }
+    return rt::gridSave(kMainWindow, kGrid, path);
+}
 
 void loadReminderTable() {
     setHeaderLook();
@@ -85,20 +104,20 @@ void loadReminderTable() {
     const QString headers[] = {u"间隔时间(分)"_s, u"提醒内容"_s, u"CMD命令(试验)"_s};
     for (int column = 0; column < 3; ++column)
         rt::gridSetCell(kMainWindow, kGrid, 0, column, rt::kGridCellText, headers[column]);
-    saveTable();
+    saveReminderTable();
 }
 
 void onInsertRowClicked() {
     // Below the selected row; with none selected the position falls in the
     // header row and the grid appends instead.
     rt::gridInsertRow(kMainWindow, kGrid, u"请编辑"_s, rt::gridCurrentRow(kMainWindow, kGrid) + 1);
-    saveTable();
+    saveReminderTable();
 }
 
 void onDeleteRowClicked() {
     const int row = rt::gridCurrentRow(kMainWindow, kGrid);
     if (row != -1) rt::gridDeleteRow(kMainWindow, kGrid, row);
-    saveTable();
+    saveReminderTable();
 }
 
 void onReloadTableClicked() {
@@ -106,7 +125,7 @@ void onReloadTableClicked() {
 }
 
 void onGridCellEdited() {
-    saveTable();
+    saveReminderTable();
 }
 
 void registerReminderTableHandlers() {

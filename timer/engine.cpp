@@ -13,6 +13,7 @@
 #include "media/end_sound.h"
 #include "runtime/runtime.h"
 #include "media/sound.h"
+#include "settings/reminder_table.h"
 #include "timer/clock.h"
 #include "timer/delivery.h"
 #include "timer/scheduling.h"
@@ -219,8 +220,8 @@ void startOrPause() {
         c.intervalSeconds = float(rt::toNumber(content(ctl::kIntervalBox)) * 60.0);
         c.reminderKind = reminderKindAt(
             rt::getProperty(kMainWindow, ctl::kReminderKindList, rt::slot::ComboSelection).toInt());
-        c.customRowCount =
-            rt::getProperty(kMainWindow, ctl::kTable, rt::slot::GridRows).toInt() - 1;
+        refreshReminderRows();
+        c.customRowCount = qint32(reminderRows().size());
     }
     if (c.state == RunState::Running) {
         // Takes effect when the second being waited for has been counted.

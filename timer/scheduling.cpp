@@ -7,7 +7,7 @@
 
 #include "names/main_window.h"
 #include "text/commands.h"
-#include "grid/grid_commands.h"
+#include "settings/reminder_table.h"
 #include "runtime/runtime.h"
 #include "shell/table_command.h"
 #include "timer/delivery.h"
@@ -17,12 +17,6 @@ using namespace Qt::StringLiterals;
 
 namespace zorvik {
 namespace {
-
-const QString kGrid = ctl::kTable;
-
-QString cellText(int row, int column) {
-    return rt::gridGetCell(kMainWindow, kGrid, row, column).toString();
-}
 
 // Seconds reach the schedule through a 32-bit float (a row's minutes, the
 // interval's seconds), which misses most decimals by a hair: 0.35 minutes
@@ -76,9 +70,14 @@ void customStep() {
         }
         return;
     }
-    const qint32 seconds = rowSeconds(rt::toFloat(cellText(c.currentRow, 0)));
-    const QString text = cellText(c.currentRow, 1);
-    const QString command = cellText(c.currentRow, 2);
+    // The row as the table holds it now (刷新 may reload it during a run);
+    // the number of rows stays the one the run began with.
+    const ReminderRows& rows = reminderRows();
+    const ReminderRow row =
+        c.currentRow <= qint32(rows.size()) ? rows[size_t(c.currentRow - 1)] : ReminderRow{};
+    const qint32 seconds = rowSeconds(rt::toFloat(row.minutes));
+    const QString& text = row.text;
+    const QString& command = row.command;
     // A row without a time is passed over without resetting the count.
     if (seconds == 0 && c.currentRow < c.customRowCount) c.rowArmed = false;
     if (seconds == 0 || c.secondsSinceReminder != seconds) return;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
@@ -17,8 +19,10 @@
 #include "app/program.h"
 #include "common/wait.h"
 #include "runtime/runtime.h"
+#include "text/profile.h"
 #include "text/text_codec.h"
 #include "settings/config.h"
+#include "settings/import_export.h"
 #include "settings/reminder_table.h"
 #include "timer/clock.h"
 #include "timer/engine.h"
@@ -27,6 +31,8 @@
 namespace zt {
 
 inline const QString kMain = QStringLiteral("主窗口");
+inline const QString kHotkey = QStringLiteral("热键窗口");
+inline const QString kHelp = QStringLiteral("帮助窗口");
 
 // Presses a button of the next modal message box as soon as it shows.
 // Returns the text and title it saw through the out-parameters.
@@ -81,6 +87,36 @@ class ProgramTest : public ::testing::Test {
         rt::unloadAll();
         zt::letMediaSettle();
         zorvik::setClock(nullptr);
+        zorvik::setFolderChooser({});
+    }
+
+    // For tests of what the user sees and types: the main window active,
+    // as a user finds it, with the hotkey poll left to the test.
+    void loadMain() {
+        if (!rt::isLoaded(kMain)) {
+            ASSERT_TRUE(rt::loadWindow(kMain));
+            clock.advance(std::chrono::milliseconds(500));  // a first start's pause
+        }
+        rt::setProperty(kMain, QStringLiteral("时钟1"), rt::slot::TimerPeriod, 0);
+        activate(kMain);
+    }
+    static void activate(const QString& window) {
+        rt::windowWidget(window)->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(rt::windowWidget(window)));
+    }
+    static QAction* menuItem(const QString& caption) {
+        return qobject_cast<QAction*>(rt::controlObject(kMain, caption));
+    }
+    // Clicks the button itself, as a mouse would: a disabled one takes nothing.
+    static void press(const QString& window, const QString& control) {
+        qobject_cast<QAbstractButton*>(rt::controlObject(window, control))->click();
+    }
+    static QString text(const QString& window, const QString& control, int slot) {
+        return rt::getProperty(window, control, slot).toString();
+    }
+    // Destruction is queued behind the handler that asks for it.
+    static void waitUnloaded(const QString& window) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !rt::isLoaded(window); }));
     }
 
     QString path(const QString& name) const { return dir.path() + u'/' + name; }

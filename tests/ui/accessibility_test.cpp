@@ -7,13 +7,18 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include "program_fixture.h"
+#include "common/program_fixture.h"
 #include "runtime/translations.h"
 
 using namespace Qt::StringLiterals;
 
 namespace zorvik::testing {
 namespace {
+
+using zt::kHelp;
+using zt::kHotkey;
+using zt::kMain;
+using zt::ProgramTest;
 
 class AccessibilityTest : public ProgramTest {
 protected:
@@ -55,7 +60,7 @@ TEST_F(AccessibilityTest, ControlsTellWhatTheyShow) {
     for (const QString& box : {u"输入_时"_s, u"输入_分"_s, u"输入_秒"_s})
         rt::setProperty(kMain, box, rt::slot::EditContent, box == u"输入_秒"_s ? u"2"_s : u"0"_s);
     startOrPause();
-    manualClock.advanceSeconds(1);
+    clock.advanceSeconds(1);
     EXPECT_EQ(of(kMain, u"透明标签_时间显示"_s)->text(QAccessible::Name), u"00:00:01"_s);
 }
 

@@ -6,13 +6,18 @@
 #include <QScrollBar>
 #include <QTextBlock>
 
-#include "program_fixture.h"
+#include "common/program_fixture.h"
 #include "ui/help_window.h"
 
 using namespace Qt::StringLiterals;
 
 namespace zorvik::testing {
 namespace {
+
+using zt::kHelp;
+using zt::kHotkey;
+using zt::kMain;
+using zt::ProgramTest;
 
 using HelpWindowTest = ProgramTest;
 
@@ -49,7 +54,7 @@ TEST_F(HelpWindowTest, OpensFromMenuAndButtonShowingTheTextReadOnly) {
     // Closed, the table panel's "帮助" button opens a fresh one.
     rt::windowWidget(kHelp)->close();
     waitUnloaded(kHelp);
-    click(kMain, u"按钮2"_s);
+    press(kMain, u"按钮2"_s);
     EXPECT_TRUE(rt::isLoaded(kHelp));
 }
 

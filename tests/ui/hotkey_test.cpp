@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 
-#include "program_fixture.h"
+#include "common/program_fixture.h"
 #include "settings/hotkey_setting.h"
 #include "ui/hotkey_window.h"
 
@@ -12,12 +12,17 @@ using namespace Qt::StringLiterals;
 namespace zorvik::testing {
 namespace {
 
+using zt::kHelp;
+using zt::kHotkey;
+using zt::kMain;
+using zt::ProgramTest;
+
 const QString kField = u"编辑框_开始运行"_s;
 
 class HotkeyTest : public ProgramTest {
   protected:
     QString stored() const {
-        return rt::readIniEntry(programFile(u"配置.ini"_s), u"热键配置"_s, u"开始"_s);
+        return rt::readIniEntry(path(u"配置.ini"_s), u"热键配置"_s, u"开始"_s);
     }
     static QString fieldText() { return text(kHotkey, kField, rt::slot::EditContent); }
     static QWidget* field() { return qobject_cast<QWidget*>(rt::controlObject(kHotkey, kField)); }
@@ -28,13 +33,13 @@ class HotkeyTest : public ProgramTest {
         activate(kHotkey);
     }
     void closeWindow() {
-        click(kHotkey, u"按钮_热键完成"_s);
+        press(kHotkey, u"按钮_热键完成"_s);
         waitUnloaded(kHotkey);
         activate(kMain);
     }
     // As if chosen in an earlier session and read at start-up.
     void storeHotkey(const QString& code) {
-        rt::writeIniEntry(programFile(u"配置.ini"_s), u"热键配置"_s, u"开始"_s, code);
+        rt::writeIniEntry(path(u"配置.ini"_s), u"热键配置"_s, u"开始"_s, code);
         loadStartHotkey();
     }
 };

@@ -2,7 +2,7 @@
 
 #include <QFile>
 
-#include "program_fixture.h"
+#include "common/program_fixture.h"
 #include "grid/grid_commands.h"
 #include "grid/grid_format.h"
 
@@ -10,6 +10,11 @@ using namespace Qt::StringLiterals;
 
 namespace zorvik::testing {
 namespace {
+
+using zt::kHelp;
+using zt::kHotkey;
+using zt::kMain;
+using zt::ProgramTest;
 
 const QString kGrid = u"高级表格1"_s;
 
@@ -26,7 +31,7 @@ class ImportTest : public ProgramTest {
     // The folder dialog answers with folder; empty: cancelled.
     void chooseFolder(const QString& folder) {
         setFolderChooser([this, folder](const QString& initial, const QString& title) {
-            EXPECT_EQ(initial, programDir.path());
+            EXPECT_EQ(initial, dir.path());
             EXPECT_EQ(title, u"——请选择导入的文件夹"_s);
             ++dialogs;
             return folder;
@@ -56,8 +61,8 @@ TEST_F(ImportTest, ChosenFolderIsAppliedAndReceivesEveryLaterWrite) {
     rt::gridInsertRow(kMain, kGrid, u"30"_s);
     rt::gridSetCell(kMain, kGrid, 1, 1, rt::kGridCellText, u"学英语"_s);
     ASSERT_TRUE(rt::gridSave(kMain, kGrid, otherFile(u"自定义提醒数据"_s)));
-    ASSERT_TRUE(rt::gridLoad(kMain, kGrid, programFile(u"自定义提醒数据"_s)));
-    const QByteArray programTable = bytesOf(programFile(u"自定义提醒数据"_s));
+    ASSERT_TRUE(rt::gridLoad(kMain, kGrid, path(u"自定义提醒数据"_s)));
+    const QByteArray programTable = bytesOf(path(u"自定义提醒数据"_s));
 
     chooseFolder(otherDir.path());
     menuItem(u"导入"_s)->trigger();
@@ -71,20 +76,20 @@ TEST_F(ImportTest, ChosenFolderIsAppliedAndReceivesEveryLaterWrite) {
 
     setContent(u"输入_分"_s, u"45"_s);
     EXPECT_EQ(rt::readIniEntry(ini, u"计时"_s, u"分"_s), u"45"_s);
-    EXPECT_EQ(rt::readIniEntry(programFile(u"配置.ini"_s), u"计时"_s, u"分"_s), u"5"_s);
+    EXPECT_EQ(rt::readIniEntry(path(u"配置.ini"_s), u"计时"_s, u"分"_s), u"5"_s);
     const QByteArray importedTable = bytesOf(otherFile(u"自定义提醒数据"_s));
-    click(kMain, u"插入表格_按钮"_s);
+    press(kMain, u"插入表格_按钮"_s);
     EXPECT_NE(bytesOf(otherFile(u"自定义提醒数据"_s)), importedTable);
-    EXPECT_EQ(bytesOf(programFile(u"自定义提醒数据"_s)), programTable);
+    EXPECT_EQ(bytesOf(path(u"自定义提醒数据"_s)), programTable);
 
-    click(kMain, u"按钮3"_s);  // "刷新" reads the program folder's table
+    press(kMain, u"按钮3"_s);  // "刷新" reads the program folder's table
     EXPECT_EQ(gridRows(), 1);
 }
 
 TEST_F(ImportTest, EmptyFolderReceivesBothFilesWithDefaults) {
     loadMain();
     setContent(u"输入_秒"_s, u"8"_s);
-    click(kMain, u"插入表格_按钮"_s);
+    press(kMain, u"插入表格_按钮"_s);
     rt::gridSetCell(kMain, kGrid, 1, 2, rt::kGridCellText, u"rm -rf build"_s);
     chooseFolder(otherDir.path());
     menuItem(u"导入"_s)->trigger();
@@ -100,20 +105,20 @@ TEST_F(ImportTest, EmptyFolderReceivesBothFilesWithDefaults) {
     EXPECT_EQ(table->cells.size(), 3);
     EXPECT_EQ(gridRows(), 1);
     EXPECT_EQ(rt::gridGetCell(kMain, kGrid, 0, 1).toString(), u"提醒内容"_s);
-    EXPECT_EQ(rt::readIniEntry(programFile(u"配置.ini"_s), u"计时"_s, u"秒"_s), u"8"_s);
+    EXPECT_EQ(rt::readIniEntry(path(u"配置.ini"_s), u"计时"_s, u"秒"_s), u"8"_s);
 }
 
 TEST_F(ImportTest, CancelledDialogOrCountingTimerChangesNothing) {
     loadMain();
     setContent(u"输入_分"_s, u"7"_s);
     const QString config = configFilePath, data = reminderDataPath;
-    const QByteArray programIni = bytesOf(programFile(u"配置.ini"_s));
+    const QByteArray programIni = bytesOf(path(u"配置.ini"_s));
     chooseFolder(QString());
     menuItem(u"导入"_s)->trigger();
     EXPECT_EQ(dialogs, 1);
     EXPECT_EQ(configFilePath + reminderDataPath, config + data);
     EXPECT_EQ(content(u"输入_分"_s), u"7"_s);
-    EXPECT_EQ(bytesOf(programFile(u"配置.ini"_s)), programIni);
+    EXPECT_EQ(bytesOf(path(u"配置.ini"_s)), programIni);
 
     chooseFolder(otherDir.path());
     startOrPause();

@@ -6,13 +6,18 @@
 #include <QInputMethodEvent>
 #include <QMimeData>
 
-#include "program_fixture.h"
+#include "common/program_fixture.h"
 #include "runtime/line_edit.h"
 
 using namespace Qt::StringLiterals;
 
 namespace zorvik::testing {
 namespace {
+
+using zt::kHelp;
+using zt::kHotkey;
+using zt::kMain;
+using zt::ProgramTest;
 
 class InputTest : public ProgramTest {
   protected:
@@ -21,7 +26,7 @@ class InputTest : public ProgramTest {
     }
     static QString content(const QString& name) { return text(kMain, name, rt::slot::EditContent); }
     QString stored(const QString& key) const {
-        return rt::readIniEntry(programFile(u"配置.ini"_s), u"计时"_s, key);
+        return rt::readIniEntry(path(u"配置.ini"_s), u"计时"_s, key);
     }
 };
 

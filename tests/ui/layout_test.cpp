@@ -10,7 +10,7 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
 
-#include "program_fixture.h"
+#include "common/program_fixture.h"
 #include "runtime/controls.h"
 #include "runtime/fonts.h"
 #include "grid/grid_control.h"
@@ -23,6 +23,11 @@ using namespace Qt::StringLiterals;
 
 namespace zorvik::testing {
 namespace {
+
+using zt::kHelp;
+using zt::kHotkey;
+using zt::kMain;
+using zt::ProgramTest;
 
 // Other captions the program writes into its controls while it runs.
 const std::multimap<QString, QString> kLaterCaptions = {

@@ -6,18 +6,23 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include "program_fixture.h"
+#include "common/program_fixture.h"
 
 using namespace Qt::StringLiterals;
 
 namespace zorvik::testing {
 namespace {
 
+using zt::kHelp;
+using zt::kHotkey;
+using zt::kMain;
+using zt::ProgramTest;
+
 using MenuTest = ProgramTest;
 
 TEST_F(MenuTest, EndSoundItemFlipsTheMarkAndStoresEveryChoice) {
     loadMain();
-    const QString ini = programFile(u"配置.ini"_s);
+    const QString ini = path(u"配置.ini"_s);
     auto marked = [] {
         return rt::getProperty(kMain, u"结束音"_s, rt::slot::MenuChecked).toBool();
     };
@@ -55,7 +60,7 @@ TEST_F(MenuTest, ExportShowsOnlyItsNoticeAndTouchesNoFile) {
     loadMain();
     auto files = [this] {
         QStringList all;
-        for (const QFileInfo& fi : QDir(programDir.path()).entryInfoList(QDir::Files)) {
+        for (const QFileInfo& fi : QDir(dir.path()).entryInfoList(QDir::Files)) {
             QFile f(fi.filePath());
             all << fi.fileName()
                 << QString::fromLatin1(f.open(QIODevice::ReadOnly) ? f.readAll().toHex()
@@ -79,7 +84,7 @@ TEST_F(MenuTest, ExportShowsOnlyItsNoticeAndTouchesNoFile) {
                                   QString::number(QMessageBox::NoIcon),
                                   QString::number(QMessageBox::Ok), u"1"_s}));
     EXPECT_EQ(files(), before);
-    EXPECT_EQ(configFilePath, programFile(u"配置.ini"_s));
+    EXPECT_EQ(configFilePath, path(u"配置.ini"_s));
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "runtime/media_backend.h"
 
 #include <QAudioOutput>
-#include <QCoreApplication>
 #include <QIODevice>
 #include <QMediaPlayer>
 #include <QTimer>
@@ -12,6 +11,15 @@ namespace rt::detail {
 namespace {
 
 int alive = 0;
+
+// Counts a player out when it is deleted. A child, not a connection to the
+// player's destroyed signal: letting go of a player disconnects all of its
+// signals, and with them such a connection.
+class AliveMark : public QObject {
+  public:
+    explicit AliveMark(QObject* player) : QObject(player) { ++alive; }
+    ~AliveMark() override { --alive; }
+};
 
 void silenceAndDelete(QMediaPlayer* p) {
     QObject::disconnect(p, nullptr, p, nullptr);
@@ -26,8 +34,7 @@ void silenceAndDelete(QMediaPlayer* p) {
 
 QMediaPlayer* makeMediaPlayer(QObject* parent) {
     auto* player = new QMediaPlayer(parent);
-    ++alive;
-    QObject::connect(player, &QObject::destroyed, QCoreApplication::instance(), [] { --alive; });
+    new AliveMark(player);
     // A child of the player, so that it goes after the player is done with it.
     player->setAudioOutput(new QAudioOutput(player));
     return player;

@@ -6,6 +6,10 @@
 #include <QTimer>
 #include <QUrl>
 
+#ifndef Q_OS_WIN
+#include <gst/gst.h>
+#endif
+
 namespace rt::detail {
 
 namespace {
@@ -30,9 +34,30 @@ void silenceAndDelete(QMediaPlayer* p) {
     p->deleteLater();  // this may run inside one of the player's own signals
 }
 
+// The first player starts the media framework, which asks every device
+// provider GStreamer knows for its devices. The Vulkan one (installed with
+// the plugins that play MIDI) loads every Vulkan driver and with them a
+// compiler library: some 50 MiB, held for the process's life, for a player
+// that only ever plays sound. It is taken out of the registry first.
+void leaveOutUnusedDeviceProviders() {
+#ifndef Q_OS_WIN
+    static const bool done = [] {
+        if (!gst_init_check(nullptr, nullptr, nullptr)) return false;
+        GstRegistry* registry = gst_registry_get();
+        if (GstPluginFeature* f = gst_registry_lookup_feature(registry, "vulkandeviceprovider")) {
+            gst_registry_remove_feature(registry, f);
+            gst_object_unref(f);
+        }
+        return true;
+    }();
+    Q_UNUSED(done);
+#endif
+}
+
 }  // namespace
 
 QMediaPlayer* makeMediaPlayer(QObject* parent) {
+    leaveOutUnusedDeviceProviders();
     auto* player = new QMediaPlayer(parent);
     new AliveMark(player);
     // A child of the player, so that it goes after the player is done with it.

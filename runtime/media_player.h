@@ -5,10 +5,10 @@
 // player that failed once (Qt 6.4 keeps its error) never spoils the next
 // file. A player that has stood idle (its medium played out, stopped, or
 // opened and never played) for kIdleRelease on the clock is released too,
-// with the medium: its pipeline, output and threads are megabytes and a
-// sound server connection for nothing, and the logic always opens anew
-// before it plays. The first player of the process loads the media
-// framework (tens of megabytes, once); each later one costs a few
+// with the medium: its pipeline's threads and its connection to the sound
+// server are held for nothing, and the logic always opens anew before it
+// plays. The first player of the process loads the media framework (some
+// 13 MiB, kept for the process's life); each later one costs a few
 // milliseconds.
 
 #include <QObject>

@@ -1,17 +1,29 @@
 #include "media/media_backend.h"
 
 #include <QAudioOutput>
-#include <QCoreApplication>
 #include <QIODevice>
 #include <QMediaPlayer>
 #include <QTimer>
 #include <QUrl>
+
+#ifndef Q_OS_WIN
+#include <gst/gst.h>
+#endif
 
 namespace rt::detail {
 
 namespace {
 
 int alive = 0;
+
+// Counts a player out when it is deleted. A child, not a connection to the
+// player's destroyed signal: letting go of a player disconnects all of its
+// signals, and with them such a connection.
+class AliveMark : public QObject {
+  public:
+    explicit AliveMark(QObject* player) : QObject(player) { ++alive; }
+    ~AliveMark() override { --alive; }
+};
 
 void silenceAndDelete(QMediaPlayer* p) {
     QObject::disconnect(p, nullptr, p, nullptr);
@@ -22,12 +34,32 @@ void silenceAndDelete(QMediaPlayer* p) {
     p->deleteLater();  // this may run inside one of the player's own signals
 }
 
+// The first player starts the media framework, which asks every device
+// provider GStreamer knows for its devices. The Vulkan one (installed with
+// the plugins that play MIDI) loads every Vulkan driver and with them a
+// compiler library: some 50 MiB, held for the process's life, for a player
+// that only ever plays sound. It is taken out of the registry first.
+void leaveOutUnusedDeviceProviders() {
+#ifndef Q_OS_WIN
+    static const bool done = [] {
+        if (!gst_init_check(nullptr, nullptr, nullptr)) return false;
+        GstRegistry* registry = gst_registry_get();
+        if (GstPluginFeature* f = gst_registry_lookup_feature(registry, "vulkandeviceprovider")) {
+            gst_registry_remove_feature(registry, f);
+            gst_object_unref(f);
+        }
+        return true;
+    }();
+    Q_UNUSED(done);
+#endif
+}
+
 }  // namespace
 
 QMediaPlayer* makeMediaPlayer(QObject* parent) {
+    leaveOutUnusedDeviceProviders();
     auto* player = new QMediaPlayer(parent);
-    ++alive;
-    QObject::connect(player, &QObject::destroyed, QCoreApplication::instance(), [] { --alive; });
+    new AliveMark(player);
     // A child of the player, so that it goes after the player is done with it.
     player->setAudioOutput(new QAudioOutput(player));
     return player;

@@ -43,11 +43,14 @@ void MediaPlayerControl::makePlayer() {
     player_ = detail::makeMediaPlayer(this);
     connect(player_, &QMediaPlayer::mediaStatusChanged, this,
             [this](QMediaPlayer::MediaStatus status) {
-                if (pending_)
+                if (pending_) {
                     check();
-                else if (status == QMediaPlayer::EndOfMedia && opened_)
-                    Q_EMIT finished();
+                    return;
+                }
+                watchIdle();
+                if (status == QMediaPlayer::EndOfMedia && opened_) Q_EMIT finished();
             });
+    connect(player_, &QMediaPlayer::playbackStateChanged, this, &MediaPlayerControl::watchIdle);
     auto recheck = [this] {
         if (pending_) check();
     };
@@ -58,6 +61,7 @@ void MediaPlayerControl::makePlayer() {
 
 void MediaPlayerControl::releasePlayer() {
     deadline_.cancel();
+    idle_.cancel();
     if (player_) detail::disposeMediaPlayer(player_);
     player_ = nullptr;
 }
@@ -134,6 +138,20 @@ void MediaPlayerControl::settle(bool ok) {
     // A preroll leaves the medium paused at its start, ready to play.
     prerolling_ = false;
     later(this, [done = std::move(done)] { done(true); });
+    watchIdle();
+}
+
+// A clip that plays is never cut: the release is armed only while nothing
+// plays and nothing opens, and every start of playback disarms it. Going
+// idle again starts the whole wait anew.
+void MediaPlayerControl::watchIdle() {
+    const bool idle =
+        player_ && !pending_ && player_->playbackState() != QMediaPlayer::PlayingState;
+    if (!idle) {
+        idle_.cancel();
+        return;
+    }
+    if (!idle_.pending()) idle_.start(kIdleRelease, [this] { close(); });
 }
 
 void MediaPlayerControl::abandon() {
@@ -145,6 +163,7 @@ bool MediaPlayerControl::play(int positionMs) {
     if (!opened_ || !player_) return false;
     if (positionMs >= 0) player_->setPosition(positionMs);
     player_->play();
+    watchIdle();
     return true;
 }
 

@@ -3,8 +3,13 @@
 // file) at a time. Every open gets a player of its own, made for it and
 // released when the next open, a close or the control's end comes: a
 // player that failed once (Qt 6.4 keeps its error) never spoils the next
-// file. The first player of the process loads the media framework (tens of
-// megabytes, once); each later one costs a few milliseconds.
+// file. A player that has stood idle (its medium played out, stopped, or
+// opened and never played) for kIdleRelease on the clock is released too,
+// with the medium: its pipeline's threads and its connection to the sound
+// server are held for nothing, and the logic always opens anew before it
+// plays. The first player of the process loads the media framework (some
+// 13 MiB, kept for the process's life); each later one costs a few
+// milliseconds.
 
 #include <QObject>
 #include <QString>
@@ -19,6 +24,8 @@ namespace rt {
 class MediaPlayerControl : public QObject {
     Q_OBJECT
   public:
+    static constexpr std::chrono::seconds kIdleRelease{60};
+
     explicit MediaPlayerControl(QObject* parent = nullptr);
     ~MediaPlayerControl() override;
 
@@ -56,6 +63,8 @@ class MediaPlayerControl : public QObject {
     void check();
     void settle(bool ok);
     void endPending(bool ok);
+    // Arms the idle release while the player stands idle, disarms it otherwise.
+    void watchIdle();
 
     QMediaPlayer* player_ = nullptr;
     QString file_;
@@ -64,6 +73,7 @@ class MediaPlayerControl : public QObject {
     qint64 durationMs_ = 0;
     std::function<void(bool)> pending_;
     Deadline deadline_;
+    Deadline idle_;
 };
 
 }  // namespace rt

@@ -58,6 +58,25 @@ Samples waveSamples(const QByteArray& wav) {
     return {};
 }
 
+QByteArray waveFile(const Samples& s) {
+    const auto u32 = [](quint32 v) {
+        QByteArray b(4, 0);
+        qToLittleEndian(v, b.data());
+        return b;
+    };
+    const auto u16 = [](quint16 v) {
+        QByteArray b(2, 0);
+        qToLittleEndian(v, b.data());
+        return b;
+    };
+    const auto dataSize = quint32(s.values.size() * 2);
+    QByteArray wav = "RIFF" + u32(36 + dataSize) + "WAVEfmt " + u32(16) + u16(1) + u16(1) +
+                     u32(quint32(s.rate)) + u32(quint32(s.rate) * 2) + u16(2) + u16(16) + "data" +
+                     u32(dataSize);
+    for (qint16 v : s.values) wav += u16(quint16(v));
+    return wav;
+}
+
 std::vector<double> envelope(const Samples& s, double windowSeconds) {
     std::vector<double> out;
     const size_t n = std::max<size_t>(1, size_t(windowSeconds * s.rate));

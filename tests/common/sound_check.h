@@ -16,6 +16,8 @@ struct Samples {
 
 // The samples of a 16-bit mono PCM WAV file; empty for anything else.
 Samples waveSamples(const QByteArray& wav);
+// The samples as a 16-bit mono PCM WAV file.
+QByteArray waveFile(const Samples& s);
 
 // A stretch of sound between silences, in seconds from the first sample.
 struct Burst {

@@ -106,6 +106,8 @@ QString readSetting(const QString& section, const QString& key) {
 }
 
 void applySettings() {
+    // Read anew: the file may have been edited since it was last read.
+    rt::forgetIniFiles();
     const QString timing = u"计时"_s;
     rt::setProperty(kMainWindow, u"结束音"_s, rt::slot::MenuChecked,
                     rt::textToLogical(readSetting(timing, u"最终结束音"_s)));

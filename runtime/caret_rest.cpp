@@ -20,7 +20,6 @@ class CaretRest : public QObject {
         });
         rest_.start();
     }
-    bool resting() const { return !rest_.isActive(); }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
@@ -55,10 +54,6 @@ void restCaretWhenIdle(std::chrono::milliseconds after) {
     if (rest || !qApp) return;
     rest = new CaretRest(qApp, after);
     qApp->installEventFilter(rest);
-}
-
-bool caretResting() {
-    return rest && rest->resting();
 }
 
 }  // namespace rt

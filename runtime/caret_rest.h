@@ -9,7 +9,5 @@
 namespace rt {
 
 void restCaretWhenIdle(std::chrono::milliseconds after = std::chrono::seconds(10));
-// Whether the caret is resting now (for tests).
-bool caretResting();
 
 }  // namespace rt

@@ -16,7 +16,7 @@ namespace zorvik::testing {
 namespace {
 
 class AccessibilityTest : public ProgramTest {
-protected:
+  protected:
     static QAccessibleInterface* of(const QString& window, const QString& control) {
         return QAccessible::queryAccessibleInterface(rt::controlObject(window, control));
     }

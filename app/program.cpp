@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <cstdio>
 
+#include "runtime/caret_rest.h"
 #include "runtime/fonts.h"
 #include "runtime/keys.h"
 #include "runtime/runtime.h"
@@ -74,6 +75,7 @@ void assembleProgram() {
     done = true;
     rt::useDefaultUiFont();
     rt::installKeyTracker();
+    rt::restCaretWhenIdle();
     registerWindows();
     registerTimerHandlers();
     registerPanelHandlers();

@@ -3,8 +3,14 @@
 // bare Qt window (a label, a button and a menu) idle and a bare label that
 // a precise timer redraws once a second, all under the same X server in
 // one run. Needs a display (run under xvfb-run) and xdotool, which starts
-// the run the way a user's hotkey does.
-// Usage: bench_idle [path/to/zorvik] [seconds per subject]
+// the run the way a user's hotkey does. Given an earlier build as well, it
+// measures that one too, so a change shows before and after in one run.
+// Usage: bench_idle [path/to/zorvik] [seconds per subject] [path/to/earlier/zorvik]
+//
+// Each subject is left alone for 12 s first: start-up is another
+// benchmark's business, and a caret blinks for the first 10 s after the
+// last key press or click, as it does for a user who then leaves the timer
+// alone.
 //
 // With --bare-idle or --bare-tick the program is itself the bare window.
 
@@ -73,6 +79,8 @@ void settle(int ms) {
     QThread::msleep(ulong(ms));
 }
 
+constexpr int kSettleMs = 12000;
+
 struct Figures {
     double cpuMsPerMinute = -1;
     double wakeupsPerSecond = -1;
@@ -88,11 +96,11 @@ Figures measure(const QString& program, const QStringList& args, const QString& 
     p.start(program, args);
     Figures f;
     if (!p.waitForStarted()) return f;
-    settle(3000);  // start-up is another benchmark's business
+    settle(kSettleMs);
     if (startRun) {
         // The stored start hotkey, pressed in the active main window.
         QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("F2")});
-        settle(1000);
+        settle(kSettleMs);
     }
     const Usage before = usageOf(p.processId());
     settle(seconds * 1000);
@@ -105,7 +113,7 @@ Figures measure(const QString& program, const QStringList& args, const QString& 
 }
 
 void print(const char* what, const Figures& f) {
-    std::printf("%-28s CPU %8.1f ms/min   wake-ups %7.1f /s\n", what, f.cpuMsPerMinute,
+    std::printf("%-32s CPU %8.1f ms/min   wake-ups %7.1f /s\n", what, f.cpuMsPerMinute,
                 f.wakeupsPerSecond);
     std::fflush(stdout);
 }
@@ -132,11 +140,18 @@ int main(int argc, char** argv) {
                        "间隔提醒时间=0\r\n最终结束音=假\r\n[热键配置]\r\n开始=113\r\n")));
     ini.close();
     const QString self = QCoreApplication::applicationFilePath();
-    std::printf("%d s per subject, after 3 s to settle\n", seconds);
+    std::printf("%d s per subject, after %d s to settle\n", seconds, kSettleMs / 1000);
     const Figures idle = measure(exe, {}, dir.path(), seconds, false);
     print("zorvik idle", idle);
     const Figures running = measure(exe, {}, dir.path(), seconds, true);
     print("zorvik counting", running);
+    if (argc > 3) {
+        // The earlier build runs from the same folder, on the same settings.
+        const QString earlier = dir.path() + "/zorvik-earlier";
+        QFile::copy(QString::fromLocal8Bit(argv[3]), earlier);
+        print("earlier zorvik idle", measure(earlier, {}, dir.path(), seconds, false));
+        print("earlier zorvik counting", measure(earlier, {}, dir.path(), seconds, true));
+    }
     const Figures bareIdle = measure(self, {"--bare-idle"}, dir.path(), seconds, false);
     print("bare window idle", bareIdle);
     const Figures bareTick = measure(self, {"--bare-tick"}, dir.path(), seconds, false);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QSet>
+#include <QWidget>
 #include <unordered_map>
 
 #ifdef Q_OS_WIN
@@ -186,48 +187,60 @@ int keyStateOf(const QKeyEvent* e) {
     return state;
 }
 
-#ifdef Q_OS_WIN
-
-void installKeyTracker() {}
-
-bool keyDownOrPressedSinceLastQuery(int vk) {
-    return vk > 0 && GetAsyncKeyState(vk) != 0;
-}
-
-#else
-
 namespace {
 
+// Application-wide: follows the keys the application sees (elsewhere than
+// on Windows, where the system keeps the key state) and tells the watcher
+// of every key and of every change of a window's activation or minimised
+// state, the moments at which a poll of a key may have to start or stop.
 class KeyTracker : public QObject {
   public:
     QSet<int> down, pressedSince;
+    std::function<void()> watcher;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
         switch (e->type()) {
-            case QEvent::KeyPress: {
-                const int vk = virtualKeyCode(static_cast<QKeyEvent*>(e));
-                if (vk) {
-                    down.insert(vk);
-                    pressedSince.insert(vk);
-                }
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+                follow(static_cast<QKeyEvent*>(e));
+                tell();
                 break;
-            }
-            case QEvent::KeyRelease: {
-                auto* k = static_cast<QKeyEvent*>(e);
-                if (!k->isAutoRepeat()) down.remove(virtualKeyCode(k));
-                break;
-            }
             case QEvent::ApplicationStateChange:
                 if (QGuiApplication::applicationState() != Qt::ApplicationActive) {
                     down.clear();
                     pressedSince.clear();
                 }
+                tell();
+                break;
+            case QEvent::ActivationChange:
+            case QEvent::WindowStateChange:
+                // Sent to every widget of a window; the window's own is enough.
+                if (watched->isWidgetType() && static_cast<QWidget*>(watched)->isWindow()) tell();
                 break;
             default:
                 break;
         }
         return QObject::eventFilter(watched, e);
+    }
+
+  private:
+    void follow(const QKeyEvent* k) {
+#ifndef Q_OS_WIN
+        const int vk = virtualKeyCode(k);
+        if (!vk) return;
+        if (k->type() == QEvent::KeyPress) {
+            down.insert(vk);
+            pressedSince.insert(vk);
+        } else if (!k->isAutoRepeat()) {
+            down.remove(vk);
+        }
+#else
+        Q_UNUSED(k);
+#endif
+    }
+    void tell() {
+        if (watcher) watcher();
     }
 };
 
@@ -242,12 +255,33 @@ void installKeyTracker() {
     qApp->installEventFilter(tracker);
 }
 
+void setKeyWatcher(std::function<void()> watcher) {
+    installKeyTracker();
+    if (tracker) tracker->watcher = std::move(watcher);
+}
+
+#ifdef Q_OS_WIN
+
+bool keyDownOrPressedSinceLastQuery(int vk) {
+    return vk > 0 && GetAsyncKeyState(vk) != 0;
+}
+
+bool keyMayBeDown(int vk) {
+    return vk > 0;  // only a query of the system can tell
+}
+
+#else
+
 bool keyDownOrPressedSinceLastQuery(int vk) {
     installKeyTracker();
     if (!tracker || vk <= 0) return false;
     const bool result = tracker->down.contains(vk) || tracker->pressedSince.contains(vk);
     tracker->pressedSince.remove(vk);
     return result;
+}
+
+bool keyMayBeDown(int vk) {
+    return tracker && vk > 0 && (tracker->down.contains(vk) || tracker->pressedSince.contains(vk));
 }
 
 #endif

@@ -1,6 +1,8 @@
 #pragma once
 // Virtual-key codes: the numbering keys are stored in, on every system.
 
+#include <functional>
+
 class QKeyEvent;
 
 namespace rt {
@@ -19,6 +21,15 @@ int keyStateOf(const QKeyEvent* e);
 // remembers pressed keys and forgets them all when the application is
 // deactivated.
 bool keyDownOrPressedSinceLastQuery(int vk);
+// Whether that query could answer yes: always on Windows, where only the
+// system knows; elsewhere while the tracker has the key down or holds a
+// press not yet asked for. Asks nothing and clears nothing.
+bool keyMayBeDown(int vk);
 void installKeyTracker();
+// Runs watcher after every key press or release the application sees and
+// whenever the application or one of its windows is activated,
+// deactivated, minimised or restored: the moments at which a poll of a key
+// may have to start or stop, so that it need not run all the time.
+void setKeyWatcher(std::function<void()> watcher);
 
 }  // namespace rt

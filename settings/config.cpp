@@ -90,6 +90,8 @@ QString readSetting(const Setting& setting) {
 }
 
 void applySettings() {
+    // Read anew: the file may have been edited since it was last read.
+    rt::forgetIniFiles();
     rt::setProperty(kMainWindow, ctl::kEndSoundItem, rt::slot::MenuChecked,
                     rt::textToLogical(readSetting(setting::EndSound)));
     setContent(ctl::kHoursBox, readSetting(setting::Hours));

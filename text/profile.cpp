@@ -5,6 +5,7 @@
 #include <QMutex>
 
 #include "text/file_save.h"
+#include "text/profile_cache.h"
 #include "text/text_codec.h"
 
 namespace rt {
@@ -232,9 +233,9 @@ QString readIniEntry(const QString& file, const QString& section, const QString&
     if (path.isEmpty() || sectionName.isEmpty() || keyName.isEmpty()) return QString();
     QMutexLocker locker(&profileLock);
     removeInterruptedSaves(path);
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly)) return def;
-    FileText text(in.readAll());
+    QByteArray bytes;
+    if (!readThroughCache(path, &bytes)) return def;
+    FileText text(std::move(bytes));
     const QList<Line> lines = splitLines(text.body);
     const Where where = locate(text, lines, sectionName, keyName);
     return where.key < 0 ? def : valueOf(text, lines[where.key]);
@@ -248,19 +249,17 @@ bool writeIniEntry(const QString& file, const QString& section, const QString& k
     if (!writableNames(sectionName, keyName)) return false;
     QMutexLocker locker(&profileLock);
     QByteArray data;
-    QFile in(path);
-    const bool existed = in.exists();
-    if (existed) {
-        // An existing file that cannot be read must not be replaced by one
-        // holding this single key.
-        if (!in.open(QIODevice::ReadOnly)) return false;
-        data = in.readAll();
-        if (in.error() != QFileDevice::NoError) return false;
-    }
+    const bool existed = QFile::exists(path);
+    // An existing file that cannot be read must not be replaced by one
+    // holding this single key.
+    if (existed && !readThroughCache(path, &data)) return false;
     FileText text(std::move(data));
     const QByteArray updated = withEntry(text, sectionName, keyName, value);
     if (existed && updated == text.body) return true;
-    return saveWholeFile(path, text.file(updated));
+    const QByteArray bytes = text.file(updated);
+    const bool saved = saveWholeFile(path, bytes);
+    rememberWritten(path, bytes, saved);
+    return saved;
 }
 
 }  // namespace rt

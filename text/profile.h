@@ -29,4 +29,10 @@ QString readIniEntry(const QString& file, const QString& section, const QString&
 bool writeIniEntry(const QString& file, const QString& section, const QString& key,
                    const QString& value);
 
+// Reads and writes keep the last bytes of each file in memory and read the
+// file again only when its size or change time differs. This drops them all,
+// so the next read goes to the disk whatever the stamps say: for the
+// moments a file is read anew on purpose (an import).
+void forgetIniFiles();
+
 }  // namespace rt

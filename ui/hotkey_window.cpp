@@ -1,5 +1,9 @@
 // The hotkey window and the start hotkey. The hotkey is not global: it is
-// polled only while the main window is the active, non-minimised window.
+// polled only while the main window is the active, non-minimised window,
+// and, where the application sees its own keys, only while the key is
+// down or a press of it is still to be acted on. A timer that runs all
+// day must not wake the machine five times a second for a key nobody
+// presses.
 
 #include "ui/hotkey_window.h"
 
@@ -23,6 +27,11 @@ namespace {
 
 const QString kHotkey = u"热键窗口"_s;
 const QString kField = u"编辑框_开始运行"_s;
+const QString kPoll = ctl::kHotkeyPoll;
+constexpr int kPollPeriodMs = 200;
+
+// Whether the main window was the one in use at the last look.
+bool wasInUse = false;
 
 QHash<int, QString> makeKeyNames() {
     QHash<int, QString> names = {
@@ -136,17 +145,35 @@ void onHotkeyWindowClosing() {
     // not act on it; forget that press so the poll does not take it for a
     // fresh one once the main window is active again.
     rt::keyDownOrPressedSinceLastQuery(startHotkeyCode);
+    followStartHotkey();
     // While the program ends the main window may already be gone, and the
     // start action has nothing left to act on.
     if (fieldText() != hotkeyTextAtOpen && rt::isLoaded(kMainWindow)) startOrPause();
 }
 
+void followStartHotkey() {
+    if (!rt::isLoaded(kMainWindow)) {
+        wasInUse = false;
+        return;
+    }
+    const bool inUse = rt::isWindowActive(kMainWindow) && !rt::isWindowMinimized(kMainWindow);
+    // A press made while another window was in use is never acted on, not
+    // even once the main window is back.
+    if (!inUse || !wasInUse) rt::keyDownOrPressedSinceLastQuery(startHotkeyCode);
+    wasInUse = inUse;
+    const bool wanted = inUse && rt::keyMayBeDown(startHotkeyCode);
+    const bool running = rt::getProperty(kMainWindow, kPoll, rt::slot::TimerPeriod).toInt() > 0;
+    if (wanted != running)
+        rt::setProperty(kMainWindow, kPoll, rt::slot::TimerPeriod, wanted ? kPollPeriodMs : 0);
+}
+
 void pollStartHotkey() {
     // The key is asked first, whatever the window state, so a press made
     // while another window was active is not acted on later.
-    if (!rt::keyDownOrPressedSinceLastQuery(startHotkeyCode)) return;
-    if (!rt::isWindowActive(kMainWindow) || rt::isWindowMinimized(kMainWindow)) return;
-    startOrPause();
+    if (rt::keyDownOrPressedSinceLastQuery(startHotkeyCode) && rt::isWindowActive(kMainWindow) &&
+        !rt::isWindowMinimized(kMainWindow))
+        startOrPause();
+    followStartHotkey();  // a released key ends the poll
 }
 
 }  // namespace zorvik

@@ -1,6 +1,7 @@
 #pragma once
 // The hotkey window: one read-only field that takes the key which starts
-// or pauses the timer, and the five-times-a-second poll of that key.
+// or pauses the timer, and the five-times-a-second poll of that key while
+// it can matter.
 
 #include <QString>
 #include <QVariantList>
@@ -25,5 +26,9 @@ QVariant onHotkeyKeyPressed(const QVariantList& args);
 void closeHotkeyWindow();
 void onHotkeyWindowClosing();
 void pollStartHotkey();
+// Runs the poll of the start hotkey (the main window's timer) exactly while
+// a poll could act, and stops it otherwise; called at every key event and
+// every change of a window's activation or minimised state.
+void followStartHotkey();
 
 }  // namespace zorvik

@@ -159,7 +159,8 @@ std::vector<ControlDesc> outputPanelAndFooter() {
              {u"name"_s, u"CMD输出"_s}}),
         row(u"透明标签4"_s, Kind::Label, {}, 216, 511, 128, 24, u"Zorvik 专注每一分钟"_s,
             {{u"fg"_s, u"#808080"_s}, {u"align"_s, u"center"_s}, {u"fontPx"_s, 12}}),
-        row(u"时钟1"_s, Kind::Timer, {}, 0, 0, 0, 0, {}, {{u"period"_s, 200}},
+        // Period 0: the hotkey poll starts only when the key can matter.
+        row(u"时钟1"_s, Kind::Timer, {}, 0, 0, 0, 0, {}, {},
             {{rt::ev::Period, u"pollStartHotkey"_s}}),
         row(u"超级菜单1"_s, Kind::MenuBar, {}, 0, 0, 0, 0),
     };

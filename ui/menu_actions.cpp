@@ -1,8 +1,9 @@
 #include "ui/menu_actions.h"
 
-#include "text/commands.h"
-#include "runtime/runtime.h"
 #include "names/main_window.h"
+#include "runtime/keys.h"
+#include "runtime/runtime.h"
+#include "text/commands.h"
 #include "settings/config.h"
 #include "settings/import_export.h"
 #include "ui/hotkey_window.h"
@@ -11,7 +12,6 @@ using namespace Qt::StringLiterals;
 
 namespace zorvik {
 namespace {
-
 
 // The mark is flipped first, then stored, so the file always holds what
 // the menu shows.
@@ -31,6 +31,7 @@ void registerMenuAndHotkeyHandlers() {
     rt::bindAction(u"importSettings"_s, importSettings);
     rt::bindAction(u"exportSettings"_s, exportSettings);
     rt::bindAction(u"pollStartHotkey"_s, pollStartHotkey);
+    rt::setKeyWatcher(followStartHotkey);
     rt::bindAction(u"onHotkeyWindowCreated"_s, onHotkeyWindowCreated);
     rt::bindHandler(u"onHotkeyKeyPressed"_s, onHotkeyKeyPressed);
     rt::bindAction(u"closeHotkeyWindow"_s, closeHotkeyWindow);

@@ -21,7 +21,7 @@ using zt::kMain;
 using zt::ProgramTest;
 
 class AccessibilityTest : public ProgramTest {
-protected:
+  protected:
     static QAccessibleInterface* of(const QString& window, const QString& control) {
         return QAccessible::queryAccessibleInterface(rt::controlObject(window, control));
     }

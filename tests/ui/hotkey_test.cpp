@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTimer>
 
 #include "common/program_fixture.h"
 #include "settings/hotkey_setting.h"
@@ -21,6 +22,9 @@ const QString kField = u"编辑框_开始运行"_s;
 
 class HotkeyTest : public ProgramTest {
   protected:
+    static QTimer* pollTimer() {
+        return qobject_cast<QTimer*>(rt::controlObject(kMain, u"时钟1"_s));
+    }
     QString stored() const {
         return rt::readIniEntry(path(u"配置.ini"_s), u"热键配置"_s, u"开始"_s);
     }
@@ -172,6 +176,45 @@ TEST_F(HotkeyTest, HeldKeyActsAtEveryPollAndNoHotkeyNeverActs) {
     for (Qt::Key key : {Qt::Key_F2, Qt::Key_A, Qt::Key_0, Qt::Key_Space}) {
         QTest::keyClick(mainWidget(), key);
         poll();
+    }
+    EXPECT_EQ(startCaption(), u"开始"_s);
+}
+
+// The poll wakes the program five times a second: it runs only while the
+// hotkey is held on the main window in use, and then acts at every period.
+TEST_F(HotkeyTest, PollTimerRunsOnlyWhileTheHeldKeyCanAct) {
+    loadMain();
+    storeHotkey(u"113"_s);
+    ASSERT_TRUE(pollTimer());
+    EXPECT_FALSE(pollTimer()->isActive()) << "idle";
+    QTest::keyClick(mainWidget(), Qt::Key_F3);
+    EXPECT_FALSE(pollTimer()->isActive()) << "another key";
+
+    QTest::keyPress(mainWidget(), Qt::Key_F2);
+    EXPECT_TRUE(pollTimer()->isActive());
+    EXPECT_EQ(pollTimer()->interval(), 200);
+    QTRY_COMPARE_WITH_TIMEOUT(startCaption(), u"暂停"_s, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(startCaption(), u"开始"_s, 2000);  // held: the next poll acts too
+    QTest::keyRelease(mainWidget(), Qt::Key_F2);
+    EXPECT_FALSE(pollTimer()->isActive()) << "released";
+
+    // Held, then the main window minimised or another window activated.
+    const std::function<void()> leaveMain[] = {[] { mainWidget()->showMinimized(); },
+                                               [this] {
+                                                   menuItem(u"关于"_s)->trigger();
+                                                   activate(kHelp);
+                                               }};
+    for (const auto& leave : leaveMain) {
+        QTest::keyPress(mainWidget(), Qt::Key_F2);
+        EXPECT_TRUE(pollTimer()->isActive());
+        leave();
+        EXPECT_FALSE(pollTimer()->isActive());
+        QTest::keyPress(mainWidget(), Qt::Key_F2);  // pressed again while away
+        EXPECT_FALSE(pollTimer()->isActive());
+        QTest::keyRelease(mainWidget(), Qt::Key_F2);
+        mainWidget()->showNormal();
+        activate(kMain);
+        EXPECT_FALSE(pollTimer()->isActive()) << "a press made while away is not acted on";
     }
     EXPECT_EQ(startCaption(), u"开始"_s);
 }

@@ -1,10 +1,12 @@
 // Importing a configuration folder through the menu item "导入".
 
+#include <QDateTime>
 #include <QFile>
 
 #include "common/program_fixture.h"
 #include "grid/grid_commands.h"
 #include "grid/grid_format.h"
+#include "text/text_codec.h"
 
 using namespace Qt::StringLiterals;
 
@@ -128,6 +130,44 @@ TEST_F(ImportTest, CancelledDialogOrCountingTimerChangesNothing) {
     startOrPause();
     menuItem(u"导入"_s)->trigger();  // paused: imports
     EXPECT_EQ(configFilePath, otherFile(u"配置.ini"_s));
+}
+
+// The program reads its settings file once and keeps it; an edit made by
+// hand while it runs is still what a read, and an import, find.
+TEST_F(ImportTest, FileEditedBehindTheProgramIsReadAnew) {
+    const QString ini = path(u"配置.ini"_s);
+    const auto edit = [&](const QString& from, const QString& to, bool keepTime) {
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        const QDateTime changed = f.fileTime(QFileDevice::FileModificationTime);
+        const QByteArray edited = f.readAll().replace(rt::toGbk(from), rt::toGbk(to));
+        f.seek(0);
+        f.resize(0);
+        f.write(edited);
+        f.flush();  // before the time is set back
+        if (keepTime) f.setFileTime(changed, QFileDevice::FileModificationTime);
+    };
+    const auto age = [&] {
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                      QFileDevice::FileModificationTime);
+    };
+    loadMain();
+    age();  // as a file from an earlier session
+    ASSERT_EQ(readSetting(u"计时"_s, u"分"_s), u"5"_s);
+
+    edit(u"分=5"_s, u"分=45"_s, false);
+    EXPECT_EQ(readSetting(u"计时"_s, u"分"_s), u"45"_s);
+
+    // The same size and the same change time: only the bytes tell. An
+    // import of the folder reads the file anew all the same.
+    age();
+    ASSERT_EQ(readSetting(u"计时"_s, u"分"_s), u"45"_s);
+    edit(u"分=45"_s, u"分=50"_s, true);
+    chooseFolder(dir.path());
+    menuItem(u"导入"_s)->trigger();
+    EXPECT_EQ(content(u"输入_分"_s), u"50"_s);
 }
 
 }  // namespace

@@ -7,12 +7,12 @@
 #include <QWidget>
 #include <cstdio>
 
+#include "names/main_window.h"
 #include "runtime/caret_rest.h"
 #include "runtime/fonts.h"
 #include "runtime/keys.h"
 #include "runtime/runtime.h"
 #include "settings/config.h"
-#include "names/main_window.h"
 #include "settings/reminder_table.h"
 #include "shell/table_command.h"
 #include "timer/delivery.h"

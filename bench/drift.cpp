@@ -100,7 +100,8 @@ int main(int argc, char** argv) {
     // From the start click to the red end display.
     const Steady::time_point start = Steady::now();
     zorvik::startOrPause();
-    while (zorvik::core().runActive()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    while (zorvik::core().runActive())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const double runMs = ms(clock.lastPass - start);  // the last pass counts the last second
     QCoreApplication::processEvents();                // the end's own paint
 

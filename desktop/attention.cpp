@@ -12,8 +12,8 @@
 
 #include "desktop/identity.h"
 #include "desktop/tray.h"
-#include "runtime/runtime.h"
 #include "names/main_window.h"
+#include "runtime/runtime.h"
 
 using namespace Qt::StringLiterals;
 

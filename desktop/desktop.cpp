@@ -11,9 +11,9 @@
 #include "desktop/single_instance.h"
 #include "desktop/sleep_inhibitor.h"
 #include "desktop/tray.h"
+#include "names/main_window.h"
 #include "runtime/runtime.h"
 #include "runtime/settings_folder.h"
-#include "names/main_window.h"
 #include "timer/engine.h"
 
 using namespace Qt::StringLiterals;

@@ -4,8 +4,8 @@
 #include <QPixmap>
 #include <algorithm>
 
-#include "runtime/runtime.h"
 #include "names/main_window.h"
+#include "runtime/runtime.h"
 #include "timer/timer_state.h"
 
 using namespace Qt::StringLiterals;

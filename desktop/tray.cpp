@@ -1,7 +1,7 @@
 #include "desktop/tray.h"
 
-#include "runtime/runtime.h"
 #include "names/main_window.h"
+#include "runtime/runtime.h"
 
 using namespace Qt::StringLiterals;
 
@@ -33,7 +33,8 @@ Tray::Tray(QObject* parent) : QObject(parent) {
     connect(&menu_, &QMenu::aboutToShow, this, [this] {
         const QString caption =
             rt::isLoaded(kMainWindow)
-                ? rt::getProperty(kMainWindow, ctl::kStartButton, rt::slot::ButtonCaption).toString()
+                ? rt::getProperty(kMainWindow, ctl::kStartButton, rt::slot::ButtonCaption)
+                      .toString()
                 : u"开始"_s;
         startAction_->setText(caption);
     });

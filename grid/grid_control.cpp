@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <optional>
 
-#include "text/file_save.h"
-#include "runtime/fonts.h"
 #include "grid/grid_model.h"
+#include "runtime/fonts.h"
+#include "text/file_save.h"
 
 namespace rt {
 

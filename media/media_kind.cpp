@@ -1,7 +1,7 @@
 #include "media/media_kind.h"
 
-#include "media/media_player.h"
 #include <QWidget>
+#include "media/media_player.h"
 
 #include "runtime/control_kinds.h"
 

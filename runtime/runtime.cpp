@@ -15,8 +15,8 @@
 #include <cstdlib>
 
 #include "runtime/controls.h"
-#include "runtime/scrollback.h"
 #include "runtime/registry.h"
+#include "runtime/scrollback.h"
 #include "runtime/window_host.h"
 
 using namespace Qt::StringLiterals;

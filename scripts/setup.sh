@@ -19,8 +19,8 @@ PACKAGES=(
   e2fsprogs
   # a sound server of the tests' own, and its player and recorder
   pulseaudio pulseaudio-utils
-  # fuzzing
-  clang libclang-rt-14-dev
+  # fuzzing, and the formatting check
+  clang libclang-rt-14-dev clang-format
 )
 
 missing=()

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Zorvik with its tests and runs every
-# test: the unit and widget tests, the program under Xvfb, and the table
-# file loader's and the profile file's fuzz targets for 60 seconds each.
+# Installs what is missing, fails on a C++ file that is not formatted,
+# builds Zorvik with its tests and runs every test: the unit and widget
+# tests, the program under Xvfb, and the table file loader's and the
+# profile file's fuzz targets for 60 seconds each.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$ROOT/scripts/setup.sh"
+# Every C++ file as .clang-format has it; scripts/format.sh formats them.
+bash "$ROOT/scripts/format.sh" --check
 export BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 bash "$ROOT/scripts/build.sh" "$@"
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"

@@ -2,14 +2,14 @@
 
 #include <QFileInfo>
 
-#include "text/commands.h"
-#include "text/profile.h"
+#include "names/main_window.h"
 #include "runtime/runtime.h"
 #include "runtime/settings_folder.h"
-#include "text/text_codec.h"
 #include "settings/hotkey_setting.h"
-#include "names/main_window.h"
 #include "settings/reminder_table.h"
+#include "text/commands.h"
+#include "text/profile.h"
+#include "text/text_codec.h"
 
 using namespace Qt::StringLiterals;
 
@@ -104,7 +104,8 @@ void applySettings() {
     setContent(ctl::kIntervalBox, readSetting(setting::IntervalMinutes));
     applyReminderKind();
     const bool countdown = readSetting(setting::Mode) == u"倒计时"_s;
-    rt::setProperty(kMainWindow, countdown ? ctl::kCountdownChoice : ctl::kCountUpChoice, rt::slot::Checked, 1);
+    rt::setProperty(kMainWindow, countdown ? ctl::kCountdownChoice : ctl::kCountUpChoice,
+                    rt::slot::Checked, 1);
     rt::setProperty(kMainWindow, ctl::kCustomRemindersBox, rt::slot::Checked,
                     rt::textToLogical(readSetting(setting::CustomReminders)) ? 1 : 0);
     const bool commands = rt::textToLogical(readSetting(setting::TableCommands));

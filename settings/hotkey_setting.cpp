@@ -1,7 +1,7 @@
 #include "settings/hotkey_setting.h"
 
-#include "text/commands.h"
 #include "settings/config.h"
+#include "text/commands.h"
 
 namespace zorvik {
 

@@ -2,9 +2,9 @@
 
 #include <QDir>
 
+#include "names/main_window.h"
 #include "runtime/runtime.h"
 #include "runtime/settings_folder.h"
-#include "names/main_window.h"
 #include "settings/config.h"
 #include "settings/reminder_table.h"
 

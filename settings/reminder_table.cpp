@@ -4,11 +4,11 @@
 #include <QFileInfo>
 #include <QSet>
 
-#include "text/file_save.h"
 #include "grid/grid_commands.h"
+#include "names/main_window.h"
 #include "runtime/runtime.h"
 #include "runtime/settings_folder.h"
-#include "names/main_window.h"
+#include "text/file_save.h"
 
 using namespace Qt::StringLiterals;
 
@@ -51,7 +51,6 @@ bool keepDamagedFile(const QString& path) {
            rt::saveWholeFile(path + u".damaged"_s, bytes);
 }
 
-
 void setHeaderLook() {
     const int width = rt::getProperty(kMainWindow, kGrid, rt::slot::Width).toInt();
     rt::gridSetColumnWidth(kMainWindow, kGrid, 0, int(width * 0.18));
@@ -74,7 +73,8 @@ const ReminderRows& reminderRows() {
 void refreshReminderRows() {
     rows.clear();
     const int count = rt::getProperty(kMainWindow, kGrid, rt::slot::GridRows).toInt();
-    for (int row = 1; row < count; ++row) rows.push_back({cell(row, 0), cell(row, 1), cell(row, 2)});
+    for (int row = 1; row < count; ++row)
+        rows.push_back({cell(row, 0), cell(row, 1), cell(row, 2)});
 }
 
 bool saveReminderTable() {

@@ -37,10 +37,9 @@ inline constexpr Setting SpeechAddress{u"计时", u"语音服务地址", u"", K:
 
 // In the order a new file receives them.
 inline constexpr std::array kAllSettings = {
-    setting::Hours,         setting::Minutes,         setting::Seconds,
-    setting::Mode,          setting::ReminderKind,    setting::IntervalMinutes,
-    setting::AudioFile,     setting::StayOnTop,       setting::EndSound,
-    setting::CustomReminders, setting::TableCommands, setting::StartHotkey,
+    setting::Hours,         setting::Minutes,         setting::Seconds,       setting::Mode,
+    setting::ReminderKind,  setting::IntervalMinutes, setting::AudioFile,     setting::StayOnTop,
+    setting::EndSound,      setting::CustomReminders, setting::TableCommands, setting::StartHotkey,
     setting::SpeechAddress,
 };
 

@@ -5,8 +5,8 @@
 #include <QStringList>
 #include <utility>
 
-#include "text/commands.h"
 #include "runtime/scrollback.h"
+#include "text/commands.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>

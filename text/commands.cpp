@@ -8,7 +8,6 @@
 #include <cmath>
 #include <limits>
 
-
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif

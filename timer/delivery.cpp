@@ -5,13 +5,13 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "names/main_window.h"
 #include "media/beep.h"
-#include "text/commands.h"
 #include "media/media.h"
+#include "names/main_window.h"
 #include "runtime/runtime.h"
 #include "runtime/settings_folder.h"
 #include "settings/config.h"
+#include "text/commands.h"
 #include "timer/speech_queue.h"
 #include "timer/timer_state.h"
 

@@ -7,13 +7,13 @@
 
 #include <limits>
 
-#include "names/main_window.h"
 #include "media/beep.h"
-#include "text/commands.h"
 #include "media/end_sound.h"
-#include "runtime/runtime.h"
 #include "media/sound.h"
+#include "names/main_window.h"
+#include "runtime/runtime.h"
 #include "settings/reminder_table.h"
+#include "text/commands.h"
 #include "timer/clock.h"
 #include "timer/delivery.h"
 #include "timer/scheduling.h"
@@ -164,7 +164,7 @@ TimerCore& core() {
 
 ReminderKind reminderKindAt(int index) {
     return index >= 0 && index <= int(ReminderKind::Nothing) ? ReminderKind(index)
-                                                              : ReminderKind::Nothing;
+                                                             : ReminderKind::Nothing;
 }
 
 RunNotifier& runNotifier() {
@@ -197,9 +197,9 @@ void showRunState() {
                     c.state == RunState::Ended ? 255 : 0);  // red at the end
     // What a run was set up with stays as it is until the run is over.
     static const QStringList locked = {
-        ctl::kCountdownChoice,        ctl::kCountUpChoice,         ctl::kReminderKindList,
-        ctl::kIntervalBox,   ctl::kCustomRemindersBox, ctl::kInsertRowButton,
-        ctl::kDeleteRowButton, ctl::kTable,      ctl::kCommandSwitch};
+        ctl::kCountdownChoice,    ctl::kCountUpChoice,   ctl::kReminderKindList, ctl::kIntervalBox,
+        ctl::kCustomRemindersBox, ctl::kInsertRowButton, ctl::kDeleteRowButton,  ctl::kTable,
+        ctl::kCommandSwitch};
     for (const QString& name : locked)
         rt::setProperty(kMainWindow, name, rt::slot::Disabled, c.runActive());
 }

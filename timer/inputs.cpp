@@ -4,9 +4,9 @@
 #include "timer/inputs.h"
 
 #include "names/main_window.h"
-#include "text/commands.h"
 #include "runtime/runtime.h"
 #include "settings/config.h"
+#include "text/commands.h"
 #include "timer/delivery.h"
 #include "timer/engine.h"
 #include "timer/timer_state.h"
@@ -52,14 +52,15 @@ void registerTimerHandlers() {
     rt::bindAction(u"onResetClicked"_s, resetTimer);
     rt::bindAction(u"onClearInputsClicked"_s, clearInputs);
     rt::bindAction(u"onHoursChanged"_s, [] { timeInputChanged(ctl::kHoursBox, setting::Hours); });
-    rt::bindAction(u"onMinutesChanged"_s, [] { timeInputChanged(ctl::kMinutesBox, setting::Minutes); });
-    rt::bindAction(u"onSecondsChanged"_s, [] { timeInputChanged(ctl::kSecondsBox, setting::Seconds); });
+    rt::bindAction(u"onMinutesChanged"_s,
+                   [] { timeInputChanged(ctl::kMinutesBox, setting::Minutes); });
+    rt::bindAction(u"onSecondsChanged"_s,
+                   [] { timeInputChanged(ctl::kSecondsBox, setting::Seconds); });
     rt::bindAction(u"onCountdownClicked"_s, [] { writeSetting(setting::Mode, u"倒计时"_s); });
     rt::bindAction(u"onCountUpClicked"_s, [] { writeSetting(setting::Mode, u"正计时"_s); });
     rt::bindAction(u"onIntervalChanged"_s, intervalChanged);
-    rt::bindAction(u"onCustomRemindersClicked"_s, [] {
-        storeLogical(setting::CustomReminders, ctl::kCustomRemindersBox);
-    });
+    rt::bindAction(u"onCustomRemindersClicked"_s,
+                   [] { storeLogical(setting::CustomReminders, ctl::kCustomRemindersBox); });
     registerDeliveryHandlers();
 }
 

@@ -6,10 +6,10 @@
 #include <optional>
 
 #include "names/main_window.h"
-#include "text/commands.h"
-#include "settings/reminder_table.h"
 #include "runtime/runtime.h"
+#include "settings/reminder_table.h"
 #include "shell/table_command.h"
+#include "text/commands.h"
 #include "timer/delivery.h"
 #include "timer/timer_state.h"
 

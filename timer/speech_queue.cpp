@@ -2,12 +2,12 @@
 
 #include <QPointer>
 
-#include "text/commands.h"
 #include "media/media.h"
 #include "media/media_player.h"
-#include "runtime/runtime.h"
 #include "media/speech_service.h"
 #include "names/main_window.h"
+#include "runtime/runtime.h"
+#include "text/commands.h"
 #include "timer/delivery.h"
 
 using namespace Qt::StringLiterals;

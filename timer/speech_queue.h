@@ -9,8 +9,8 @@
 #include <QString>
 #include <deque>
 
-#include "runtime/clock.h"
 #include "media/http.h"
+#include "runtime/clock.h"
 
 namespace zorvik {
 

@@ -9,12 +9,12 @@
 
 #include <QHash>
 
-#include "text/commands.h"
+#include "names/main_window.h"
 #include "runtime/keys.h"
 #include "runtime/runtime.h"
 #include "settings/config.h"
 #include "settings/hotkey_setting.h"
-#include "names/main_window.h"
+#include "text/commands.h"
 #include "timer/engine.h"
 
 using namespace Qt::StringLiterals;

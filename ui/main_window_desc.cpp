@@ -1,8 +1,8 @@
 // The main window as data: one row per control, in the order of its
 // design tables (timer panel, settings panel, table panel, output panel).
 
-#include "runtime/runtime.h"
 #include "names/main_window.h"
+#include "runtime/runtime.h"
 #include "ui/window_descriptions.h"
 
 using namespace Qt::StringLiterals;

@@ -3,9 +3,9 @@
 #include "names/main_window.h"
 #include "runtime/keys.h"
 #include "runtime/runtime.h"
-#include "text/commands.h"
 #include "settings/config.h"
 #include "settings/import_export.h"
+#include "text/commands.h"
 #include "ui/hotkey_window.h"
 
 using namespace Qt::StringLiterals;

@@ -3,10 +3,10 @@
 
 #include "ui/panels.h"
 
-#include "text/commands.h"
-#include "runtime/runtime.h"
 #include "names/main_window.h"
+#include "runtime/runtime.h"
 #include "settings/config.h"
+#include "text/commands.h"
 
 using namespace Qt::StringLiterals;
 
@@ -16,17 +16,27 @@ namespace {
 const QString kCommandToggle = ctl::kCommandToggle;
 const QString kTableToggle = ctl::kTableToggle;
 
-int width() { return rt::getProperty(kMainWindow, kMainWindow, rt::slot::Width).toInt(); }
-int height() { return rt::getProperty(kMainWindow, kMainWindow, rt::slot::Height).toInt(); }
-void setWidth(int w) { rt::setProperty(kMainWindow, kMainWindow, rt::slot::Width, w); }
-void setHeight(int h) { rt::setProperty(kMainWindow, kMainWindow, rt::slot::Height, h); }
+int width() {
+    return rt::getProperty(kMainWindow, kMainWindow, rt::slot::Width).toInt();
+}
+int height() {
+    return rt::getProperty(kMainWindow, kMainWindow, rt::slot::Height).toInt();
+}
+void setWidth(int w) {
+    rt::setProperty(kMainWindow, kMainWindow, rt::slot::Width, w);
+}
+void setHeight(int h) {
+    rt::setProperty(kMainWindow, kMainWindow, rt::slot::Height, h);
+}
 QString caption(const QString& button) {
     return rt::getProperty(kMainWindow, button, rt::slot::ButtonCaption).toString();
 }
 void setCaption(const QString& button, const QString& text) {
     rt::setProperty(kMainWindow, button, rt::slot::ButtonCaption, text);
 }
-bool ticked(const QString& box) { return rt::getProperty(kMainWindow, box, rt::slot::Checked).toBool(); }
+bool ticked(const QString& box) {
+    return rt::getProperty(kMainWindow, box, rt::slot::Checked).toBool();
+}
 
 void toggleSettingsPanel() {
     if (height() == 580) {
@@ -35,7 +45,8 @@ void toggleSettingsPanel() {
     }
     const bool open = width() == 265;
     setWidth(open ? 560 : 265);
-    rt::setProperty(kMainWindow, ctl::kSettingsLabel, rt::slot::LabelCaption, open ? u"设置<"_s : u"设置>"_s);
+    rt::setProperty(kMainWindow, ctl::kSettingsLabel, rt::slot::LabelCaption,
+                    open ? u"设置<"_s : u"设置>"_s);
 }
 
 void toggleTablePanel() {

@@ -12,8 +12,8 @@
 #include "common/speech_endpoint.h"
 #include "common/wait.h"
 #include "media/beep.h"
-#include "text/profile.h"
 #include "shell/table_command.h"
+#include "text/profile.h"
 
 using namespace Qt::StringLiterals;
 

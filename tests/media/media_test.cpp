@@ -15,7 +15,6 @@
 #include "media/beep.h"
 #include "media/media.h"
 #include "media/media_kind.h"
-#include "media/media_kind.h"
 #include "media/media_player.h"
 #include "runtime/runtime.h"
 

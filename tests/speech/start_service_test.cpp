@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "common/wait.h"
-#include "runtime/runtime.h"
 #include "media/speech_service.h"
+#include "runtime/runtime.h"
 #include "speech_client.h"
 
 using namespace speechtest;

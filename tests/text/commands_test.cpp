@@ -27,10 +27,12 @@ TEST(Conversions, ToText) {
 
 TEST(Conversions, DateTimeText) {
     EXPECT_EQ(rt::dateTimeToText(rt::toOleDate(at(2024, 3, 5))), u"2024年3月5日"_qs);
-    EXPECT_EQ(rt::dateTimeToText(rt::toOleDate(at(2024, 3, 5, 9, 0, 5))), u"2024年3月5日9时0分5秒"_qs);
+    EXPECT_EQ(rt::dateTimeToText(rt::toOleDate(at(2024, 3, 5, 9, 0, 5))),
+              u"2024年3月5日9时0分5秒"_qs);
     EXPECT_EQ(rt::dateTimeToText(rt::toOleDate(at(2024, 3, 5, 9, 30))), u"2024年3月5日9时30分"_qs);
     EXPECT_EQ(rt::dateTimeToText(rt::toOleDate(at(2024, 3, 5, 9))), u"2024年3月5日9时"_qs);
-    EXPECT_EQ(rt::dateTimeToText(rt::toOleDate(at(2024, 12, 31, 23, 59, 59))), u"2024年12月31日23时59分59秒"_qs);
+    EXPECT_EQ(rt::dateTimeToText(rt::toOleDate(at(2024, 12, 31, 23, 59, 59))),
+              u"2024年12月31日23时59分59秒"_qs);
     // Out of range and not-a-number values are held to the representable range.
     EXPECT_EQ(rt::dateTimeToText(-1e9), u"100年1月1日"_qs);
     EXPECT_EQ(rt::dateTimeToText(1e9), u"9999年12月31日"_qs);

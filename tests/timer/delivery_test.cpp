@@ -12,8 +12,8 @@
 #include "common/program_fixture.h"
 #include "common/speech_endpoint.h"
 #include "common/wait.h"
-#include "media/beep.h"
 #include "grid/grid_commands.h"
+#include "media/beep.h"
 #include "media/media_player.h"
 #include "timer/delivery.h"
 

@@ -6,9 +6,9 @@
 #include <QMessageBox>
 
 #include "common/program_fixture.h"
-#include "text/commands.h"
 #include "grid/grid_commands.h"
 #include "shell/table_command.h"
+#include "text/commands.h"
 #include "timer/scheduling.h"
 
 using namespace Qt::StringLiterals;

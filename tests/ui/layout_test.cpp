@@ -11,9 +11,9 @@
 #include <QStyleOptionComboBox>
 
 #include "common/program_fixture.h"
+#include "grid/grid_control.h"
 #include "runtime/controls.h"
 #include "runtime/fonts.h"
-#include "grid/grid_control.h"
 #include "runtime/line_edit.h"
 #include "ui/help_window.h"
 #include "ui/hotkey_window.h"

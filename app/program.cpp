@@ -36,8 +36,7 @@ void mainWindowCreated() {
     rt::setProperty(kMainWindow, ctl::kStartedAt, rt::slot::Visible, false);
     rt::setProperty(kMainWindow, ctl::kEndedAt, rt::slot::Visible, false);
     c.stopRequested = false;
-    rt::setProperty(kMainWindow, kMainWindow, rt::slot::Width, 265);
-    rt::setProperty(kMainWindow, kMainWindow, rt::slot::Height, 300);
+    resetPanels();
     const int w = rt::getProperty(kMainWindow, kMainWindow, rt::slot::Width).toInt();
     const int h = rt::getProperty(kMainWindow, kMainWindow, rt::slot::Height).toInt();
     rt::moveControl(kMainWindow, QString(), rt::screenWidth() / 2 - w - 12,

@@ -1,5 +1,7 @@
 // The main window's panels are shown and hidden by its outer size alone:
-// widths 265, 560 and 878, heights 300 and 580.
+// widths 265 (compact), 560 (settings) and 878 (settings and the command
+// output), heights 300 and 580 (the reminder table). Which are open is
+// kept here as a value; the size follows from it.
 
 #include "ui/panels.h"
 
@@ -16,21 +18,15 @@ namespace {
 const QString kCommandToggle = ctl::kCommandToggle;
 const QString kTableToggle = ctl::kTableToggle;
 
-int width() {
-    return rt::getProperty(kMainWindow, kMainWindow, rt::slot::Width).toInt();
-}
-int height() {
-    return rt::getProperty(kMainWindow, kMainWindow, rt::slot::Height).toInt();
-}
-void setWidth(int w) {
-    rt::setProperty(kMainWindow, kMainWindow, rt::slot::Width, w);
-}
-void setHeight(int h) {
-    rt::setProperty(kMainWindow, kMainWindow, rt::slot::Height, h);
-}
-QString caption(const QString& button) {
-    return rt::getProperty(kMainWindow, button, rt::slot::ButtonCaption).toString();
-}
+struct Panels {
+    bool settings = false;
+    bool table = false;
+    bool output = false;        // the command output beside the settings
+    bool outputToggle = false;  // its button reads "收起<": the table reopens it
+};
+
+Panels panels;
+
 void setCaption(const QString& button, const QString& text) {
     rt::setProperty(kMainWindow, button, rt::slot::ButtonCaption, text);
 }
@@ -38,37 +34,49 @@ bool ticked(const QString& box) {
     return rt::getProperty(kMainWindow, box, rt::slot::Checked).toBool();
 }
 
+// The size that shows exactly the open panels; the height goes first.
+void showPanels() {
+    rt::setProperty(kMainWindow, kMainWindow, rt::slot::Height, panels.table ? 580 : 300);
+    const int width = !panels.settings ? 265 : panels.output ? 878 : 560;
+    rt::setProperty(kMainWindow, kMainWindow, rt::slot::Width, width);
+}
+
+void closeTable() {
+    panels.table = false;
+    setCaption(kTableToggle, u"配置↓"_s);
+}
+
 void toggleSettingsPanel() {
-    if (height() == 580) {
-        setHeight(300);
-        setCaption(kTableToggle, u"配置↓"_s);
-    }
-    const bool open = width() == 265;
-    setWidth(open ? 560 : 265);
+    if (panels.table) closeTable();
+    panels.settings = !panels.settings;
+    panels.output = false;  // it opens again from its own button or the table
+    showPanels();
     rt::setProperty(kMainWindow, ctl::kSettingsLabel, rt::slot::LabelCaption,
-                    open ? u"设置<"_s : u"设置>"_s);
+                    panels.settings ? u"设置<"_s : u"设置>"_s);
 }
 
 void toggleTablePanel() {
-    if (height() == 300) {
-        setHeight(580);
+    if (!panels.table) {
+        panels.table = true;
         setCaption(kTableToggle, u"配置↑"_s);
-        if (caption(kCommandToggle) == u"收起<"_s) setWidth(878);
+        if (panels.outputToggle) panels.output = true;
     } else {
-        setHeight(300);
-        setCaption(kTableToggle, u"配置↓"_s);
-        if (width() >= 878) setWidth(560);
+        closeTable();
+        panels.output = false;
     }
+    showPanels();
 }
 
 void toggleCommandPanel() {
-    if (ticked(ctl::kCommandSwitch) && width() < 878) {
-        setWidth(878);
+    panels.settings = true;  // the switch and its button live in the settings
+    if (ticked(ctl::kCommandSwitch) && !panels.output) {
+        panels.output = panels.outputToggle = true;
         setCaption(kCommandToggle, u"收起<"_s);
     } else {
-        setWidth(560);
+        panels.output = panels.outputToggle = false;
         setCaption(kCommandToggle, u"打开>"_s);
     }
+    showPanels();
 }
 
 void commandSwitchClicked() {
@@ -86,10 +94,16 @@ void stayOnTopClicked() {
 
 }  // namespace
 
+void resetPanels() {
+    panels = Panels{};
+    showPanels();
+}
+
 void relayoutMainWindow() {
     const QString footer = ctl::kFooter;
     const int labelWidth = rt::getProperty(kMainWindow, footer, rt::slot::Width).toInt();
-    rt::setProperty(kMainWindow, footer, rt::slot::Left, int((width() - labelWidth) / 2.0));
+    const int width = rt::getProperty(kMainWindow, kMainWindow, rt::slot::Width).toInt();
+    rt::setProperty(kMainWindow, footer, rt::slot::Left, int((width - labelWidth) / 2.0));
     rt::setProperty(kMainWindow, ctl::kDivider, rt::slot::Width, rt::clientWidth(kMainWindow));
 }
 

@@ -69,13 +69,14 @@ run() {
   wait "$pid" 2>/dev/null || true
   pid=""
 }
-run "$work/ro/bin/zorvik" "$work/home" '^分=5'  # the first start writes the defaults
+# The first start writes the defaults; the hotkey's key is the last of them.
+run "$work/ro/bin/zorvik" "$work/home" '^开始='
 # A hand-edited -3 is corrected and written back by the next start.
 config="$work/home/.config/zorvik/配置.ini"
 iconv -f GBK -t UTF-8 "$config" | sed 's/^秒=.*/秒=-3/' | iconv -f UTF-8 -t GBK >"$work/edited"
 cat "$work/edited" >"$config"
 run "$work/ro/bin/zorvik" "$work/home" '^秒=0'
-run "$work/lone/zorvik" "$work/home2" '^分=5'
+run "$work/lone/zorvik" "$work/home2" '^开始='
 [ "$before" = "$(snapshot)" ] || fail "a program folder changed"
 echo "read-only copies: settings written to the user's folder, program folders untouched"
 

@@ -30,9 +30,6 @@ QString browseForFolder(const QString& initialFolder, const QString& title) {
 }
 
 void importSettings() {
-    const QString caption =
-        rt::getProperty(kMainWindow, ctl::kStartButton, rt::slot::ButtonCaption).toString();
-    if (caption != u"开始"_s) return;
     const QString folder = browseForFolder(rt::settingsDirectory(), u"——请选择导入的文件夹"_s);
     // A cancelled dialog would otherwise point both files at the root of
     // the drive and apply whatever is (or gets created) there.

@@ -20,7 +20,8 @@ void setFolderChooser(FolderChooser chooser);
 // "请选择一个文件夹".
 QString browseForFolder(const QString& initialFolder, const QString& title = QString());
 
-// Only while the timer is not counting; a cancelled dialog changes nothing.
+// A cancelled dialog changes nothing. The menu offers it only while the
+// timer is not counting.
 void importSettings();
 // Export is not provided: a notice, nothing else.
 void exportSettings();

@@ -6,6 +6,7 @@
 #include "settings/config.h"
 #include "settings/import_export.h"
 #include "text/commands.h"
+#include "timer/timer_state.h"
 #include "ui/hotkey_window.h"
 
 using namespace Qt::StringLiterals;
@@ -28,7 +29,9 @@ void registerMenuAndHotkeyHandlers() {
     rt::bindAction(u"onEndSoundChosen"_s, onEndSoundChosen);
     rt::bindAction(u"openHotkeyWindow"_s, [] { rt::loadWindow(u"热键窗口"_s); });
     rt::bindAction(u"openHelpWindow"_s, [] { rt::loadWindow(u"帮助窗口"_s); });
-    rt::bindAction(u"importSettings"_s, importSettings);
+    rt::bindAction(u"importSettings"_s, [] {
+        if (core().state != RunState::Running) importSettings();
+    });
     rt::bindAction(u"exportSettings"_s, exportSettings);
     rt::bindAction(u"pollStartHotkey"_s, pollStartHotkey);
     rt::setKeyWatcher(followStartHotkey);

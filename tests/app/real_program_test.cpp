@@ -4,9 +4,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QLockFile>
 #include <QProcess>
 #include <QPushButton>
 #include <csignal>
+#include <memory>
 
 #include "common/program_fixture.h"
 #include "common/speech_endpoint.h"
@@ -75,6 +77,14 @@ class BuiltProgram : public ::testing::Test {
     void SetUp() override {
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             GTEST_SKIP() << "no X display (run under xvfb-run)";
+        // With no window manager, the keyboard goes to the window mapped
+        // last: two of these tests on one display at once (parallel test
+        // runs) would type into each other's windows.
+        keyboard =
+            std::make_unique<QLockFile>(QDir::temp().filePath(u"zorvik-keyboard-%1.lock"_s.arg(
+                QString::fromLocal8Bit(qgetenv("DISPLAY")).remove(u':'))));
+        keyboard->setStaleLockTime(0);
+        ASSERT_TRUE(keyboard->tryLock(120000)) << "the display's keyboard stayed taken";
         ASSERT_TRUE(
             QFile::copy(QStringLiteral(ZORVIK_BINARY_DIR "/bin/zorvik"), path(u"zorvik"_s)));
     }
@@ -135,6 +145,7 @@ class BuiltProgram : public ::testing::Test {
             5000);
     }
 
+    std::unique_ptr<QLockFile> keyboard;
     QTemporaryDir dir;
     QProcess program;
 };

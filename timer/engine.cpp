@@ -10,12 +10,10 @@
 #include "media/beep.h"
 #include "media/end_sound.h"
 #include "media/sound.h"
-#include "names/main_window.h"
-#include "runtime/runtime.h"
-#include "settings/reminder_table.h"
 #include "text/commands.h"
 #include "timer/clock.h"
 #include "timer/delivery.h"
+#include "timer/run_view.h"
 #include "timer/scheduling.h"
 #include "timer/timer_state.h"
 
@@ -23,10 +21,6 @@ using namespace Qt::StringLiterals;
 
 namespace zorvik {
 namespace {
-
-const QString kStart = ctl::kStartButton;
-const QString kPause = u"暂停"_s;
-const QString kDisplay = ctl::kTimeDisplay;
 
 enum class Mode { Countdown, CountUp };
 
@@ -41,22 +35,8 @@ struct Loop {
 
 Loop loop;
 
-bool ticked(const QString& control) {
-    return rt::getProperty(kMainWindow, control, rt::slot::Checked).toBool();
-}
-QString content(const QString& control) {
-    return rt::getProperty(kMainWindow, control, rt::slot::EditContent).toString();
-}
-void setDisplay(const QString& text) {
-    rt::setProperty(kMainWindow, kDisplay, rt::slot::LabelCaption, text);
-}
-void showRecords(bool on) {
-    rt::setProperty(kMainWindow, ctl::kStartedAt, rt::slot::Visible, on);
-    rt::setProperty(kMainWindow, ctl::kEndedAt, rt::slot::Visible, on);
-}
-
 void reminderStep() {
-    if (ticked(ctl::kCustomRemindersBox))
+    if (runView().chosen(RunChoice::CustomReminders))
         customStep();
     else
         intervalStep();
@@ -67,7 +47,7 @@ void showClock() {
     c.secondsText = twoDigits(c.clockSeconds);
     c.minutesText = twoDigits(c.clockMinutes);
     c.hoursText = twoDigits(c.clockHours);
-    setDisplay(c.hoursText + u':' + c.minutesText + u':' + c.secondsText);
+    runView().showTime(c.hoursText + u':' + c.minutesText + u':' + c.secondsText);
 }
 
 // The part of a pass before its wait. False: the run has ended.
@@ -186,42 +166,25 @@ void stopEngine() {
 
 void setRunState(RunState state) {
     core().state = state;
-    showRunState();
+    runView().showRunState(state);
 }
-
-void showRunState() {
-    const TimerCore& c = core();
-    rt::setProperty(kMainWindow, kStart, rt::slot::ButtonCaption,
-                    c.state == RunState::Running ? kPause : kStart);
-    rt::setProperty(kMainWindow, kDisplay, rt::slot::LabelColour,
-                    c.state == RunState::Ended ? 255 : 0);  // red at the end
-    // What a run was set up with stays as it is until the run is over.
-    static const QStringList locked = {
-        ctl::kCountdownChoice,    ctl::kCountUpChoice,   ctl::kReminderKindList, ctl::kIntervalBox,
-        ctl::kCustomRemindersBox, ctl::kInsertRowButton, ctl::kDeleteRowButton,  ctl::kTable,
-        ctl::kCommandSwitch};
-    for (const QString& name : locked)
-        rt::setProperty(kMainWindow, name, rt::slot::Disabled, c.runActive());
-}
-
 void startOrPause() {
     TimerCore& c = core();
+    RunView& view = runView();
     if (!c.runActive()) {
-        rt::setProperty(kMainWindow, ctl::kStartedAt, rt::slot::LabelCaption,
-                        u"始于："_s + rt::dateTimeToText(rt::nowTime()));
-        showRecords(false);
-        const double total = rt::toNumber(content(ctl::kHoursBox)) * 3600.0 +
-                             rt::toNumber(content(ctl::kMinutesBox)) * 60.0 +
-                             rt::toNumber(content(ctl::kSecondsBox));
+        view.showRecord(RunRecord::StartedAt, u"始于："_s + rt::dateTimeToText(rt::nowTime()));
+        view.showRecords(false);
+        const double total = rt::toNumber(view.entry(RunEntry::Hours)) * 3600.0 +
+                             rt::toNumber(view.entry(RunEntry::Minutes)) * 60.0 +
+                             rt::toNumber(view.entry(RunEntry::Seconds));
         // Only a hand-edited file can hold such a total; clamp, never wrap.
         c.totalSeconds = qint32(std::clamp(total, double(std::numeric_limits<qint32>::min()),
                                            double(std::numeric_limits<qint32>::max())));
-        rt::setProperty(kMainWindow, ctl::kCommandOutput, rt::slot::EditContent, QString());
-        c.intervalSeconds = float(rt::toNumber(content(ctl::kIntervalBox)) * 60.0);
-        c.reminderKind = reminderKindAt(
-            rt::getProperty(kMainWindow, ctl::kReminderKindList, rt::slot::ComboSelection).toInt());
-        refreshReminderRows();
-        c.customRowCount = qint32(reminderRows().size());
+        view.clearCommandOutput();
+        c.intervalSeconds = float(rt::toNumber(view.entry(RunEntry::IntervalMinutes)) * 60.0);
+        c.reminderKind = reminderKindAt(view.reminderKindIndex());
+        view.refreshRows();
+        c.customRowCount = qint32(view.rows().size());
     }
     if (c.state == RunState::Running) {
         // Takes effect when the second being waited for has been counted.
@@ -238,9 +201,9 @@ void runTimer(qint32 total) {
     // simply goes on, so exactly one loop counts.
     if (loop.armed) return;
     Loop fresh;
-    if (ticked(ctl::kCountdownChoice))
+    if (runView().chosen(RunChoice::Countdown))
         fresh.mode = Mode::Countdown;
-    else if (ticked(ctl::kCountUpChoice))
+    else if (runView().chosen(RunChoice::CountUp))
         fresh.mode = Mode::CountUp;
     else
         return;
@@ -259,10 +222,10 @@ void runTimer(qint32 total) {
 
 void endOfRun() {
     TimerCore& c = core();
-    rt::setProperty(kMainWindow, ctl::kEndedAt, rt::slot::LabelCaption,
-                    u"终于："_s + rt::dateTimeToText(rt::nowTime()));
-    setDisplay(u"00:00:00"_s);
-    showRecords(true);
+    RunView& view = runView();
+    view.showRecord(RunRecord::EndedAt, u"终于："_s + rt::dateTimeToText(rt::nowTime()));
+    view.showTime(u"00:00:00"_s);
+    view.showRecords(true);
     c.secondsSinceReminder = c.currentRow = 0;
     c.rowArmed = false;
     setRunState(RunState::Ended);
@@ -280,15 +243,15 @@ void resetTimer() {
         c.currentRow = 0;
     c.rowArmed = c.stopRequested = false;
     dropWaitingSpeech();
-    showRecords(false);
-    setDisplay(u"00:00:00"_s);
+    runView().showRecords(false);
+    runView().showTime(u"00:00:00"_s);
     setRunState(RunState::Idle);
     notify(RunEvent::Stopped);
 }
 
 namespace {
 bool endSoundOn() {
-    return rt::getProperty(kMainWindow, ctl::kEndSoundItem, rt::slot::MenuChecked).toBool();
+    return runView().chosen(RunChoice::EndSound);
 }
 }  // namespace
 

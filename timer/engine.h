@@ -12,10 +12,8 @@ void startOrPause();
 void runTimer(qint32 total);
 void endOfRun();
 void resetTimer();
-// Shows the run state: the caption of "开始", the colour of the time, and
-// the settings a run locks.
+// Sets the run state and shows it through the run view.
 void setRunState(RunState state);
-void showRunState();
 void playEndSound();
 // Readies the outputs of the sounds a starting run will play (its beeps,
 // the end sound), so each is heard from its due moment.

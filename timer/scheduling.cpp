@@ -5,12 +5,10 @@
 #include <limits>
 #include <optional>
 
-#include "names/main_window.h"
-#include "runtime/runtime.h"
-#include "settings/reminder_table.h"
 #include "shell/table_command.h"
 #include "text/commands.h"
 #include "timer/delivery.h"
+#include "timer/run_view.h"
 #include "timer/timer_state.h"
 
 using namespace Qt::StringLiterals;
@@ -72,7 +70,7 @@ void customStep() {
     }
     // The row as the table holds it now (刷新 may reload it during a run);
     // the number of rows stays the one the run began with.
-    const ReminderRows& rows = reminderRows();
+    const ReminderRows& rows = runView().rows();
     const ReminderRow row =
         c.currentRow <= qint32(rows.size()) ? rows[size_t(c.currentRow - 1)] : ReminderRow{};
     const qint32 seconds = rowSeconds(rt::toFloat(row.minutes));
@@ -84,8 +82,7 @@ void customStep() {
     c.rowArmed = false;
     c.secondsSinceReminder = 0;
     deliverReminder(text);
-    if (rt::getProperty(kMainWindow, ctl::kCommandSwitch, rt::slot::Checked).toBool())
-        runTableCommand(c.currentRow, command);
+    if (runView().chosen(RunChoice::TableCommands)) runTableCommand(c.currentRow, command);
 }
 
 }  // namespace zorvik

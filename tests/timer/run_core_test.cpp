@@ -92,7 +92,8 @@ TEST_F(RunCore, CountdownShowsEachSecondAndEndsWithoutAWindow) {
     zorvik::startOrPause();
     EXPECT_EQ(zorvik::core().state, RunState::Running);
     clock.advanceSeconds(3);
-    EXPECT_EQ(view.times, (QStringList{u"00:00:03"_s, u"00:00:02"_s, u"00:00:01"_s, u"00:00:00"_s}));
+    EXPECT_EQ(view.times,
+              (QStringList{u"00:00:03"_s, u"00:00:02"_s, u"00:00:01"_s, u"00:00:00"_s}));
     EXPECT_EQ(view.states, (QList<RunState>{RunState::Running, RunState::Ended, RunState::Ended}));
     EXPECT_TRUE(view.recordsShown);
     EXPECT_FALSE(zorvik::core().runActive());

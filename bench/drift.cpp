@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <chrono>
@@ -99,11 +100,16 @@ int main(int argc, char** argv) {
 
     // From the start click to the red end display.
     const Steady::time_point start = Steady::now();
+    // The loop ends one turn after the run does, so the end's own paint is in.
+    QObject::connect(&zorvik::runNotifier(), &zorvik::RunNotifier::runChanged, &app,
+                     [&app](zorvik::RunEvent e) {
+                         // exit, not quit: quit would first ask each window to close
+                         if (e == zorvik::RunEvent::Ended)
+                             QTimer::singleShot(0, &app, [] { QCoreApplication::exit(0); });
+                     });
     zorvik::startOrPause();
-    while (zorvik::core().runActive())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    app.exec();
     const double runMs = ms(clock.lastPass - start);  // the last pass counts the last second
-    QCoreApplication::processEvents();                // the end's own paint
 
     std::printf("countdown of %d s on %s\n", seconds, qPrintable(QGuiApplication::platformName()));
     std::printf("run lasted %.1f ms (off by %+.1f ms)\n", runMs, runMs - seconds * 1000.0);

@@ -21,13 +21,14 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTime>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cstdio>
+
+#include "program_copy.h"
 
 namespace {
 
@@ -130,15 +131,10 @@ int main(int argc, char** argv) {
     // A folder of its own with settings as a user has them after the first
     // start: a ten-hour countdown, interval reminders off, F2 as hotkey.
     QTemporaryDir dir;
-    const QString exe = dir.path() + "/zorvik";
-    QFile::copy(zorvik, exe);
-    QFile ini(dir.path() + "/配置.ini");
-    ini.open(QIODevice::WriteOnly);
-    // The file is GBK, as the program writes it.
-    ini.write(QStringEncoder("GBK").encode(
+    const QString exe = copyProgramWithSettings(
+        zorvik, dir.path(),
         QStringLiteral("[计时]\r\n时=10\r\n分=0\r\n秒=0\r\n模式选择=倒计时\r\n提醒类型=5\r\n"
-                       "间隔提醒时间=0\r\n最终结束音=假\r\n[热键配置]\r\n开始=113\r\n")));
-    ini.close();
+                       "间隔提醒时间=0\r\n最终结束音=假\r\n[热键配置]\r\n开始=113\r\n"));
     const QString self = QCoreApplication::applicationFilePath();
     std::printf("%d s per subject, after %d s to settle\n", seconds, kSettleMs / 1000);
     const Figures idle = measure(exe, {}, dir.path(), seconds, false);

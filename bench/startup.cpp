@@ -12,12 +12,13 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
+
+#include "program_copy.h"
 
 namespace {
 
@@ -99,14 +100,9 @@ int main(int argc, char** argv) {
     // The program runs from a folder of its own, with its settings already
     // there, as on a user's machine after the first start.
     QTemporaryDir dir;
-    const QString exe = dir.path() + "/zorvik";
-    QFile::copy(zorvik, exe);
-    QFile ini(dir.path() + "/配置.ini");
-    ini.open(QIODevice::WriteOnly);
-    // The file is GBK, as the program writes it.
-    ini.write(QStringEncoder("GBK").encode(
-        QStringLiteral("[计时]\r\n时=0\r\n分=25\r\n秒=0\r\n模式选择=倒计时\r\n")));
-    ini.close();
+    const QString exe = copyProgramWithSettings(
+        zorvik, dir.path(),
+        QStringLiteral("[计时]\r\n时=0\r\n分=25\r\n秒=0\r\n模式选择=倒计时\r\n"));
     measure(exe, {}, dir.path());  // warm the file cache and fonts
     std::vector<double> appPaint, appRss, barePaint, bareRss;
     for (int i = 0; i < runs; ++i) {

@@ -47,7 +47,7 @@ struct SoundPlayer::Connection {
     int attempt = 0;
     bool wanted = false;  // the clip of `attempt` playing
     bool connectWanted = false;
-    pa_sample_spec spec{};
+    pa_sample_spec sampleSpec{};
     QByteArray samples;
     // What the loop's thread has.
     pa_context* context = nullptr;
@@ -110,12 +110,12 @@ struct SoundPlayer::Connection {
     void startStream() {
         streamAttempt = attempt;
         written = 0;
-        stream = pa_stream_new(context, "Zorvik", &spec, nullptr);
+        stream = pa_stream_new(context, "Zorvik", &sampleSpec, nullptr);
         if (!stream) return tellEnded(streamAttempt);
         pa_stream_set_state_callback(stream, &Connection::streamChanged, this);
         pa_stream_set_write_callback(stream, &Connection::writeMore, this);
-        const auto ahead =
-            uint32_t(std::min<qint64>(samples.size(), qint64(pa_usec_to_bytes(kBufferUs, &spec))));
+        const auto ahead = uint32_t(
+            std::min<qint64>(samples.size(), qint64(pa_usec_to_bytes(kBufferUs, &sampleSpec))));
         pa_buffer_attr attr{uint32_t(-1), ahead, uint32_t(-1), uint32_t(-1), uint32_t(-1)};
         const auto flags =
             pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
@@ -209,10 +209,10 @@ void SoundPlayer::play(const WaveClip& clip) {
     const int attempt = ++attempt_;
     playing_ = true;
     guard_.start(int(clip.format.durationForBytes(clip.samples.size()) / 1000) + 2000);
-    const pa_sample_spec spec{sampleFormat(clip.format.sampleFormat()),
-                              uint32_t(clip.format.sampleRate()),
-                              uint8_t(clip.format.channelCount())};
-    if (clip.samples.isEmpty() || !pa_sample_spec_valid(&spec)) {
+    const pa_sample_spec sampleSpec{sampleFormat(clip.format.sampleFormat()),
+                                    uint32_t(clip.format.sampleRate()),
+                                    uint8_t(clip.format.channelCount())};
+    if (clip.samples.isEmpty() || !pa_sample_spec_valid(&sampleSpec)) {
         QTimer::singleShot(0, this, [this, attempt] { ended(attempt); });  // silent
         return;
     }
@@ -220,7 +220,7 @@ void SoundPlayer::play(const WaveClip& clip) {
     Connection& c = *server_;
     c.attempt = attempt;
     c.samples = clip.samples;
-    c.spec = spec;
+    c.sampleSpec = sampleSpec;
     c.wanted = true;
     c.request();
 }

@@ -4,11 +4,20 @@
 # (or $FUZZ_BUILD_DIR) and runs each for the given number of seconds
 # (default 60) on a copy of its sample files. Exits non-zero when a fuzzer
 # finds a fault; the input that caused it is left in the build folder.
+# With FUZZ_RUNS set, each fuzzer stops after that many inputs from the
+# fixed seed FUZZ_SEED (default 1), so that the run repeats one already
+# made; without it, every run explores anew from a random seed.
 # Per-input leak checks are off: Qt's font caches grow on purpose and the
 # scans would cut the run rate several times over.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 SECONDS_TO_RUN="${1:-60}"
+REPEAT=()
+if [ -n "${FUZZ_RUNS:-}" ]; then
+  REPEAT=(-runs="$FUZZ_RUNS" -seed="${FUZZ_SEED:-1}")
+  # Qt's hashes are salted per process; the same salt keeps the same path.
+  export QT_HASH_SEED=0
+fi
 BUILD="${FUZZ_BUILD_DIR:-$ROOT/build-fuzz}"
 
 CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -31,6 +40,6 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
 fi
 cd "$BUILD"
 "$BUILD/tests/fuzz/fuzz_grid_file" -max_total_time="$SECONDS_TO_RUN" -max_len=8192 \
-  -timeout=10 -rss_limit_mb=4096 -detect_leaks=0 -print_final_stats=1 "$CORPUS"
+  -timeout=10 -rss_limit_mb=4096 -detect_leaks=0 -print_final_stats=1 "${REPEAT[@]}" "$CORPUS"
 "$BUILD/tests/fuzz/fuzz_profile" -max_total_time="$SECONDS_TO_RUN" -max_len=4096 \
-  -timeout=10 -rss_limit_mb=4096 -detect_leaks=0 -print_final_stats=1 "$PROFILE_CORPUS"
+  -timeout=10 -rss_limit_mb=4096 -detect_leaks=0 -print_final_stats=1 "${REPEAT[@]}" "$PROFILE_CORPUS"

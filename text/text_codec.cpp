@@ -108,8 +108,8 @@ bool fourByteAt(QByteArrayView bytes, qsizetype i) {
 }  // namespace
 
 GbkCodec::GbkCodec()
-    : gbkOut_("GBK", kStateless),
-      gb18030Out_("GB18030", kStateless),
+    : gbkOut_(std::in_place, "GBK", kStateless),
+      gb18030Out_(std::in_place, "GB18030", kStateless),
       gbkIn_("GBK", kStateless),
       gb18030In_("GB18030", kStateless) {}
 
@@ -117,7 +117,7 @@ QByteArray GbkCodec::encode(QStringView text) {
     if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
         return text.toLatin1();
     bool whole = false;
-    QByteArray bytes = encodeIn(gbkOut_, 936, text, &whole);
+    QByteArray bytes = encodeIn(gbkOut_, "GBK", 936, text, &whole);
     if (whole) return bytes;
     // Character by character: GBK where it can, GB18030 where it cannot.
     // A few characters that GBK lacks have a two-byte GB18030 form; they
@@ -131,9 +131,9 @@ QByteArray GbkCodec::encode(QStringView text) {
                                                                                              : 1;
         const QStringView one = text.sliced(i, width);
         bool held = false;
-        QByteArray piece = encodeIn(gbkOut_, 936, one, &held);
+        QByteArray piece = encodeIn(gbkOut_, "GBK", 936, one, &held);
         if (!held) {
-            const QByteArray wide = encodeIn(gb18030Out_, 54936, one, &held);
+            const QByteArray wide = encodeIn(gb18030Out_, "GB18030", 54936, one, &held);
             if (held) piece = wide;
         }
         out += piece;
@@ -173,16 +173,21 @@ QString GbkCodec::decodeGbk(QByteArrayView bytes) {
 
 // Qt built without ICU (the usual Windows build) has no GBK converter; the
 // system's code pages 936 and 54936 then do the same work.
-QByteArray GbkCodec::encodeIn(QStringEncoder& encoder, int windowsPage, QStringView text,
-                              bool* whole) {
+QByteArray GbkCodec::encodeIn(std::optional<QStringEncoder>& encoder, const char* name,
+                              int windowsPage, QStringView text, bool* whole) {
 #ifdef Q_OS_WIN
-    if (!encoder.isValid()) return detail::windowsEncode(windowsPage, text.toString(), whole);
+    if (!encoder->isValid()) return detail::windowsEncode(windowsPage, text.toString(), whole);
 #else
     Q_UNUSED(windowsPage)
 #endif
-    encoder.resetState();
-    QByteArray bytes = encoder.encode(text);
-    *whole = !encoder.hasError();
+    encoder->resetState();
+    QByteArray bytes = encoder->encode(text);
+    *whole = !encoder->hasError();
+    // After a character it cannot hold, the GBK converter also refuses the
+    // euro sign and the user-defined areas until it is opened again, even
+    // across resetState(): one such character in a table would otherwise
+    // change how every later cell is written.
+    if (!*whole) encoder.emplace(name, kStateless);
     return bytes;
 }
 

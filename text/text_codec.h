@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <optional>
 
 namespace rt {
 
@@ -31,11 +32,13 @@ class GbkCodec {
 
   private:
     QString decodeGbk(QByteArrayView bytes);
-    QByteArray encodeIn(QStringEncoder& encoder, int windowsPage, QStringView text, bool* whole);
+    QByteArray encodeIn(std::optional<QStringEncoder>& encoder, const char* name, int windowsPage,
+                        QStringView text, bool* whole);
     QString decodeIn(QStringDecoder& decoder, int windowsPage, QByteArrayView bytes);
 
-    QStringEncoder gbkOut_;
-    QStringEncoder gb18030Out_;
+    // Encoders are opened again after a failed conversion (see encodeIn).
+    std::optional<QStringEncoder> gbkOut_;
+    std::optional<QStringEncoder> gb18030Out_;
     QStringDecoder gbkIn_;
     QStringDecoder gb18030In_;
     QByteArray scratch_;

@@ -2,7 +2,7 @@
 # Installs what is missing, fails on a C++ file that is not formatted,
 # builds Zorvik with its tests and runs every test: the unit and widget
 # tests, the program under Xvfb, and the table file loader's and the
-# profile file's fuzz targets: 60,000 inputs each from a fixed seed, the same
+# profile file's fuzz targets: 40,000 inputs each from a fixed seed, the same
 # inputs on every machine (scripts/fuzz.sh without FUZZ_RUNS explores anew).
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -19,5 +19,5 @@ export LSAN_OPTIONS="suppressions=$ROOT/tests/lsan.supp:print_suppressions=0${LS
 xvfb-run -a -s "-screen 0 1920x1080x24" \
   ctest --test-dir "$BUILD_DIR" --output-on-failure -j 2 --timeout 600
 if [ -z "${ZORVIK_SKIP_FUZZ:-}" ] && [ -f "$ROOT/scripts/fuzz.sh" ]; then
-  FUZZ_RUNS="${FUZZ_RUNS:-60000}" bash "$ROOT/scripts/fuzz.sh" 300
+  FUZZ_RUNS="${FUZZ_RUNS:-40000}" bash "$ROOT/scripts/fuzz.sh" 300
 fi

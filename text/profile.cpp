@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QList>
 #include <QMutex>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 #include "text/file_save.h"
 #include "text/profile_cache.h"
@@ -54,32 +56,54 @@ QByteArrayView trimmed(QByteArrayView bytes) {
     return bytes;
 }
 
-// The text of one file. A file that begins with the UTF-8 byte-order mark
-// (as modern editors save it) is UTF-8 throughout and stays so, mark and
-// all; any other file is GBK, as the profile calls read it. Both keep the
-// bytes that matter here ("[", "]", "=", ";", quotes, blanks, line ends)
-// as themselves, so lines are found on bytes and only names and values
-// are converted.
+// The text of one file. A file that begins with a byte-order mark is in
+// that Unicode form throughout and stays so, mark and all: UTF-8 (as modern
+// editors save it) or UTF-16 (as the Windows profile calls keep a file that
+// begins with its mark, and Notepad saves as "Unicode"). Any other file is
+// GBK, as the profile calls read it. Lines are found on the bytes of GBK or
+// UTF-8, which both keep the bytes that matter here ("[", "]", "=", ";",
+// quotes, blanks, line ends) as themselves; a UTF-16 file is worked on as
+// UTF-8 and turned back when it is written. Only names and values are
+// converted.
 class FileText {
   public:
     explicit FileText(QByteArray raw = {}) {
-        utf8_ = raw.startsWith(kUtf8Mark);
-        body = utf8_ ? raw.sliced(sizeof kUtf8Mark - 1) : std::move(raw);
+        if (raw.startsWith(kUtf8Mark)) {
+            form_ = Form::Utf8;
+            body = raw.sliced(sizeof kUtf8Mark - 1);
+        } else if (raw.startsWith("\xFF\xFE") || raw.startsWith("\xFE\xFF")) {
+            form_ = raw.startsWith("\xFF") ? Form::Utf16Le : Form::Utf16Be;
+            QStringDecoder utf16(utf16Encoding());
+            body = QString(utf16.decode(QByteArrayView(raw).sliced(2))).toUtf8();
+        } else {
+            body = std::move(raw);
+        }
     }
     QString decode(QByteArrayView bytes) {
-        return utf8_ ? QString::fromUtf8(bytes) : gbk_.decode(bytes);
+        return unicode() ? QString::fromUtf8(bytes) : gbk_.decode(bytes);
     }
-    QByteArray encode(const QString& text) { return utf8_ ? text.toUtf8() : gbk_.encode(text); }
+    QByteArray encode(const QString& text) { return unicode() ? text.toUtf8() : gbk_.encode(text); }
     QByteArray file(const QByteArray& newBody) const {
-        return utf8_ ? kUtf8Mark + newBody : newBody;
+        switch (form_) {
+            case Form::Gbk:
+                return newBody;
+            case Form::Utf8:
+                return kUtf8Mark + newBody;
+            case Form::Utf16Le:
+            case Form::Utf16Be:
+                break;
+        }
+        QStringEncoder utf16(utf16Encoding());
+        const QByteArray mark = form_ == Form::Utf16Le ? "\xFF\xFE" : "\xFE\xFF";
+        return mark + QByteArray(utf16.encode(QString::fromUtf8(newBody)));
     }
     // Cuts to the byte limit without splitting a character.
     QByteArrayView limited(QByteArrayView value) const {
         qsizetype end = 0;
         while (end < value.size()) {
             qsizetype width = 1;
-            if (!utf8_) width = GbkCodec::charWidth(value, end);
-            while (utf8_ && end + width < value.size() &&
+            if (!unicode()) width = GbkCodec::charWidth(value, end);
+            while (unicode() && end + width < value.size() &&
                    (uchar(value[end + width]) & 0xC0) == 0x80)
                 ++width;
             if (end + width > kMaxValueBytes) break;
@@ -91,7 +115,13 @@ class FileText {
     QByteArray body;
 
   private:
-    bool utf8_ = false;
+    enum class Form { Gbk, Utf8, Utf16Le, Utf16Be };
+    bool unicode() const { return form_ != Form::Gbk; }
+    QStringConverter::Encoding utf16Encoding() const {
+        return form_ == Form::Utf16Le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE;
+    }
+
+    Form form_ = Form::Gbk;
     GbkCodec gbk_;
 };
 

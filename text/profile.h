@@ -3,8 +3,8 @@
 // lines in GBK), with the reading and writing rules of the Windows profile
 // calls, so a file edited on one system reads the same on the other.
 // Characters GBK lacks are stored in GB18030 (see GbkCodec); a file that
-// begins with the UTF-8 byte-order mark is read and written as UTF-8 and
-// keeps its mark.
+// begins with the UTF-8 or a UTF-16 byte-order mark is read and written in
+// that form and keeps its mark.
 
 #include <QString>
 

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 #include "common/program_fixture.h"
 #include "runtime/settings_folder.h"
@@ -148,29 +149,45 @@ TEST_F(LeftoversOfInterruptedSaves, AreRemovedAtStartAndNothingElseIs) {
 }
 
 // "配置.ini" as a modern editor saves it: UTF-8 with a byte-order mark.
-class Utf8MarkedFile : public zt::ProgramTest {
+// Files saved by editors in a Unicode form, with its byte-order mark.
+struct UnicodeForm {
+    const char* name;
+    QStringConverter::Encoding encoding;
+};
+
+class MarkedFile : public zt::ProgramTest, public ::testing::WithParamInterface<UnicodeForm> {
   protected:
+    QByteArray inForm(const QString& text) {
+        QStringEncoder encoder(GetParam().encoding);
+        return encoder.encode(text);
+    }
     void prepareFolder() override {
         QFile f(path(u"配置.ini"_s));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("\xEF\xBB\xBF" + u"[计时]\r\n时=1\r\n分=30\r\n模式选择=正计时\r\n"_s.toUtf8());
+        f.write(inForm(u"\uFEFF[计时]\r\n时=1\r\n分=30\r\n模式选择=正计时\r\n"_s));
     }
 };
 
-TEST_F(Utf8MarkedFile, IsReadAndWrittenAsUtf8WithItsMark) {
+TEST_P(MarkedFile, IsReadAndWrittenInItsOwnFormWithItsMark) {
     EXPECT_EQ(prop(u"输入_时"_s, rt::slot::EditContent).toString(), u"1"_s);
     EXPECT_EQ(prop(u"输入_分"_s, rt::slot::EditContent).toString(), u"30"_s);
     EXPECT_TRUE(prop(u"正计时"_s, rt::slot::Checked).toBool());
     set(u"输入_分"_s, rt::slot::EditContent, u"45"_s);
     const QByteArray bytes = fileBytes(u"配置.ini"_s);
-    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF" + u"[计时]\r\n时=1\r\n分=45\r\n"_s.toUtf8()));
-    EXPECT_EQ(bytes.count(u"[计时]"_s.toUtf8()), 1) << "no second section";
-    EXPECT_EQ(bytes.count("\xEF\xBB\xBF"), 1);
-    QStringDecoder utf8(QStringConverter::Utf8);
-    const QString text = utf8.decode(bytes);
-    EXPECT_TRUE(text.contains(u"\r\n间隔提醒时间=\r\n"_s)) << "keys added in UTF-8 too";
-    EXPECT_FALSE(utf8.hasError());
+    EXPECT_TRUE(bytes.startsWith(inForm(u"\uFEFF[计时]\r\n时=1\r\n分=45\r\n"_s)));
+    QStringDecoder decoder(GetParam().encoding, QStringConverter::Flag::ConvertInitialBom);
+    const QString text = decoder.decode(bytes);
+    EXPECT_FALSE(decoder.hasError());
+    EXPECT_EQ(text.count(u"[计时]"_s), 1) << "no second section";
+    EXPECT_EQ(text.count(QChar(0xFEFF)), 1);
+    EXPECT_TRUE(text.contains(u"\r\n间隔提醒时间=\r\n"_s)) << "keys added in the same form";
 }
+
+INSTANTIATE_TEST_SUITE_P(Forms, MarkedFile,
+                         ::testing::Values(UnicodeForm{"Utf8", QStringConverter::Utf8},
+                                           UnicodeForm{"Utf16Le", QStringConverter::Utf16LE},
+                                           UnicodeForm{"Utf16Be", QStringConverter::Utf16BE}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Folders nobody can create files in, even root: their parent is a file.
 // Both the program's folder and the user's configuration folder are such.

@@ -148,8 +148,8 @@ TEST_F(LeftoversOfInterruptedSaves, AreRemovedAtStartAndNothingElseIs) {
     EXPECT_EQ(after.size(), 2) << after.join(u' ').toStdString();
 }
 
-// "配置.ini" as a modern editor saves it: UTF-8 with a byte-order mark.
-// Files saved by editors in a Unicode form, with its byte-order mark.
+// "配置.ini" as editors save it in a Unicode form, with its byte-order mark:
+// UTF-8 (modern editors), UTF-16 (Notepad's "Unicode", big-endian too).
 struct UnicodeForm {
     const char* name;
     QStringConverter::Encoding encoding;

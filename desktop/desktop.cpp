@@ -62,7 +62,9 @@ class Desktop : public QObject {
   private:
     void afterFirstPaint() {
         QApplication::setWindowIcon(applicationIcon());
-        if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+        // Made even when no tray host runs yet: a program started with the
+        // session often comes up before the panel, and the icon takes its
+        // place in the tray as soon as one appears.
         tray_ = new Tray(this);
         follow(RunEvent::Stopped);
     }

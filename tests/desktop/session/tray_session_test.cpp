@@ -42,7 +42,9 @@ class Session : public zt::ProgramTest {
 };
 
 TEST_F(Session, TrayShowsTheRunAndAMinimisedEndNotifies) {
-    ASSERT_TRUE(QSystemTrayIcon::isSystemTrayAvailable()) << "the tray host is running";
+    // The tray host may take its selection a moment after its panel shows.
+    ASSERT_TRUE(waitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 10000))
+        << "the tray host is running";
     zorvik::desktop::Tray* tray = nullptr;
     ASSERT_TRUE(waitFor([&] { return tray = desktop->findChild<zorvik::desktop::Tray*>(); }));
     QSystemTrayIcon& icon = tray->icon();

@@ -4,9 +4,9 @@
 # (or $FUZZ_BUILD_DIR) and runs each for the given number of seconds
 # (default 60) on a copy of its sample files. Exits non-zero when a fuzzer
 # finds a fault; the input that caused it is left in the build folder.
-# With FUZZ_RUNS set, each fuzzer stops after that many inputs from the
-# fixed seed FUZZ_SEED (default 1), so that the run repeats one already
-# made; without it, every run explores anew from a random seed.
+# With FUZZ_RUNS set, each fuzzer stops after that many inputs, drawn in
+# the fixed order numbered FUZZ_ORDER (default 1): every such run tries the
+# same inputs. Without it, every run draws new ones.
 # Per-input leak checks are off: Qt's font caches grow on purpose and the
 # scans would cut the run rate several times over.
 set -euo pipefail
@@ -14,7 +14,7 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 SECONDS_TO_RUN="${1:-60}"
 REPEAT=()
 if [ -n "${FUZZ_RUNS:-}" ]; then
-  REPEAT=(-runs="$FUZZ_RUNS" -seed="${FUZZ_SEED:-1}")
+  REPEAT=(-runs="$FUZZ_RUNS" -seed="${FUZZ_ORDER:-1}")
   # Qt's hashes are salted per process; the same salt keeps the same path.
   export QT_HASH_SEED=0
 fi

@@ -2,8 +2,8 @@
 # Installs what is missing, fails on a C++ file that is not formatted,
 # builds Zorvik with its tests and runs every test: the unit and widget
 # tests, the program under Xvfb, and the table file loader's and the
-# profile file's fuzz targets: 40,000 inputs each from a fixed seed, the same
-# inputs on every machine (scripts/fuzz.sh without FUZZ_RUNS explores anew).
+# profile file's fuzz targets: 40,000 inputs each, the same inputs on every
+# machine (scripts/fuzz.sh without FUZZ_RUNS draws new ones).
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$ROOT/scripts/setup.sh"

@@ -7,12 +7,11 @@
 #include <QProcess>
 #include <QtEndian>
 
-#include "common/program_fixture.h"
-#include "common/pulse_server.h"
 #include "common/speech_endpoint.h"
 #include "media/beep.h"
 #include "media/media_backend.h"
 #include "media/media_player.h"
+#include "sound/heard_program.h"
 #include "timer/delivery.h"
 
 using namespace Qt::StringLiterals;
@@ -57,12 +56,11 @@ QByteArray twoNotesMidi() {
     return QByteArray::fromHex("4D546864000000060000000100604D54726B") + length + track;
 }
 
-class HeardMedia : public zt::ProgramTest {
+class HeardMedia : public zt::HeardProgramTest {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(server.start()) << "needs pulseaudio and pulseaudio-utils";
-        ASSERT_TRUE(server.startRecording());
-        zt::ProgramTest::SetUp();
+        zt::HeardProgramTest::SetUp();
+        if (HasFatalFailure()) return;
         QObject::connect(control(), &rt::MediaPlayerControl::finished, &ends, [this] { ++ended; });
     }
 
@@ -116,7 +114,6 @@ class HeardMedia : public zt::ProgramTest {
         EXPECT_GT(zt::envelopeMatch(r, b[0].start, twoTones()), 0.9) << what;
     }
 
-    zt::PulseServer server;
     zt::SteadyTime asked;
     QObject ends;
     int ended = 0;

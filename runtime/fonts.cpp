@@ -50,8 +50,26 @@ QFont narrowedToFit(const QFont& face, const QString& text, qreal room, bool ink
     auto width = [&](const QFont& f) {
         return ink ? inkWidth(f, text) : QFontMetricsF(f).horizontalAdvance(text);
     };
+    const qreal full = width(face);
+    if (full <= room) return face;
+    // Every stretch measured is a font engine of its own, built from the
+    // face's file, and it stays cached: a width scales with the stretch, so
+    // start from the estimate and step only past its rounding. The result
+    // is the widest stretch from 98 down to 75 that fits, or 75.
+    auto fits = [&](int stretch) {
+        QFont f = face;
+        f.setStretch(stretch);
+        return width(f) <= room;
+    };
+    int stretch = std::clamp(int(100 * room / full), 75, 98);
+    if (fits(stretch)) {
+        while (stretch < 98 && fits(stretch + 1)) ++stretch;
+    } else {
+        while (stretch > 75 && !fits(stretch - 1)) --stretch;
+        if (stretch > 75) --stretch;
+    }
     QFont f = face;
-    for (int stretch = 98; width(f) > room && stretch >= 75; stretch -= 1) f.setStretch(stretch);
+    f.setStretch(stretch);
     return f;
 }
 

@@ -127,8 +127,9 @@ void removeInterruptedSaves(const QString& path) {
     }
     const QFileInfo info(path);
     const QDir folder = info.absoluteDir();
-    const QStringList candidates =
-        folder.entryList({QStringLiteral("*") + kTempSuffix}, QDir::Files | QDir::Hidden);
+    // No name filter: Qt matches one through a regular expression, and this
+    // runs on the way to the window's first paint.
+    const QStringList candidates = folder.entryList(QDir::Files | QDir::Hidden);
     for (const QString& name : candidates)
         if (isTemporaryOf(name, info.fileName())) QFile::remove(folder.filePath(name));
 }

@@ -11,7 +11,7 @@ namespace {
 TEST(Fonts, NarrowingPicksTheWidestStretchThatFits) {
     const QFont face = rt::makeFont(QString(), 13, false, false);
     for (const QString& text : {QStringLiteral("12.5"), QStringLiteral("88"),
-                               QStringLiteral("分钟提醒一次"), QStringLiteral("Zorvik 专注")}) {
+                                QStringLiteral("分钟提醒一次"), QStringLiteral("Zorvik 专注")}) {
         for (bool ink : {false, true}) {
             auto width = [&](const QFont& f) {
                 return ink ? rt::inkWidth(f, text) : QFontMetricsF(f).horizontalAdvance(text);

@@ -1,7 +1,8 @@
 // Start-up cost: time from exec to the main window's first paint (and the
-// processor time used by then), and the resident memory one second after start, for Zorvik and for
-// a bare Qt window (a label, a button and a menu) measured in the same run. Needs a display (run
-// under xvfb-run). Usage: bench_startup [path/to/zorvik] [runs]
+// processor time used by then), and the resident memory one second after
+// start, for Zorvik and for a bare Qt window (a label, a button and a menu)
+// measured in the same run. Needs a display (run under xvfb-run).
+// Usage: bench_startup [path/to/zorvik] [runs]
 //
 // With --bare the program is itself the bare window.
 
@@ -149,9 +150,8 @@ int main(int argc, char** argv) {
         bp, bc, median(bareRss));
     const double am = median(appRss), bm = median(bareRss);
     std::printf(
-        "first paint %.2f x the bare window's (target <= 1.10; processor time %.2f x), memory %.2f "
-        "x "
-        "(target <= 1.15)\n",
+        "first paint %.2f x the bare window's (target <= 1.10; processor time %.2f x),\n"
+        "memory %.2f x (target <= 1.15)\n",
         ap / bp, ac / bc, am / bm);
     return 0;
 }

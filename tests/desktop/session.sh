@@ -23,13 +23,29 @@ cleanup() {
 }
 trap cleanup EXIT
 openbox >/dev/null 2>&1 & pids+=($!)
-trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 & pids+=($!)
+start_tray() {
+  trayer --edge top --align right --widthtype request --height 24 >"$work/trayer.log" 2>&1 &
+  tray=$!; pids+=($tray)
+}
+start_tray
 dunst >/dev/null 2>&1 & pids+=($!)
-# The tray host owns its selection once it is up.
-for _ in $(seq 50); do
-  xprop -root _NET_SUPPORTING_WM_CHECK >/dev/null 2>&1 && xwininfo -root -tree | grep -q panel && break
-  sleep 0.1
-done
+# The tray host owns its selection once its panel is up. One that died on
+# the way (a loaded machine, a window manager not yet there) is started
+# once more, and what it said is shown.
+tray_up() {
+  for _ in $(seq 50); do
+    xprop -root _NET_SUPPORTING_WM_CHECK >/dev/null 2>&1 && xwininfo -root -tree | grep -q panel &&
+      return 0
+    sleep 0.1
+  done
+  return 1
+}
+if ! tray_up || ! kill -0 "$tray" 2>/dev/null; then
+  echo "tray host not up; it said:"; cat "$work/trayer.log"
+  kill "$tray" 2>/dev/null || true
+  start_tray
+  tray_up || echo "tray host still not up"
+fi
 
 QT_QPA_PLATFORM=xcb "$TESTS"
 

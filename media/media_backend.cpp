@@ -8,6 +8,7 @@
 
 #ifndef Q_OS_WIN
 #include <gst/gst.h>
+#include <QLibrary>
 #endif
 
 namespace rt::detail {
@@ -34,19 +35,40 @@ void silenceAndDelete(QMediaPlayer* p) {
     p->deleteLater();  // this may run inside one of the player's own signals
 }
 
+#ifndef Q_OS_WIN
+template <typename F>
+F* resolved(QLibrary& library, const char* name) {
+    return reinterpret_cast<F*>(library.resolve(name));
+}
+#endif
+
 // The first player starts the media framework, which asks every device
 // provider GStreamer knows for its devices. The Vulkan one (installed with
 // the plugins that play MIDI) loads every Vulkan driver and with them a
 // compiler library: some 50 MiB, held for the process's life, for a player
 // that only ever plays sound. It is taken out of the registry first.
+//
+// GStreamer is opened here rather than linked: the media framework loads it
+// with the first player anyway, and linked it would be mapped, with its
+// GObject stack, into every start (about 1 MiB) for runs that never play a
+// file.
 void leaveOutUnusedDeviceProviders() {
 #ifndef Q_OS_WIN
     static const bool done = [] {
-        if (!gst_init_check(nullptr, nullptr, nullptr)) return false;
-        GstRegistry* registry = gst_registry_get();
-        if (GstPluginFeature* f = gst_registry_lookup_feature(registry, "vulkandeviceprovider")) {
-            gst_registry_remove_feature(registry, f);
-            gst_object_unref(f);
+        QLibrary gst(QStringLiteral("gstreamer-1.0"), 0);
+        const auto initCheck = resolved<decltype(gst_init_check)>(gst, "gst_init_check");
+        const auto registryGet = resolved<decltype(gst_registry_get)>(gst, "gst_registry_get");
+        const auto lookup =
+            resolved<decltype(gst_registry_lookup_feature)>(gst, "gst_registry_lookup_feature");
+        const auto remove =
+            resolved<decltype(gst_registry_remove_feature)>(gst, "gst_registry_remove_feature");
+        const auto unref = resolved<decltype(gst_object_unref)>(gst, "gst_object_unref");
+        if (!initCheck || !registryGet || !lookup || !remove || !unref) return false;
+        if (!initCheck(nullptr, nullptr, nullptr)) return false;
+        GstRegistry* registry = registryGet();
+        if (GstPluginFeature* f = lookup(registry, "vulkandeviceprovider")) {
+            remove(registry, f);
+            unref(f);
         }
         return true;
     }();

@@ -48,9 +48,14 @@ void mainWindowCreated() {
                     int((rt::clientWidth(kMainWindow) - labelWidth) / 2.0));
     rt::setProperty(kMainWindow, ctl::kDivider, rt::slot::Width, rt::clientWidth(kMainWindow));
     c.rowArmed = false;
-    applySettings();
-    rt::setProperty(kMainWindow, ctl::kCommandOutput, rt::slot::EditFont, 10, 5);
+    applyTimerSettings();
     launchCommandShell();
+}
+
+// The panels closed at start are built after the first paint.
+void mainWindowCompleted() {
+    applyPanelSettings();
+    rt::setProperty(kMainWindow, ctl::kCommandOutput, rt::slot::EditFont, 10, 5);
 }
 
 bool askToQuit() {
@@ -82,6 +87,7 @@ void assembleProgram() {
     registerReminderTableHandlers();
     registerMenuAndHotkeyHandlers();
     rt::bindAction(u"onMainWindowCreated"_s, mainWindowCreated);
+    rt::bindAction(u"onMainWindowCompleted"_s, mainWindowCompleted);
     rt::bindHandler(u"onMainWindowMayClose"_s,
                     [](const QVariantList&) { return askToQuit() ? QVariant() : QVariant(false); });
     rt::bindAction(u"onExitClicked"_s, [] {

@@ -248,52 +248,77 @@ QWidget* makeWidget(WindowInstance* w, const ControlDesc& d, QWidget* parent) {
 
 // Description order is stacking order, but for a control marked "z" (it
 // goes above all others) or "under" another (it goes just below that one).
+// Raising each in turn also puts controls built later back in their place.
 void stackControls(WindowInstance* w) {
-    for (const ControlDesc& d : w->desc.controls) {
-        QWidget* widget = w->controls[d.name].widget;
-        if (!widget) continue;
-        if (d.props.value(u"z"_s).toBool()) widget->raise();
-        if (ControlEntry* above = findControl(w, d.props.value(u"under"_s).toString());
+    std::vector<std::pair<const ControlDesc*, QWidget*>> built;
+    for (const ControlDesc& d : w->desc.controls)
+        if (auto c = w->controls.find(d.name); c != w->controls.end() && c->second.widget)
+            built.emplace_back(&d, c->second.widget);
+    for (auto [d, widget] : built) widget->raise();
+    for (auto [d, widget] : built) {
+        if (d->props.value(u"z"_s).toBool()) widget->raise();
+        if (ControlEntry* above = findControl(w, d->props.value(u"under"_s).toString());
             above && above->widget)
             widget->stackUnder(above->widget);
     }
 }
 
+namespace {
+
+void buildControl(WindowInstance* w, const ControlDesc& d) {
+    ControlEntry entry;
+    entry.desc = d;
+    QWidget* parent = w->host->client();
+    if (!d.parent.isEmpty()) {
+        ControlEntry* pe = findControl(w, d.parent);
+        if (pe && pe->widget) parent = pe->widget;
+    }
+    if (QWidget* widget = makeWidget(w, d, parent)) {
+        widget->setObjectName(d.name);
+        widget->setGeometry(d.left, d.top, d.width, d.height);
+        applyFont(widget, d.props);
+        widget->setEnabled(!d.props.value(u"disabled"_s).toBool());
+        widget->setVisible(!d.props.value(u"hidden"_s).toBool());
+        widget->installEventFilter(new EventForwarder(w, d.name, widget));
+        if (d.props.contains(u"name"_s)) {
+            const QString purpose = d.props.value(u"name"_s).toString();
+            widget->setAccessibleName(purpose);
+            // A combo box on Linux gives its value as its name; its
+            // description still says what it is for.
+            if (d.kind == Kind::ComboBox) widget->setAccessibleDescription(purpose);
+        }
+        // Taken when the window is first activated.
+        if (d.props.value(u"focus"_s).toBool()) widget->setFocus();
+        entry.widget = widget;
+        entry.obj = widget;
+    } else {
+        QObject* obj = makeNonVisual(w, d.name, d);
+        obj->setObjectName(d.name);
+        entry.obj = obj;
+    }
+    w->controls[d.name] = std::move(entry);
+}
+
+}  // namespace
+
 void buildControls(WindowInstance* w) {
     for (const ControlDesc& d : w->desc.controls) {
-        ControlEntry entry;
-        entry.desc = d;
-        QWidget* parent = w->host->client();
-        if (!d.parent.isEmpty()) {
-            ControlEntry* pe = findControl(w, d.parent);
-            if (pe && pe->widget) parent = pe->widget;
-        }
-        if (QWidget* widget = makeWidget(w, d, parent)) {
-            widget->setObjectName(d.name);
-            widget->setGeometry(d.left, d.top, d.width, d.height);
-            applyFont(widget, d.props);
-            widget->setEnabled(!d.props.value(u"disabled"_s).toBool());
-            widget->setVisible(!d.props.value(u"hidden"_s).toBool());
-            widget->installEventFilter(new EventForwarder(w, d.name, widget));
-            if (d.props.contains(u"name"_s)) {
-                const QString purpose = d.props.value(u"name"_s).toString();
-                widget->setAccessibleName(purpose);
-                // A combo box on Linux gives its value as its name; its
-                // description still says what it is for.
-                if (d.kind == Kind::ComboBox) widget->setAccessibleDescription(purpose);
-            }
-            // Taken when the window is first activated.
-            if (d.props.value(u"focus"_s).toBool()) widget->setFocus();
-            entry.widget = widget;
-            entry.obj = widget;
-        } else {
-            QObject* obj = makeNonVisual(w, d.name, d);
-            obj->setObjectName(d.name);
-            entry.obj = obj;
-        }
-        w->controls[d.name] = std::move(entry);
+        if (d.props.value(u"later"_s).toBool() || w->later.contains(d.parent))
+            w->later << d.name;
+        else
+            buildControl(w, d);
     }
     stackControls(w);
+}
+
+void buildLaterControls(WindowInstance* w) {
+    if (w->later.isEmpty()) return;
+    const QStringList names = std::exchange(w->later, {});
+    for (const ControlDesc& d : w->desc.controls)
+        if (names.contains(d.name)) buildControl(w, d);
+    stackControls(w);
+    // A window on its way out only needs the objects, not their settings.
+    if (!w->destroying) dispatch(w, w->desc.events, ev::Completed, {});
 }
 
 void buildMenu(WindowInstance* w) {

@@ -53,6 +53,7 @@ std::vector<WindowInstance*> loadedWindows() {
 
 ControlEntry* findControl(WindowInstance* w, const QString& control) {
     if (!w) return nullptr;
+    if (w->later.contains(control)) buildLaterControls(w);
     auto it = w->controls.find(control);
     return it == w->controls.end() ? nullptr : &it->second;
 }

@@ -39,7 +39,7 @@ inline constexpr int MenuCaption = 0, MenuChecked = 1, MenuDisabled = 2, MenuVis
 // Event numbers.
 namespace ev {
 inline constexpr int Created = 0, MayClose = 1, Destroying = 2, Moved = 3, Resized = 4,
-                     CloseRequested = 12;
+                     CloseRequested = 12, Completed = 13;
 inline constexpr int Clicked = 0, Chosen = 0, ContentChanged = 0, Period = 0, ListClosed = 3,
                      CellEdited = 2;
 inline constexpr int MouseDown = -1, MouseUp = -2, DoubleClick = -3, RightDown = -4, RightUp = -5,
@@ -74,6 +74,10 @@ void runExitRoutines();
 
 // ---- windows ------------------------------------------------------------
 bool loadWindow(const QString& window);
+// Builds the window's controls marked "later" now, if any are left, and
+// raises its completed event. The runtime does it one turn after the
+// window's first paint, or when one of them is looked up.
+void completeWindow(const QString& window);
 // From a created handler: the window is shown only after this much time
 // on the clock (handlers keep running meanwhile); elsewhere it does nothing.
 void delayFirstShow(const QString& window, std::chrono::milliseconds by);

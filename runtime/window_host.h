@@ -40,6 +40,8 @@ struct WindowInstance {
     int handlersRunning = 0;
     bool deleteWhenIdle = false;
     bool loading = false;
+    // Controls marked "later", by name, until they are built.
+    QStringList later;
     // A created handler may hold the first showing back (delayFirstShow).
     std::chrono::milliseconds showDelay{0};
     Deadline showDeadline;
@@ -100,8 +102,11 @@ void setMenuItemSlot(ControlEntry* c, int slot, const QVariant& v);
 QVariant getNonVisualSlot(ControlEntry* c, int slot);
 void setNonVisualSlot(ControlEntry* c, int slot, const QVariant& v);
 
-// Builds the widgets of a description (controls.cpp / builder.cpp).
+// Builds the widgets of a description (controls.cpp / builder.cpp): those
+// marked "later" once the window has first painted (buildLaterControls),
+// or as soon as one of them is looked up.
 void buildControls(WindowInstance* w);
+void buildLaterControls(WindowInstance* w);
 void buildMenu(WindowInstance* w);
 
 bool onGui();

@@ -78,7 +78,33 @@ int runMessageLoop(const QString& startWindow) {
 
 namespace {
 
+// The controls marked "later" are built one turn after the window's first
+// paint, which does not wait for them.
+class LaterControlsBuilder : public QObject {
+  public:
+    LaterControlsBuilder(QWidget* host, QString window)
+        : QObject(host), window_(std::move(window)) {
+        host->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() != QEvent::Paint) return false;
+        watched->removeEventFilter(this);
+        QTimer::singleShot(0, this, [this] {
+            completeWindow(window_);
+            deleteLater();
+        });
+        return false;
+    }
+
+  private:
+    QString window_;
+};
+
 void present(detail::WindowInstance* w) {
+    if (!w->later.isEmpty() && !w->host->isVisible())
+        new LaterControlsBuilder(w->host, w->desc.name);
     w->host->show();
     w->host->raise();
     w->host->activateWindow();
@@ -131,6 +157,13 @@ bool loadWindow(const QString& window) {
             if (detail::WindowInstance* x = detail::findWindow(window)) present(x);
         });
         return true;
+    });
+}
+
+void completeWindow(const QString& window) {
+    onGuiThread([&] {
+        if (detail::WindowInstance* w = detail::findWindow(window); w && !w->destroying)
+            detail::buildLaterControls(w);
     });
 }
 

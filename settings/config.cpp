@@ -89,7 +89,7 @@ QString readSetting(const Setting& setting) {
     return readSetting(setting.section.toString(), setting.key.toString());
 }
 
-void applySettings() {
+void applyTimerSettings() {
     // Read anew: the file may have been edited since it was last read.
     rt::forgetIniFiles();
     rt::setProperty(kMainWindow, ctl::kEndSoundItem, rt::slot::MenuChecked,
@@ -101,6 +101,10 @@ void applySettings() {
     rt::setProperty(kMainWindow, ctl::kStayOnTopBox, rt::slot::Checked, onTop ? 1 : 0);
     rt::setProperty(kMainWindow, kMainWindow, rt::slot::AlwaysOnTop,
                     rt::getProperty(kMainWindow, ctl::kStayOnTopBox, rt::slot::Checked));
+    loadStartHotkey();
+}
+
+void applyPanelSettings() {
     setContent(ctl::kIntervalBox, readSetting(setting::IntervalMinutes));
     applyReminderKind();
     const bool countdown = readSetting(setting::Mode) == u"倒计时"_s;
@@ -112,7 +116,11 @@ void applySettings() {
     rt::setProperty(kMainWindow, ctl::kCommandSwitch, rt::slot::Checked, commands ? 1 : 0);
     rt::setProperty(kMainWindow, ctl::kCommandToggle, rt::slot::Disabled, !commands);
     loadReminderTable();
-    loadStartHotkey();
+}
+
+void applySettings() {
+    applyTimerSettings();
+    applyPanelSettings();
 }
 
 }  // namespace zorvik

@@ -19,8 +19,11 @@ QString readSetting(const Setting& setting);
 bool writeSetting(const QString& section, const QString& key, const QString& value);
 QString readSetting(const QString& section, const QString& key);
 // Reads every key and applies it to the controls, then loads the table
-// and the start hotkey.
+// and the start hotkey: the timer's part (what the window's first paint
+// shows, and the hotkey), then the part of the panels built after it.
 void applySettings();
+void applyTimerSettings();
+void applyPanelSettings();
 // Points the configuration at another file (import); the next read
 // creates it with the defaults when it is missing.
 void useConfigFile(const QString& path);

@@ -33,6 +33,12 @@ QVariantMap group(const QString& bg = {}) {
     return bg.isEmpty() ? QVariantMap{} : QVariantMap{{u"bg"_s, bg}};
 }
 
+// A panel closed at start: the first paint does not wait for it.
+QVariantMap later(QVariantMap props) {
+    props.insert(u"later"_s, true);
+    return props;
+}
+
 std::vector<ControlDesc> timerPanel() {
     const QString w;  // directly on the window
     return {
@@ -83,7 +89,7 @@ std::vector<ControlDesc> timerPanel() {
 std::vector<ControlDesc> settingsPanel() {
     const QString g1 = u"分组框1"_s, g2 = u"分组框2"_s, g3 = u"分组框3"_s, g5 = u"分组框5"_s;
     return {
-        row(g1, Kind::GroupBox, {}, 258, -10, 304, 262, {}, group()),
+        row(g1, Kind::GroupBox, {}, 258, -10, 304, 262, {}, later(group())),
         row(g2, Kind::GroupBox, g1, 14, 9, 270, 62, {}, group()),
         row(u"模式选择"_s, Kind::Label, g2, 10, 14, 70, 16, u"计时模式选择"_s),
         row(u"倒计时"_s, Kind::RadioButton, g2, 21, 38, 57, 16, u"倒计时"_s, {{u"checked"_s, true}},
@@ -129,7 +135,7 @@ std::vector<ControlDesc> tablePanel() {
     return {
         // The settings panel's foot overlaps its head; that frame stays whole.
         row(g4, Kind::GroupBox, {}, 0, 244, 560, 272, {},
-            {{u"bg"_s, u"#ECECEC"_s}, {u"under"_s, u"分组框1"_s}}),
+            later({{u"bg"_s, u"#ECECEC"_s}, {u"under"_s, u"分组框1"_s}})),
         row(g6, Kind::GroupBox, g4, 15, 11, 528, 249, {}, group(u"#ECECEC"_s)),
         row(u"插入表格_按钮"_s, Kind::Button, g6, 17, 17, 88, 24, u"插入一行"_s, {},
             {{rt::ev::Clicked, u"onInsertRowClicked"_s}}),
@@ -156,7 +162,8 @@ std::vector<ControlDesc> outputPanelAndFooter() {
              {u"bg"_s, u"#000000"_s},
              {u"multiLine"_s, true},
              {u"vScroll"_s, true},
-             {u"name"_s, u"CMD输出"_s}}),
+             {u"name"_s, u"CMD输出"_s},
+             {u"later"_s, true}}),
         row(u"透明标签4"_s, Kind::Label, {}, 216, 511, 128, 24, u"Zorvik 专注每一分钟"_s,
             {{u"fg"_s, u"#808080"_s}, {u"align"_s, u"center"_s}, {u"fontPx"_s, 12}}),
         // Period 0: the hotkey poll starts only when the key can matter.
@@ -180,7 +187,8 @@ rt::WindowDesc mainWindowDescription() {
     d.events = {{rt::ev::Created, u"onMainWindowCreated"_s},
                 {rt::ev::MayClose, u"onMainWindowMayClose"_s},
                 {rt::ev::Destroying, u"onMainWindowDestroying"_s},
-                {rt::ev::Resized, u"onMainWindowResized"_s}};
+                {rt::ev::Resized, u"onMainWindowResized"_s},
+                {rt::ev::Completed, u"onMainWindowCompleted"_s}};
     for (auto part : {timerPanel(), settingsPanel(), tablePanel(), outputPanelAndFooter()})
         d.controls.insert(d.controls.end(), part.begin(), part.end());
     // The panel regions in client coordinates, and the outer sizes that

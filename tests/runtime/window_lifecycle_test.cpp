@@ -163,3 +163,57 @@ TEST_F(WindowLifecycle, WorkerMessageBoxesAreIndependentOfEachOther) {
     a.join();
     b.join();
 }
+
+// Controls marked "later" are built one turn after the first paint, or at
+// once when something looks one up; either way in their described place
+// in the stacking, and the completed event follows them once.
+TEST_F(WindowLifecycle, LaterControlsComeAfterTheFirstPaintOrWhenLookedUp) {
+    const QString window = QStringLiteral("后建窗口");
+    rt::WindowDesc desc;
+    desc.name = window;
+    desc.width = 200;
+    desc.height = 150;
+    desc.events = {{rt::ev::Created, "lcCreated"}, {rt::ev::Completed, "lcCompleted"}};
+    auto control = [](const char* name, rt::Kind kind, const char* parent, QVariantMap props) {
+        rt::ControlDesc d;
+        d.name = QString::fromUtf8(name);
+        d.kind = kind;
+        d.parent = QString::fromUtf8(parent);
+        d.width = 100;
+        d.height = 40;
+        d.props = std::move(props);
+        return d;
+    };
+    desc.controls = {control("分组", rt::Kind::GroupBox, "", {{"later", true}}),
+                     control("组内按钮", rt::Kind::Button, "分组", {}),
+                     control("盖在上面", rt::Kind::Label, "", {})};
+    rt::registerWindow(desc);
+    on("lcCompleted", {});
+    QStringList built;
+    on("lcCreated", [&] {
+        for (const QObject* o : rt::windowWidget(window)->findChildren<QWidget*>())
+            built << o->objectName();
+    });
+
+    for (bool lookUp : {false, true}) {
+        seen.clear();
+        built.clear();
+        ASSERT_TRUE(rt::loadWindow(window));
+        EXPECT_TRUE(built.contains(QStringLiteral("盖在上面")));
+        EXPECT_FALSE(built.contains(QStringLiteral("分组")));
+        if (lookUp)
+            EXPECT_NE(rt::controlObject(window, QStringLiteral("组内按钮")), nullptr);
+        else
+            EXPECT_TRUE(QTest::qWaitFor([&] { return seen.contains("lcCompleted"); }));
+        EXPECT_EQ(seen, (QStringList{"lcCreated", "lcCompleted"})) << lookUp;
+        QWidget* group = rt::windowWidget(window)->findChild<QWidget*>(QStringLiteral("分组"));
+        ASSERT_NE(group, nullptr);
+        const QObjectList order = group->parentWidget()->children();
+        EXPECT_LT(order.indexOf(group), order.indexOf(rt::windowWidget(window)->findChild<QWidget*>(
+                                            QStringLiteral("盖在上面"))))
+            << "the label still stacks above the group";
+        QTest::qWait(20);
+        EXPECT_EQ(seen.count("lcCompleted"), 1);
+        rt::unloadAll();
+    }
+}

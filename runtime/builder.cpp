@@ -265,11 +265,28 @@ void stackControls(WindowInstance* w) {
 
 namespace {
 
+// Whether a control of this kind is a widget. Objects without one cost the
+// first paint nothing and are built with the window whatever their place.
+bool isWidgetKind(Kind kind) {
+    switch (kind) {
+        case Kind::Timer:
+        case Kind::CommonDialog:
+        case Kind::MenuBar:
+        case Kind::MenuItem:
+            return false;
+        default:
+            if (const ControlKind* k = controlKind(kind)) return k->visual;
+            return true;
+    }
+}
+
 void buildControl(WindowInstance* w, const ControlDesc& d) {
     ControlEntry entry;
     entry.desc = d;
     QWidget* parent = w->host->client();
-    if (!d.parent.isEmpty()) {
+    // Only a widget has a parent widget: looking one up for an object would
+    // build a parent marked "later" before its time.
+    if (!d.parent.isEmpty() && isWidgetKind(d.kind)) {
         ControlEntry* pe = findControl(w, d.parent);
         if (pe && pe->widget) parent = pe->widget;
     }
@@ -303,7 +320,8 @@ void buildControl(WindowInstance* w, const ControlDesc& d) {
 
 void buildControls(WindowInstance* w) {
     for (const ControlDesc& d : w->desc.controls) {
-        if (d.props.value(u"later"_s).toBool() || w->later.contains(d.parent))
+        if ((d.props.value(u"later"_s).toBool() || w->later.contains(d.parent)) &&
+            isWidgetKind(d.kind))
             w->later << d.name;
         else
             buildControl(w, d);

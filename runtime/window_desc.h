@@ -53,7 +53,7 @@ struct ControlDesc {
     //  takes the keyboard when the window opens), fit (QString: a text the
     //  box must show whole), announce (bool: a label whose appearance is
     //  news), z (bool: stacks above every other control), under (QString: stacks
-    //  just below that control), later (bool: built, with everything inside
+    //  just below that control), later (bool: built, with every widget inside
     //  it, after the window's first paint, or as soon as anything asks for
     //  one of them; the window's completed event follows)
     QVariantMap props;

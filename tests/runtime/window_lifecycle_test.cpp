@@ -186,6 +186,7 @@ TEST_F(WindowLifecycle, LaterControlsComeAfterTheFirstPaintOrWhenLookedUp) {
     };
     desc.controls = {control("分组", rt::Kind::GroupBox, "", {{"later", true}}),
                      control("组内按钮", rt::Kind::Button, "分组", {}),
+                     control("组内时钟", rt::Kind::Timer, "分组", {}),
                      control("盖在上面", rt::Kind::Label, "", {})};
     rt::registerWindow(desc);
     on("lcCompleted", {});
@@ -193,6 +194,9 @@ TEST_F(WindowLifecycle, LaterControlsComeAfterTheFirstPaintOrWhenLookedUp) {
     on("lcCreated", [&] {
         for (const QObject* o : rt::windowWidget(window)->findChildren<QWidget*>())
             built << o->objectName();
+        // An object inside the group is no widget: it is there at once.
+        if (rt::controlObject(window, QStringLiteral("组内时钟")))
+            built << QStringLiteral("组内时钟");
     });
 
     for (bool lookUp : {false, true}) {
@@ -201,6 +205,7 @@ TEST_F(WindowLifecycle, LaterControlsComeAfterTheFirstPaintOrWhenLookedUp) {
         ASSERT_TRUE(rt::loadWindow(window));
         EXPECT_TRUE(built.contains(QStringLiteral("盖在上面")));
         EXPECT_FALSE(built.contains(QStringLiteral("分组")));
+        EXPECT_TRUE(built.contains(QStringLiteral("组内时钟")));
         if (lookUp)
             EXPECT_NE(rt::controlObject(window, QStringLiteral("组内按钮")), nullptr);
         else

@@ -49,13 +49,14 @@ void mainWindowCreated() {
     rt::setProperty(kMainWindow, ctl::kDivider, rt::slot::Width, rt::clientWidth(kMainWindow));
     c.rowArmed = false;
     applyTimerSettings();
-    launchCommandShell();
 }
 
-// The panels closed at start are built after the first paint.
+// The panels closed at start are built after the first paint, and the
+// interpreter, whose output goes to one of them, is started with them.
 void mainWindowCompleted() {
     applyPanelSettings();
     rt::setProperty(kMainWindow, ctl::kCommandOutput, rt::slot::EditFont, 10, 5);
+    launchCommandShell();
 }
 
 bool askToQuit() {

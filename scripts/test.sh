@@ -15,12 +15,12 @@ export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 chmod 700 "$XDG_RUNTIME_DIR"
 # A sanitizer build reports leaks; system libraries' own are not ours.
 export LSAN_OPTIONS="suppressions=$ROOT/tests/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-# GCC 12's sanitizer runtime takes a thread-local block that glibc 2.25 and
-# later allocated at a page offset of 16 for an old glibc's header, reads
-# a range from the words before it, and its leak check then dies reading
-# that range ("Tracer caught signal 11") after every test has passed. It
-# hinges on where an allocation lands, so any change can bring it on. Not
-# tracking those blocks only leaves out the thread-locals of libraries
+# GCC 12's sanitizer runtime mistakes a thread-local block that lands at
+# page offset 16 for one with a pre-2.25 glibc header, reads an address
+# range from the words before it, and its leak check then dies reading that
+# range ("Tracer caught signal 11") after every test has passed. Whether it
+# happens hinges on where an allocation lands, so any change can bring it
+# on. Left untracked, those blocks are only the thread-locals of libraries
 # loaded at run time, and none of ours hold the last pointer to anything.
 export ASAN_OPTIONS="intercept_tls_get_addr=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 # Tests that start the real program need a display; give them one.

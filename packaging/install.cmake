@@ -27,7 +27,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://github.com/zorvik/zorvik)
 # Libraries come from dpkg-shlibdeps; the plug-ins Qt loads at run time
-# (window system, media) are named by hand, as no linker sees them.
+# (window system, media) are named by hand, as no linker sees them, and so
+# is GStreamer, which comes with its plug-ins and which the program opens
+# itself with the first player.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qt6-qpa-plugins, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good")

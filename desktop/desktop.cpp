@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QStringEncoder>
 #include <QTimer>
-#include <QWidget>
 
 #include "desktop/attention.h"
 #include "desktop/identity.h"
@@ -43,20 +42,7 @@ class Desktop : public QObject {
         // The icons (decoded images, an X property per window) and the
         // tray (round trips to the X server and the session bus) come right
         // after the window's first paint, which does not wait for them.
-        QWidget* main = rt::windowWidget(kMainWindow);
-        if (main && main->isVisible())
-            QTimer::singleShot(0, this, &Desktop::afterFirstPaint);
-        else
-            qApp->installEventFilter(this);
-    }
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* e) override {
-        if (e->type() == QEvent::Paint && watched == rt::windowWidget(kMainWindow)) {
-            qApp->removeEventFilter(this);
-            QTimer::singleShot(0, this, &Desktop::afterFirstPaint);
-        }
-        return false;
+        rt::afterFirstPaint(kMainWindow, this, [this] { afterFirstPaint(); });
     }
 
   private:

@@ -78,6 +78,10 @@ bool loadWindow(const QString& window);
 // raises its completed event. The runtime does it one turn after the
 // window's first paint, or when one of them is looked up.
 void completeWindow(const QString& window);
+// Runs fn one turn after the window's first paint (one turn from now when it
+// is already on screen), unless context is gone by then: for work the first
+// paint need not wait for. The window need not be loaded yet.
+void afterFirstPaint(const QString& window, QObject* context, std::function<void()> fn);
 // From a created handler: the window is shown only after this much time
 // on the clock (handlers keep running meanwhile); elsewhere it does nothing.
 void delayFirstShow(const QString& window, std::chrono::milliseconds by);

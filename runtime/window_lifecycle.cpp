@@ -78,21 +78,24 @@ int runMessageLoop(const QString& startWindow) {
 
 namespace {
 
-// The controls marked "later" are built one turn after the window's first
-// paint, which does not wait for them.
-class LaterControlsBuilder : public QObject {
+// Watches every paint until the window's own first one (the window may not
+// exist yet when the watch starts), then runs its continuation one turn
+// later.
+class FirstPaintWatch : public QObject {
   public:
-    LaterControlsBuilder(QWidget* host, QString window)
-        : QObject(host), window_(std::move(window)) {
-        host->installEventFilter(this);
+    FirstPaintWatch(QString window, QObject* context, std::function<void()> fn)
+        : QObject(context), window_(std::move(window)), fn_(std::move(fn)) {
+        qApp->installEventFilter(this);
     }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
         if (e->type() != QEvent::Paint) return false;
-        watched->removeEventFilter(this);
+        const detail::WindowInstance* w = detail::findWindow(window_);
+        if (!w || watched != w->host) return false;
+        qApp->removeEventFilter(this);
         QTimer::singleShot(0, this, [this] {
-            completeWindow(window_);
+            fn_();
             deleteLater();
         });
         return false;
@@ -100,11 +103,13 @@ class LaterControlsBuilder : public QObject {
 
   private:
     QString window_;
+    std::function<void()> fn_;
 };
 
 void present(detail::WindowInstance* w) {
+    // The controls marked "later" are built once the first paint is out.
     if (!w->later.isEmpty() && !w->host->isVisible())
-        new LaterControlsBuilder(w->host, w->desc.name);
+        afterFirstPaint(w->desc.name, w->host, [name = w->desc.name] { completeWindow(name); });
     w->host->show();
     w->host->raise();
     w->host->activateWindow();
@@ -157,6 +162,16 @@ bool loadWindow(const QString& window) {
             if (detail::WindowInstance* x = detail::findWindow(window)) present(x);
         });
         return true;
+    });
+}
+
+void afterFirstPaint(const QString& window, QObject* context, std::function<void()> fn) {
+    onGuiThread([&] {
+        const detail::WindowInstance* w = detail::findWindow(window);
+        if (w && w->host->isVisible())
+            QTimer::singleShot(0, context, std::move(fn));
+        else
+            new FirstPaintWatch(window, context, std::move(fn));
     });
 }
 

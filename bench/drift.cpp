@@ -85,53 +85,57 @@ double percentile(std::vector<double> v, double p) {
 
 // The bare label: each second's text set on a precise timer scheduled as
 // the program's clock schedules it, and the paint after it timed. Prints
-// "p99 worst" of its paint lateness.
-int bareTicking(int seconds) {
-    QLabel label(QStringLiteral("00:00:00"));
-    label.show();
-    std::vector<double> late;
-    Steady::time_point due;
-    struct Probe : QObject {
-        std::function<void()> painted;
-        bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == QEvent::Paint) painted();
-            return false;
+// "p99 worst" of its paint lateness and ends the loop.
+class BareTicking : public QObject {
+  public:
+    explicit BareTicking(int seconds) : seconds_(seconds), label_(QStringLiteral("00:00:00")) {
+        label_.installEventFilter(this);
+        label_.show();
+        timer_.setSingleShot(true);
+        timer_.setTimerType(Qt::PreciseTimer);
+        connect(&timer_, &QTimer::timeout, this, &BareTicking::tick);
+        arm();
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint && due_ != Steady::time_point()) {
+            late_.push_back(ms(Steady::now() - due_));
+            due_ = Steady::time_point();
         }
-    } probe;
-    probe.painted = [&] {
-        if (due == Steady::time_point()) return;
-        late.push_back(ms(Steady::now() - due));
-        due = Steady::time_point();
-    };
-    label.installEventFilter(&probe);
-    // Half a second out of step with the program's seconds, so the two do
-    // not wait for the same processor at the same moment.
-    const Steady::time_point start = Steady::now() + std::chrono::milliseconds(500);
-    QTimer timer;
-    timer.setSingleShot(true);
-    timer.setTimerType(Qt::PreciseTimer);
-    int n = 0;
-    auto arm = [&] {
-        const auto next = start + std::chrono::seconds(n + 1);
-        timer.start(
+        return false;
+    }
+
+  private:
+    void arm() {
+        const auto next = start_ + std::chrono::seconds(n_ + 1);
+        timer_.start(
             int(std::chrono::ceil<std::chrono::milliseconds>(next - Steady::now()).count()));
-    };
-    QObject::connect(&timer, &QTimer::timeout, &label, [&] {
-        due = start + std::chrono::seconds(++n);
-        label.setText(QString::number(seconds - n));
-        if (n >= seconds) {
-            // One turn later, so the last second's paint is in.
-            QTimer::singleShot(0, &label, [&] {
-                std::printf("%.2f %.2f\n", percentile(late, 0.99), percentile(late, 1.0));
-                QCoreApplication::exit(0);
-            });
+    }
+    void tick() {
+        due_ = start_ + std::chrono::seconds(++n_);
+        label_.setText(QString::number(seconds_ - n_));
+        if (n_ < seconds_) {
+            arm();
             return;
         }
-        arm();
-    });
-    arm();
-    return qApp->exec();
-}
+        // One turn later, so the last second's paint is in.
+        QTimer::singleShot(0, this, [this] {
+            std::printf("%.2f %.2f\n", percentile(late_, 0.99), percentile(late_, 1.0));
+            QCoreApplication::exit(0);
+        });
+    }
+
+    const int seconds_;
+    QLabel label_;
+    QTimer timer_;
+    std::vector<double> late_;
+    Steady::time_point due_;
+    // Half a second out of step with the program's seconds, so the two do
+    // not wait for the same processor at the same moment.
+    const Steady::time_point start_ = Steady::now() + std::chrono::milliseconds(500);
+    int n_ = 0;
+};
 
 }  // namespace
 
@@ -139,7 +143,10 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc > 2 && QByteArray(argv[1]) == "--bare") return bareTicking(std::max(1, atoi(argv[2])));
+    if (argc > 2 && QByteArray(argv[1]) == "--bare") {
+        BareTicking bare(std::max(1, atoi(argv[2])));
+        return app.exec();
+    }
     const int seconds = argc > 1 ? std::max(1, atoi(argv[1])) : 60;
     QProcess bare;
     bare.start(QCoreApplication::applicationFilePath(), {u"--bare"_s, QString::number(seconds)});

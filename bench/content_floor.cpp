@@ -51,20 +51,24 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     rt::useDefaultUiFont();
     BareWindow w;
-    // Each text where its control is, as the program places them: no
-    // layout measures them.
+    // Each text where its control is, as the program places them (no
+    // layout measures them), in a window the size of the program's as it
+    // first shows: its first panel, the others closed.
     const rt::WindowDesc desc = zorvik::mainWindowDescription();
-    auto* client = new QWidget;
-    client->setFixedSize(desc.width, desc.height);
+    const QRect shown =
+        desc.panels.empty() ? QRect(0, 0, desc.width, desc.height) : desc.panels.front().region;
+    QWidget* client = w.centralWidget();
+    client->setMinimumSize(shown.size());
     QHash<QString, QPoint> origin;
     for (const rt::ControlDesc& c : desc.controls)
         origin.insert(c.name, origin.value(c.parent) + QPoint(c.left, c.top));
     for (const rt::ControlDesc* c : firstPaintTexts(desc)) {
+        const QRect place(origin.value(c->name), QSize(c->width, c->height));
+        if (!shown.contains(place)) continue;
         auto* label = new QLabel(c->caption, client);
         rt::applyFont(label, c->props);
-        label->setGeometry(QRect(origin.value(c->name), QSize(c->width, c->height)));
+        label->setGeometry(place);
     }
-    w.content()->addWidget(client);
     QFile ini(QDir::current().filePath(u"配置.ini"_s));
     if (ini.open(QIODevice::ReadOnly))
         w.content()->addWidget(new QLabel(rt::fromGbk(ini.readAll()).section(u'\n', 0, 0)));

@@ -5,11 +5,10 @@
 
 #include <QApplication>
 #include <QWidget>
-#include <cstdio>
-#include <ctime>
 
 #include "names/main_window.h"
 #include "runtime/caret_rest.h"
+#include "runtime/first_paint_probe.h"
 #include "runtime/fonts.h"
 #include "runtime/keys.h"
 #include "runtime/runtime.h"
@@ -106,33 +105,11 @@ void assembleProgram() {
         qWarning("no handler is bound to the name %s", qPrintable(name));
 }
 
-namespace {
-
-// For the start-up benchmark: with ZORVIK_STARTUP_PROBE set, the program
-// prints one line the moment its main window first paints, with the
-// processor time it has used by then (steadier than the wall clock on a
-// shared machine).
-class FirstPaintProbe : public QObject {
-  public:
-    using QObject::QObject;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* e) override {
-        if (e->type() == QEvent::Paint && watched == rt::windowWidget(kMainWindow)) {
-            std::printf("first-paint cpu=%.1f\n", 1000.0 * double(std::clock()) / CLOCKS_PER_SEC);
-            std::fflush(stdout);
-            qApp->removeEventFilter(this);
-        }
-        return false;
-    }
-};
-
-}  // namespace
-
 int startProgram() {
     assembleProgram();
     if (qEnvironmentVariableIsSet("ZORVIK_STARTUP_PROBE"))
-        qApp->installEventFilter(new FirstPaintProbe(qApp));
+        new rt::FirstPaintProbe([](const QObject* o) { return o == rt::windowWidget(kMainWindow); },
+                                qApp);
     return rt::runMessageLoop(kMainWindow);
 }
 

@@ -1,7 +1,6 @@
 #pragma once
-// The bare Qt window the start-up figures are measured against (a label, a
-// button and a menu), and the line every measured program prints when its
-// window first paints.
+// The bare Qt window the start-up figures are measured against: a label, a
+// button and a menu.
 
 #include <QApplication>
 #include <QLabel>
@@ -9,27 +8,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <cstdio>
-#include <ctime>
-
-// Prints the processor time used so far the moment target first paints.
-class FirstPaintLine : public QObject {
-  public:
-    explicit FirstPaintLine(QWidget* target) : target_(target) { qApp->installEventFilter(this); }
-
-  protected:
-    bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::Paint && o == target_) {
-            std::printf("first-paint cpu=%.1f\n", 1000.0 * double(std::clock()) / CLOCKS_PER_SEC);
-            std::fflush(stdout);
-            qApp->removeEventFilter(this);
-        }
-        return false;
-    }
-
-  private:
-    QWidget* target_;
-};
 
 // The bare window, its central layout ready for anything added to it.
 class BareWindow : public QMainWindow {

@@ -18,6 +18,7 @@
 #include <QStandardPaths>
 
 #include "bare_window.h"
+#include "runtime/first_paint_probe.h"
 #include "runtime/fonts.h"
 #include "text/text_codec.h"
 #include "ui/window_descriptions.h"
@@ -79,7 +80,7 @@ int main(int argc, char** argv) {
     QLocalServer server;
     QLocalServer::removeServer(u"zorvik-content-floor"_s);
     server.listen(u"zorvik-content-floor"_s);
-    FirstPaintLine probe(&w);
+    rt::FirstPaintProbe probe([&w](const QObject* o) { return o == &w; }, nullptr);
     w.show();
     return app.exec();
 }

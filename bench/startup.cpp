@@ -20,13 +20,14 @@
 
 #include "bare_window.h"
 #include "program_copy.h"
+#include "runtime/first_paint_probe.h"
 
 namespace {
 
 int bareWindow(int argc, char** argv) {
     QApplication app(argc, argv);
     BareWindow w;
-    FirstPaintLine probe(&w);
+    rt::FirstPaintProbe probe([&w](const QObject* o) { return o == &w; }, nullptr);
     w.show();
     return app.exec();
 }
@@ -40,9 +41,11 @@ double residentMiB(qint64 pid) {
     return -1;
 }
 
+// Wall clock and processor time as the first paint begins, and once the
+// window is painted; resident memory after a second.
 struct Sample {
-    double paintMs = -1;
-    double cpuMs = -1;
+    double paintMs = -1, cpuMs = -1;
+    double paintedMs = -1, paintedCpuMs = -1;
     double rssMiB = -1;
 };
 
@@ -67,16 +70,19 @@ Sample measure(const QString& program, const QStringList& args, const QString& f
     p.start(program, args);
     Sample s;
     QByteArray out;
-    while (p.state() != QProcess::NotRunning && t.elapsed() < 15000) {
+    while (s.paintedMs < 0 && p.state() != QProcess::NotRunning && t.elapsed() < 15000) {
         p.waitForReadyRead(5);
         out += p.readAllStandardOutput();
-        if (const qsizetype at = out.indexOf("first-paint"); at >= 0) {
-            s.paintMs = double(t.nsecsElapsed()) / 1e6;
-            p.waitForReadyRead(100);  // the rest of the line
-            out += p.readAllStandardOutput();
-            const qsizetype cpu = out.indexOf("cpu=", at);
-            if (cpu >= 0) s.cpuMs = out.mid(cpu + 4).split('\n').first().toDouble();
-            break;
+        for (qsizetype end; (end = out.indexOf('\n')) >= 0; out.remove(0, end + 1)) {
+            const QByteArray line = out.left(end);
+            const double cpu = line.mid(line.indexOf("cpu=") + 4).toDouble();
+            if (line.startsWith("first-paint cpu=")) {
+                s.paintMs = double(t.nsecsElapsed()) / 1e6;
+                s.cpuMs = cpu;
+            } else if (line.startsWith("first-paint-done cpu=")) {
+                s.paintedMs = double(t.nsecsElapsed()) / 1e6;
+                s.paintedCpuMs = cpu;
+            }
         }
     }
     while (t.elapsed() < 1000) QThread::msleep(10);
@@ -112,40 +118,41 @@ int main(int argc, char** argv) {
         const char* name;
         QString program;
         QStringList args;
-        std::vector<double> paint{}, cpu{}, rss{};
-        double medianPaint() const { return median(paint); }
-        double medianCpu() const { return median(cpu); }
-        double medianRss() const { return median(rss); }
-    };
-    Subject subjects[] = {
-        {"zorvik      ", exe, {}, {}, {}, {}},
-        {"content only", content, {}, {}, {}, {}},
-        {"bare window ", QCoreApplication::applicationFilePath(), {"--bare"}, {}, {}, {}}};
-    for (int i = 0; i < runs; ++i) {
-        for (Subject& s : subjects) {
-            const Sample m = measure(s.program, s.args, dir.path());
-            s.paint.push_back(m.paintMs);
-            s.cpu.push_back(m.cpuMs);
-            s.rss.push_back(m.rssMiB);
+        std::vector<Sample> samples{};
+        double median(double Sample::*figure) const {
+            std::vector<double> v;
+            for (const Sample& s : samples) v.push_back(s.*figure);
+            return ::median(v);
         }
-    }
-    std::printf("runs: %d\n", runs);
+        double ratio(const Subject& to, double Sample::*figure) const {
+            return median(figure) / to.median(figure);
+        }
+    };
+    Subject subjects[] = {{"zorvik      ", exe, {}},
+                          {"content only", content, {}},
+                          {"bare window ", QCoreApplication::applicationFilePath(), {"--bare"}}};
+    for (int i = 0; i < runs; ++i)
+        for (Subject& s : subjects) s.samples.push_back(measure(s.program, s.args, dir.path()));
+    std::printf("runs: %d (medians; processor time in brackets)\n", runs);
     for (const Subject& s : subjects)
         std::printf(
-            "%s first paint median %.1f ms (processor %.1f ms), resident after 1 s %.1f MiB\n",
-            s.name, s.medianPaint(), s.medianCpu(), s.medianRss());
+            "%s first paint begins %.1f ms (%.1f ms), window painted %.1f ms (%.1f ms), "
+            "resident after 1 s %.1f MiB\n",
+            s.name, s.median(&Sample::paintMs), s.median(&Sample::cpuMs),
+            s.median(&Sample::paintedMs), s.median(&Sample::paintedCpuMs),
+            s.median(&Sample::rssMiB));
     const Subject &zorvik = subjects[0], &floor = subjects[1], &bare = subjects[2];
-    std::printf(
-        "first paint %.2f x the bare window's (target <= 1.10; processor time %.2f x),\n"
-        "memory %.2f x (target <= 1.15)\n",
-        zorvik.medianPaint() / bare.medianPaint(), zorvik.medianCpu() / bare.medianCpu(),
-        zorvik.medianRss() / bare.medianRss());
-    std::printf(
-        "the content alone: first paint %.2f x the bare window's (processor time %.2f x), memory "
-        "%.2f x;\nzorvik against the content alone: first paint %.2f x (processor time %.2f x), "
-        "memory %.2f x\n",
-        floor.medianPaint() / bare.medianPaint(), floor.medianCpu() / bare.medianCpu(),
-        floor.medianRss() / bare.medianRss(), zorvik.medianPaint() / floor.medianPaint(),
-        zorvik.medianCpu() / floor.medianCpu(), zorvik.medianRss() / floor.medianRss());
+    auto compare = [](const char* what, const Subject& a, const Subject& b) {
+        std::printf(
+            "%s: first paint %.2f x (processor time %.2f x), painted %.2f x (%.2f x), "
+            "memory %.2f x\n",
+            what, a.ratio(b, &Sample::paintMs), a.ratio(b, &Sample::cpuMs),
+            a.ratio(b, &Sample::paintedMs), a.ratio(b, &Sample::paintedCpuMs),
+            a.ratio(b, &Sample::rssMiB));
+    };
+    compare("zorvik against the bare window", zorvik, bare);
+    std::printf("  targets: first paint <= 1.10 x, memory <= 1.15 x\n");
+    compare("the content alone against the bare window", floor, bare);
+    compare("zorvik against the content alone", zorvik, floor);
     return 0;
 }

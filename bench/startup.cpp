@@ -1,11 +1,11 @@
-// Start-up cost: time from exec to the main window's first paint (and the
-// processor time used by then), and the resident memory one second after
-// start, for Zorvik and for a bare Qt window (a label, a button and a menu)
-// measured in the same run, and for bench_content_floor beside it: the bare
-// window with only what Zorvik's window must show and do at start. The
-// bare window's figures cannot be reached; the content's can, and what
-// Zorvik uses beyond them is its own cost. Needs a display (run under
-// xvfb-run).
+// Start-up cost: time from exec to the main window's first paint, as it
+// begins and once the window is painted (and the processor time used by
+// each), and the resident memory one second after start. Measured in the
+// same run for Zorvik, for a bare Qt window (a label, a button and a menu),
+// and for bench_content_floor: the bare window with only what Zorvik's
+// window must show and do at start. No program that shows that window can
+// start cheaper than the content alone; what Zorvik uses beyond it is its
+// own cost. Needs a display (run under xvfb-run).
 // Usage: bench_startup [path/to/zorvik] [runs]
 //
 // With --bare the program is itself the bare window.

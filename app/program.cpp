@@ -8,7 +8,7 @@
 
 #include "names/main_window.h"
 #include "runtime/caret_rest.h"
-#include "runtime/first_paint_probe.h"
+#include "runtime/first_paint.h"
 #include "runtime/fonts.h"
 #include "runtime/keys.h"
 #include "runtime/runtime.h"

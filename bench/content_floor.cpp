@@ -18,7 +18,7 @@
 #include <QStandardPaths>
 
 #include "bare_window.h"
-#include "runtime/first_paint_probe.h"
+#include "runtime/first_paint.h"
 #include "runtime/fonts.h"
 #include "text/text_codec.h"
 #include "ui/window_descriptions.h"

@@ -20,7 +20,7 @@
 
 #include "bare_window.h"
 #include "program_copy.h"
-#include "runtime/first_paint_probe.h"
+#include "runtime/first_paint.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include "runtime/control_kinds.h"
+#include "runtime/first_paint.h"
 #include "runtime/registry.h"
 #include "runtime/runtime.h"
 #include "runtime/window_host.h"
@@ -78,34 +79,6 @@ int runMessageLoop(const QString& startWindow) {
 
 namespace {
 
-// Watches every paint until the window's own first one (the window may not
-// exist yet when the watch starts), then runs its continuation one turn
-// later.
-class FirstPaintWatch : public QObject {
-  public:
-    FirstPaintWatch(QString window, QObject* context, std::function<void()> fn)
-        : QObject(context), window_(std::move(window)), fn_(std::move(fn)) {
-        qApp->installEventFilter(this);
-    }
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* e) override {
-        if (e->type() != QEvent::Paint) return false;
-        const detail::WindowInstance* w = detail::findWindow(window_);
-        if (!w || watched != w->host) return false;
-        qApp->removeEventFilter(this);
-        QTimer::singleShot(0, this, [this] {
-            fn_();
-            deleteLater();
-        });
-        return false;
-    }
-
-  private:
-    QString window_;
-    std::function<void()> fn_;
-};
-
 void present(detail::WindowInstance* w) {
     // The controls marked "later" are built once the first paint is out.
     if (!w->later.isEmpty() && !w->host->isVisible())
@@ -168,10 +141,23 @@ bool loadWindow(const QString& window) {
 void afterFirstPaint(const QString& window, QObject* context, std::function<void()> fn) {
     onGuiThread([&] {
         const detail::WindowInstance* w = detail::findWindow(window);
-        if (w && w->host->isVisible())
+        if (w && w->host->isVisible()) {
             QTimer::singleShot(0, context, std::move(fn));
-        else
-            new FirstPaintWatch(window, context, std::move(fn));
+            return;
+        }
+        auto* watch = new FirstPaintFilter(
+            [window](const QObject* o) {
+                const detail::WindowInstance* shown = detail::findWindow(window);
+                return shown && o == shown->host;
+            },
+            context);
+        // One turn later, so the first paint is out before fn runs.
+        watch->onPaint = [watch, fn = std::move(fn)] {
+            QTimer::singleShot(0, watch, [watch, fn] {
+                fn();
+                watch->deleteLater();
+            });
+        };
     });
 }
 

@@ -66,7 +66,7 @@ TEST_F(InstalledCopy, EverythingItWritesGoesToTheUsersFolder) {
         initial = folder;
         return QString();
     });
-    zorvik::importSettings();
+    zorvik::importSettings({});
     zorvik::setFolderChooser({});
     EXPECT_EQ(initial, userFolder);
     click(u"插入表格_按钮"_s);  // saved: header and one row

@@ -154,16 +154,6 @@ QString configuredSpeechAddress() {
     return readSetting(setting::SpeechAddress).trimmed();
 }
 
-QString speechBaseAddressFrom(const QString& configured) {
-    QString base = configured.isEmpty() ? kDefaultSpeechBase : configured;
-    while (base.endsWith(u'/')) base.chop(1);
-    return base;
-}
-
-QString speechBaseAddress() {
-    return speechBaseAddressFrom(configuredSpeechAddress());
-}
-
 QString speechFilePath() {
     return rt::scratchDirectory() + u"/read.mp3"_s;
 }

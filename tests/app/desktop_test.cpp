@@ -208,7 +208,7 @@ TEST_F(DesktopTest, ScreenReaderHearsTheTimeTheEndOfARunAndTheCloseQuestion) {
     }
     EXPECT_TRUE(counted) << "the time is heard as it counts: " << out.data();
     EXPECT_TRUE(ended) << "the end of the run is announced: " << out.data();
-    const QJsonArray buttons = seen[u"close-question"_s].toArray();
+    const QJsonArray buttons = seen[u"question"_s].toArray();
     ASSERT_EQ(buttons.size(), 2) << out.data();
     EXPECT_TRUE(buttons[0].toString().startsWith(u"否"_s)) << out.data();
     EXPECT_TRUE(buttons[1].toString().startsWith(u"是"_s)) << out.data();

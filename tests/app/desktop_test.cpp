@@ -98,6 +98,8 @@ TEST_P(PanelsTest, ClientAreaShowsOnlyThePanelsOfItsSize) {
     const QString help = desktop->waitForWindow(u"ZorvikV1.0——帮助"_s);
     ASSERT_FALSE(help.isEmpty());
     QTest::qWait(300);
+    desktop->key(u"ctrl+End"_s);  // the picture shows the indented lines
+    QTest::qWait(300);
     save(desktop->screenshot(), desktop->frame(help), u"help"_s);
 }
 

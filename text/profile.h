@@ -8,6 +8,7 @@
 // has section or key names beyond ASCII (as editors on Linux save it) is
 // read and written as UTF-8 and gains no mark.
 
+#include <QList>
 #include <QString>
 
 namespace rt {
@@ -30,6 +31,13 @@ QString readIniEntry(const QString& file, const QString& section, const QString&
 // written.
 bool writeIniEntry(const QString& file, const QString& section, const QString& key,
                    const QString& value);
+
+struct IniEntry {
+    QString section, key, value;
+};
+// The entries written as writeIniEntry writes each, in order, in one save
+// of the file: all of them or, when the save fails, none.
+bool writeIniEntries(const QString& file, const QList<IniEntry>& entries);
 
 // Reads and writes keep the last bytes of each file in memory and read the
 // file again only when its size or change time differs. This drops them all,

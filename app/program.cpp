@@ -12,6 +12,7 @@
 #include "runtime/first_paint.h"
 #include "runtime/fonts.h"
 #include "runtime/keys.h"
+#include "runtime/light_palette.h"
 #include "runtime/runtime.h"
 #include "settings/config.h"
 #include "settings/reminder_table.h"
@@ -92,6 +93,7 @@ void assembleProgram() {
     if (done) return;
     done = true;
     rt::useDefaultUiFont();
+    rt::useLightPalette();
     rt::installKeyTracker();
     rt::restCaretWhenIdle();
     registerWindows();

@@ -79,24 +79,26 @@ TEST_P(PanelsTest, ClientAreaShowsOnlyThePanelsOfItsSize) {
     EXPECT_EQ(desktop->inside(window).size(), QSize(259, 271));
     QImage shot = desktop->screenshot();
     expectOnlyPanels(shot, desktop->inside(window), {kTimer});
-    save(shot, desktop->frame(window), u"compact"_s);
+    save(shot, desktop->frame(window), u"main-compact"_s);
 
     clickAndResize({226, 168}, {554, 271});  // "设置>"
     shot = desktop->screenshot();
     expectOnlyPanels(shot, desktop->inside(window), {kTimer, kSettings});
-    save(shot, desktop->frame(window), u"settings"_s);
+    save(shot, desktop->frame(window), u"main-settings"_s);
 
     clickAndResize({330, 223}, {554, 551});  // "配置↓"
     shot = desktop->screenshot();
     expectOnlyPanels(shot, desktop->inside(window), {kTimer, kSettings, kTable, kFooter});
-    save(shot, desktop->frame(window), u"table"_s);
+    save(shot, desktop->frame(window), u"main-table"_s);
 
     clickAndResize({401, 284}, {872, 551});  // "启用CMD"
-    save(desktop->screenshot(), desktop->frame(window), u"full"_s);
+    save(desktop->screenshot(), desktop->frame(window), u"main-full"_s);
 
     desktop->click(client() + QPoint(327, 284));  // "帮助"
     const QString help = desktop->waitForWindow(u"ZorvikV1.0——帮助"_s);
     ASSERT_FALSE(help.isEmpty());
+    QTest::qWait(300);
+    desktop->key(u"ctrl+End"_s);  // the picture shows the indented lines
     QTest::qWait(300);
     save(desktop->screenshot(), desktop->frame(help), u"help"_s);
 }
@@ -106,6 +108,39 @@ INSTANTIATE_TEST_SUITE_P(Desktop, PanelsTest,
                          [](const auto& info) {
                              return info.param == Desktop::Bare ? "BareX" : "Openbox";
                          });
+
+// A dark desktop theme (GTK's, through Qt's GTK platform theme) leaves the
+// window as light as it is drawn: light faces behind the digits and in the
+// group boxes, black captions in them.
+TEST_F(DesktopTest, DarkDesktopThemeKeepsTheLightLook) {
+    desktop = std::make_unique<Desktop>(Desktop::WindowManager);
+    ASSERT_TRUE(desktop->ready());
+    desktop->setVariable(u"QT_QPA_PLATFORMTHEME"_s, u"gtk3"_s);
+    desktop->setVariable(u"GTK_THEME"_s, u"Adwaita:dark"_s);
+    ASSERT_TRUE(desktop->startProgram());
+    window = desktop->programWindow();
+    clickAndResize({226, 168}, {554, 271});  // "设置>"
+    clickAndResize({330, 223}, {554, 551});  // "配置↓"
+    const QImage shot = desktop->screenshot();
+    save(shot, desktop->frame(window), u"main-dark-theme"_s);
+    const auto at = [&](int x, int y) { return shot.pixelColor(client() + QPoint(x, y)); };
+    const auto darkest = [&](const QRect& area) {
+        int lightness = 255;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                lightness = std::min(lightness, at(x, y).lightness());
+        return lightness;
+    };
+    // The style shades a group box's inside a little; light stays light.
+    const auto light = [&](int x, int y) { return at(x, y).lightness() >= 0xE0; };
+    EXPECT_TRUE(light(10, 30)) << "behind the digits";
+    EXPECT_LT(darkest({24, 6, 208, 56}), 40) << "the digits";
+    EXPECT_TRUE(light(265, 150)) << "the settings group box";
+    EXPECT_TRUE(light(530, 165)) << "a group box of its own colour";
+    EXPECT_TRUE(light(7, 400)) << "the table's group box";
+    EXPECT_LT(darkest({400, 218, 86, 12}), 80) << "\"启用自定义提醒\"";
+    EXPECT_LT(darkest({411, 278, 46, 12}), 80) << "\"启用CMD\"";
+}
 
 TEST_F(DesktopTest, StayOnTopKeepsTheWindowActive) {
     ASSERT_NO_FATAL_FAILURE(start(Desktop::WindowManager));
@@ -181,7 +216,7 @@ TEST_F(DesktopTest, ScreenReaderHearsTheTimeTheEndOfARunAndTheCloseQuestion) {
     EXPECT_TRUE(buttons[1].toString().startsWith(u"是"_s)) << out.data();
     const QString question = desktop->waitForWindow(u"提示："_s);
     QTest::qWait(300);
-    save(desktop->screenshot(), desktop->frame(question), u"question"_s);
+    save(desktop->screenshot(), desktop->frame(question), u"close-question"_s);
 }
 
 }  // namespace

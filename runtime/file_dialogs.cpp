@@ -30,7 +30,8 @@ void openThen(QFileDialog* dialog, std::function<void(const QString&)> done) {
     QObject::connect(dialog, &QDialog::finished, dialog, [dialog, done](int result) {
         raiseIndependentBoxes();
         const QStringList chosen = dialog->selectedFiles();
-        if (done) done(result == QDialog::Accepted && !chosen.isEmpty() ? chosen.first() : QString());
+        if (done)
+            done(result == QDialog::Accepted && !chosen.isEmpty() ? chosen.first() : QString());
     });
     dialog->open();
 }

@@ -104,7 +104,10 @@ class Box : public QMessageBox {
     void widenForTitle() {
         QFont face = QApplication::font();
         face.setBold(true);
-        face.setPointSizeF(face.pointSizeF() * 1.2);
+        if (face.pixelSize() > 0)
+            face.setPixelSize(face.pixelSize() * 6 / 5);
+        else
+            face.setPointSizeF(face.pointSizeF() * 1.2);
         const int needed = QFontMetrics(face).horizontalAdvance(windowTitle()) + kFrameBesideTitle;
         if (width() >= needed) return;
         setFixedSize(needed, height());
@@ -198,10 +201,12 @@ QObject* showMessageBoxAsync(const QString& message, const QString& caption, con
         box->setObjectName(u"zorvikReminderBox"_s);
         // Independent of every window, and modal to none; above the window
         // it belongs over even where that one stays on top of the others.
+        // (The modality first: setting it takes a dialog's flags back to
+        // the dialog's own.)
+        box->setWindowModality(Qt::NonModal);
         const QWidget* over = above.isEmpty() ? nullptr : windowWidget(above);
         box->setWindowFlag(Qt::WindowStaysOnTopHint,
                            over && over->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        box->setWindowModality(Qt::NonModal);
         box->show();
         box->raise();
         box->activateWindow();

@@ -4,8 +4,12 @@
 // manual one throughout. Only what really plays or travels takes real time.
 
 #include <QAbstractButton>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
 #include <QMediaPlayer>
 #include <QMessageBox>
 #include <QScreen>
@@ -385,6 +389,40 @@ TEST_F(Delivery, CustomMusicPlaysOnlyWhenItsFileExists) {
     EXPECT_EQ(zorvik::pendingDeliveries(), 0);
     EXPECT_FALSE(QFile::exists(speechFile()));
     expectCountingFrom(1);
+}
+
+// The audio file is chosen in a dialog owned by the main window and modal
+// to it alone; its one filter reads as the description writes it and lets
+// the audio files through.
+TEST_F(Delivery, AudioFileChooserListsAudioFilesUnderOneFilter) {
+    for (const QString& name : {u"a.mp3"_s, u"b.wav"_s, u"c.mid"_s, u"d.txt"_s})
+        zt::writeAll(path(name), "x");
+    zorvik::writeSetting(u"计时"_s, u"自定义音频路径"_s, path(u"a.mp3"_s));
+    click(u"选择音频_按钮"_s);
+    auto* dialog = rt::windowWidget(zt::kMain)->findChild<QFileDialog*>(u"zorvikFileDialog"_s);
+    ASSERT_TRUE(dialog && dialog->isVisible());
+    EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(dialog->nameFilters(), QStringList{u"音频文件(*.mp3;*.wav;*.mid)"_s});
+    auto* model = dialog->findChild<QFileSystemModel*>();
+    ASSERT_TRUE(model);
+    const QModelIndex folder = model->index(dir.path());
+    QStringList listed;
+    ASSERT_TRUE(waitUntil([&] {
+        listed.clear();
+        for (int row = 0; row < model->rowCount(folder); ++row)
+            listed << model->index(row, 0, folder).data().toString();
+        return listed.contains(u"a.mp3"_s);
+    }));
+    listed.sort();
+    EXPECT_EQ(listed.filter(u"."_s), (QStringList{u"a.mp3"_s, u"b.wav"_s, u"c.mid"_s}));
+
+    // Typed into its file name box and opened, as a user does.
+    auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
+    ASSERT_TRUE(name);
+    name->setText(u"c.mid"_s);
+    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->click();
+    EXPECT_EQ(zorvik::readSetting(u"计时"_s, u"自定义音频路径"_s), path(u"c.mid"_s));
+    EXPECT_EQ(prop(u"选择音频_按钮"_s, rt::slot::ButtonCaption).toString(), u"切换音频"_s);
 }
 
 TEST_F(Delivery, NoReminderTypeDeliversNothing) {

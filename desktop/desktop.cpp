@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "desktop/attention.h"
+#include "desktop/commands.h"
 #include "desktop/identity.h"
 #include "desktop/single_instance.h"
 #include "desktop/sleep_inhibitor.h"
@@ -34,6 +35,18 @@ bool gbkAvailable() {
 
 void endEventLoop(int code) {
     QTimer::singleShot(0, qApp, [code] { QCoreApplication::exit(code); });
+}
+
+// A plain start only wants the window in front: whatever the first copy
+// says (an older one says nothing), this one is done.
+void handOver(SingleInstance& first, const std::optional<Request>& request) {
+    const bool plain = !request || request->kind == Request::Show;
+    first.handOver(request.value_or(Request{}), [plain](std::optional<QString> answer) {
+        if (plain || (answer && answer->isEmpty())) return endEventLoop(0);
+        printError(answer ? u"zorvik: "_s + *answer + u'\n'
+                          : u"zorvik: the running copy did not answer\n"_s);
+        endEventLoop(answer ? 2 : 1);
+    });
 }
 
 class Desktop : public QObject {
@@ -69,7 +82,7 @@ class Desktop : public QObject {
 
 }  // namespace
 
-bool settle() {
+bool settle(const std::optional<Request>& request) {
     describeApplication();
     if (!gbkAvailable()) {
         rt::askUser(u"缺少GBK文字转换，无法读写“配置.ini”，程序不能运行。"_s, rt::MbOk, u"提示："_s,
@@ -78,10 +91,14 @@ bool settle() {
     }
     const QString folder = rt::settingsDirectory();
     auto* instance = new SingleInstance(folder, qApp);
-    if (!instance->claim(&showMainWindow)) {
-        instance->askFirstToShow([] { endEventLoop(0); });
+    if (!instance->claim(&carryOut)) {
+        handOver(*instance, request);
         return false;
     }
+    if (request)
+        carryOut(*request, [](const QString& refusal) {
+            if (!refusal.isEmpty()) printError(u"zorvik: "_s + refusal + u'\n');
+        });
     if (!rt::settingsWritable()) {
         // Told here once; the saves that fail for the same reason say no more.
         savesKnownToFail();

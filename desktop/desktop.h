@@ -3,15 +3,22 @@
 // folder, a tray icon, a sleep block while a run counts and attention at
 // its end.
 
+#include <optional>
+
+#include "desktop/command_line.h"
+
 class QObject;
 
 namespace zorvik::desktop {
 
 // Before the main window: names the application, checks that "配置.ini"
 // can be read and written, and takes the single-copy lock. False when this
-// copy must not go on (another copy was asked to show itself, or GBK text
-// cannot be handled): the event loop then ends by itself.
-bool settle();
+// copy must not go on (another copy was handed the request, or GBK text
+// cannot be handled): the event loop then ends by itself, with exit code
+// 0 when the request was carried out, 1 when the other copy did not
+// answer and 2 when it refused. The first copy carries out request itself
+// once its window is up.
+bool settle(const std::optional<Request>& request = std::nullopt);
 
 // Follows the engine from now on: tray, sleep block, attention. Returns
 // the object that holds them (parented to the application).

@@ -13,7 +13,7 @@ namespace zorvik::desktop {
 void describeApplication() {
     // A renamed executable keeps finding the same per-user settings.
     QCoreApplication::setApplicationName(QStringLiteral("zorvik"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+    QCoreApplication::setApplicationVersion(QLatin1String(kVersion));
     QGuiApplication::setDesktopFileName(QLatin1String(kDesktopId));
 }
 

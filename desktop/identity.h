@@ -8,6 +8,7 @@ namespace zorvik::desktop {
 
 // The reverse-DNS id of the desktop entry, the metadata and the icon.
 inline constexpr char kDesktopId[] = "io.github.zorvik.Zorvik";
+inline constexpr char kVersion[] = "1.0";
 
 // Names the application (which fixes the per-user folders) and ties its
 // windows to the desktop entry.

@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QTimer>
 
 #ifdef Q_OS_WIN
@@ -51,6 +52,60 @@ QString claimFolder(const QString& settingsFolder) {
 }
 #endif
 
+constexpr qint64 kMaxReply = 1024;
+
+// One later copy's connection: the request line it sends and the answer.
+// A copy of an older version sends nothing and waits to be let go: that
+// still asks for the window. Anything else is ignored.
+class Conversation : public QObject {
+  public:
+    Conversation(QLocalSocket* socket, RequestHandler handler)
+        : QObject(socket), socket_(socket), handler_(std::move(handler)) {
+        connect(socket, &QLocalSocket::readyRead, this, &Conversation::read);
+        connect(socket, &QLocalSocket::disconnected, this, [this] {
+            if (!heard_ && line_.isEmpty()) take(Request{Request::Show});
+            socket_->deleteLater();
+        });
+        QTimer::singleShot(1500, this, [this] {
+            if (!heard_ && line_.isEmpty()) take(Request{Request::Show});
+        });
+    }
+
+  private:
+    void read() {
+        if (heard_) return;
+        line_ += socket_->read(kMaxLineLength + 1 - line_.size());
+        const qsizetype end = line_.indexOf('\n');
+        if (end < 0 && line_.size() <= kMaxLineLength) return;  // more to come
+        const std::optional<Request> request =
+            end < 0 ? std::nullopt : decodeRequest(line_.left(end));
+        if (!request) {
+            heard_ = true;
+            socket_->abort();
+            return;
+        }
+        take(*request);
+    }
+
+    void take(const Request& request) {
+        heard_ = true;
+        if (!handler_) {
+            socket_->disconnectFromServer();
+            return;
+        }
+        handler_(request, [socket = QPointer<QLocalSocket>(socket_)](const QString& refusal) {
+            if (!socket || socket->state() != QLocalSocket::ConnectedState) return;
+            socket->write(encodeReply(refusal));
+            socket->disconnectFromServer();
+        });
+    }
+
+    QLocalSocket* socket_;
+    RequestHandler handler_;
+    QByteArray line_;
+    bool heard_ = false;
+};
+
 }  // namespace
 
 SingleInstance::SingleInstance(const QString& settingsFolder, QObject* parent)
@@ -89,35 +144,41 @@ bool SingleInstance::lock() {
 #endif
 }
 
-bool SingleInstance::claim(std::function<void()> onShowRequest) {
+bool SingleInstance::claim(RequestHandler onRequest) {
     if (!lock()) return false;
     // A socket left by a crashed copy would make listen() fail.
     QLocalServer::removeServer(name_);
     server_.setSocketOptions(QLocalServer::UserAccessOption);
-    connect(&server_, &QLocalServer::newConnection, this, [this, onShowRequest] {
-        while (QLocalSocket* s = server_.nextPendingConnection()) {
-            connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
-            s->disconnectFromServer();
-            if (onShowRequest) onShowRequest();
-        }
+    connect(&server_, &QLocalServer::newConnection, this, [this, onRequest] {
+        while (QLocalSocket* s = server_.nextPendingConnection()) new Conversation(s, onRequest);
     });
     server_.listen(name_);
     return true;
 }
 
-void SingleInstance::askFirstToShow(std::function<void()> done) {
+void SingleInstance::handOver(const Request& request,
+                              std::function<void(std::optional<QString>)> done) {
     auto* socket = new QLocalSocket(this);
-    auto finish = [socket, done] {
+    auto heard = std::make_shared<QByteArray>();
+    auto finish = [socket, heard, done] {
         if (socket->property("finished").toBool()) return;
         socket->setProperty("finished", true);
+        *heard += socket->read(kMaxReply);
+        const qsizetype end = heard->indexOf('\n');
         socket->deleteLater();
-        if (done) done();
+        if (done) done(end < 0 ? std::nullopt : decodeReply(heard->left(end)));
     };
-    // The connection itself is the request; the first copy answers by
-    // closing it. A copy that never answers does not keep this one alive.
+    connect(socket, &QLocalSocket::connected, socket,
+            [socket, request] { socket->write(encodeRequest(request)); });
+    connect(socket, &QLocalSocket::readyRead, socket, [socket, heard, finish] {
+        *heard += socket->read(kMaxReply);
+        if (heard->contains('\n') || heard->size() >= kMaxReply) finish();
+    });
+    // The first copy closes the connection once it has answered. One that
+    // never answers does not keep this one alive.
     connect(socket, &QLocalSocket::disconnected, socket, finish);
     connect(socket, &QLocalSocket::errorOccurred, socket, finish);
-    QTimer::singleShot(3000, socket, finish);
+    QTimer::singleShot(10000, socket, finish);
     socket->connectToServer(name_);
 }
 

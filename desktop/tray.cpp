@@ -42,6 +42,9 @@ Tray::Tray(QObject* parent) : QObject(parent) {
     connect(&icon_, &QSystemTrayIcon::activated, this, [](QSystemTrayIcon::ActivationReason r) {
         if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick) showMainWindow();
     });
+    // Where the tray shows the end notice itself (Windows), a click on it
+    // brings the window.
+    connect(&icon_, &QSystemTrayIcon::messageClicked, this, &showMainWindow);
 }
 
 void Tray::show(const RunStatus& status) {

@@ -2,6 +2,7 @@
 // the tray's words and ring, its menu, one copy per settings folder, and
 // the sleep block held exactly while a run counts.
 
+#include <QLocalSocket>
 #include <QMenu>
 #include <QTemporaryDir>
 
@@ -80,18 +81,39 @@ TEST_F(Tray, MenuDoesWhatTheWindowsButtonsDo) {
     EXPECT_TRUE(waitFor([] { return !rt::isLoaded(zt::kMain); }));
 }
 
-TEST(SingleCopy, ASecondCopyOnTheSameFolderAsksTheFirstToShowItselfAndEnds) {
+TEST(SingleCopy, ASecondCopyOnTheSameFolderHandsOverItsRequestAndHearsTheAnswer) {
+    using zorvik::desktop::Request;
     using zorvik::desktop::SingleInstance;
     QTemporaryDir folder, otherFolder;
-    int shown = 0;
+    QList<Request> heard;
     auto first = std::make_unique<SingleInstance>(folder.path());
-    ASSERT_TRUE(first->claim([&] { ++shown; }));
+    ASSERT_TRUE(first->claim([&](const Request& r, const zorvik::desktop::Reply& reply) {
+        heard << r;
+        reply(r.kind == Request::Reset ? u"no"_s : QString());
+    }));
 
     SingleInstance second(folder.path());
     EXPECT_FALSE(second.claim({}));
-    bool handedOver = false;
-    second.askFirstToShow([&] { handedOver = true; });
-    EXPECT_TRUE(waitFor([&] { return handedOver && shown == 1; }));
+    const auto handOver = [&](const Request& r) {
+        std::optional<std::optional<QString>> answer;
+        second.handOver(r, [&](std::optional<QString> a) { answer = a; });
+        EXPECT_TRUE(waitFor([&] { return answer.has_value(); }));
+        return answer.value_or(std::nullopt);
+    };
+    const Request start{Request::Start, u"1"_s, u"30"_s, u"0"_s};
+    EXPECT_EQ(handOver(start), QString());
+    EXPECT_EQ(handOver(Request{Request::Reset}), u"no"_s);
+    // A copy of an older version connects and sends nothing: show.
+    QLocalSocket plain;
+    plain.connectToServer(second.serverName());
+    EXPECT_TRUE(waitFor([&] { return heard.size() == 3; }));
+    EXPECT_EQ(heard, (QList<Request>{start, Request{Request::Reset}, Request{Request::Show}}));
+    // Anything else is not a request.
+    QLocalSocket junk;
+    junk.connectToServer(second.serverName());
+    junk.write("start 25m; rm -rf ~\n");
+    EXPECT_TRUE(waitFor([&] { return junk.state() == QLocalSocket::UnconnectedState; }));
+    EXPECT_EQ(heard.size(), 3);
 
     SingleInstance elsewhere(otherFolder.path());  // other settings, other copy
     EXPECT_TRUE(elsewhere.claim({}));

@@ -30,8 +30,12 @@ if grep -q '^ZORVIK_SPEECH:BOOL=ON' "$BUILD/CMakeCache.txt"; then
   [ -x "$prefix/libexec/zorvik/zorvik-speech" ] || fail "no speech service in libexec"
 fi
 desktop-file-validate "$prefix/share/applications/$ID.desktop"
+# Docks and launchers offer these beside the entry.
+for command in --toggle --reset; do
+  grep -qx "Exec=zorvik $command" "$prefix/share/applications/$ID.desktop" || fail "no $command action"
+done
 appstreamcli validate --no-net "$prefix/share/metainfo/$ID.metainfo.xml" >/dev/null
-echo "install layout, desktop entry and metadata valid"
+echo "install layout, desktop entry with its actions and metadata valid"
 
 # A read-only installed copy, and the bare program alone in a read-only
 # folder. Root writes anywhere, so the program runs as "nobody" when the

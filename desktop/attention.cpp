@@ -52,6 +52,7 @@ void showNotice(const QString& title, const QString& text, bool withActions, QPo
     // text, so its "<" and "&" are escaped to show as typed.
     call << u"Zorvik"_s << 0u << QString::fromLatin1(kDesktopId) << title << text.toHtmlEscaped()
          << (withActions ? NoticeActions::offered() : QStringList()) << hints << -1;
+    if (withActions) NoticeActions::instance().listen();
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), qApp);
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
                      [tray, title, text, withActions](QDBusPendingCallWatcher* w) {

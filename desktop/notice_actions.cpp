@@ -20,8 +20,7 @@ QStringList NoticeActions::offered() {
     return {u"default"_s, u"显示"_s, u"again"_s, u"再来一次"_s, u"show"_s, u"显示"_s};
 }
 
-void NoticeActions::follow(uint id) {
-    id_ = id;
+void NoticeActions::listen() {
 #ifdef ZORVIK_DBUS
     if (listening_) return;
     // The bus delivers its signals to a named slot only; any sender may

@@ -14,8 +14,11 @@ class NoticeActions : public QObject {
     static NoticeActions& instance();
     // Keys and captions in turn, as the notification service takes them.
     static QStringList offered();
-    // The notice that now carries them; its buttons are heard from now on.
-    void follow(uint id);
+    // Hears the notification service's buttons from now on: called before
+    // the notice goes out, so that no click can come before.
+    void listen();
+    // The notice that now carries them.
+    void follow(uint id) { id_ = id; }
 
   public Q_SLOTS:
     void invoked(uint id, const QString& key);

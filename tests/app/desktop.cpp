@@ -29,6 +29,7 @@ Desktop::Desktop(int parts) {
     env_.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
     ready_ = dir_.isValid() && startServer();
     if (ready_ && (parts & WindowManager)) ready_ = startWindowManager();
+    if (ready_ && (parts & (SessionBus | AccessibilityBus))) ready_ = startSessionBus();
     if (ready_ && (parts & AccessibilityBus)) ready_ = startAccessibilityBus();
     if (!ready_)
         for (const auto& p : started_)
@@ -93,7 +94,7 @@ bool Desktop::startWindowManager() {
         10000);
 }
 
-bool Desktop::startAccessibilityBus() {
+bool Desktop::startSessionBus() {
     QProcess* bus =
         spawn(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
     const QByteArray address = readUntil(
@@ -101,20 +102,24 @@ bool Desktop::startAccessibilityBus() {
                                    .trimmed();
     if (address.isEmpty()) return false;
     env_.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, QString::fromLatin1(address));
+    return true;
+}
+
+bool Desktop::startAccessibilityBus() {
     spawn(u"/usr/libexec/at-spi-bus-launcher"_s, {u"--launch-immediately"_s});
     const QStringList ask = {u"--session"_s, u"--print-reply"_s, u"--dest=org.a11y.Bus"_s,
                              u"/org/a11y/bus"_s, u"org.a11y.Bus.GetAddress"_s};
     return QTest::qWaitFor([&] { return run(u"dbus-send"_s, ask).contains("unix:"); }, 10000);
 }
 
-bool Desktop::startProgram() {
+bool Desktop::startProgram(const QStringList& arguments) {
     const QString exe = dir_.path() + u"/zorvik"_s;
     if (!QFile::exists(exe) && !QFile::copy(QStringLiteral(ZORVIK_BINARY_DIR "/bin/zorvik"), exe))
         return false;
     const QProcessEnvironment plain = env_;
     env_.insert(u"ZORVIK_STARTUP_PROBE"_s, u"1"_s);
     env_.insert(u"QT_LINUX_ACCESSIBILITY_ALWAYS_ON"_s, u"1"_s);
-    QProcess* program = spawn(exe, {});
+    QProcess* program = spawn(exe, arguments);
     env_ = plain;
     const QByteArray out = readUntil(
         program, [](const QByteArray& o) { return o.contains("first-paint"); }, 15000);

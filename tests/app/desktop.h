@@ -13,7 +13,7 @@
 
 class Desktop {
   public:
-    enum Part { Bare = 0, WindowManager = 1, AccessibilityBus = 2 };
+    enum Part { Bare = 0, WindowManager = 1, AccessibilityBus = 2, SessionBus = 4 };
     explicit Desktop(int parts);
     ~Desktop();
     bool ready() const { return ready_; }
@@ -23,7 +23,7 @@ class Desktop {
     void setVariable(const QString& name, const QString& value) { env_.insert(name, value); }
 
     // Starts the built program in the folder; true once its window shows.
-    bool startProgram();
+    bool startProgram(const QStringList& arguments = {});
     QString programWindow() const { return window_; }
     // Runs a tool on this display; its standard output, "" on failure.
     QByteArray run(const QString& tool, const QStringList& args, int timeoutMs = 10000) const;
@@ -43,6 +43,7 @@ class Desktop {
     QProcess* spawn(const QString& program, const QStringList& args);
     bool startServer();
     bool startWindowManager();
+    bool startSessionBus();
     bool startAccessibilityBus();
     std::vector<std::unique_ptr<QProcess>> started_;
     QProcessEnvironment env_;

@@ -1,0 +1,180 @@
+// The built program reached from outside its window: commands from a
+// second start, a first start that carries its command out itself, the
+// command line read with no display at all, and the buttons of the end
+// notice clicked over the session bus.
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QTest>
+
+#include "desktop.h"
+#include "notice_recorder.h"
+#include "text/profile.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kMenuBar = 20;
+const QRect kDigits(24, 6, 208, 56);  // the time display in the client area
+
+struct Finished {
+    int code = -1;
+    QString out, err;
+};
+
+// The program in folder (its settings are beside it) started once with
+// arguments, until it ends by itself.
+Finished runProgram(const QProcessEnvironment& env, const QString& folder,
+                    const QStringList& arguments) {
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(folder);
+    p.start(folder + u"/zorvik"_s, arguments);
+    if (!p.waitForFinished(15000)) {
+        p.kill();
+        p.waitForFinished();
+    }
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromLocal8Bit(p.readAllStandardOutput()),
+            QString::fromLocal8Bit(p.readAllStandardError())};
+}
+
+class Commands : public ::testing::Test {
+  protected:
+    void start(int parts, const QStringList& arguments = {}) {
+        desktop = std::make_unique<Desktop>(parts);
+        ASSERT_TRUE(desktop->ready());
+        ASSERT_TRUE(desktop->startProgram(arguments));
+        window = desktop->programWindow();
+    }
+    // A later start of the program, with a command for the first.
+    Finished second(const QStringList& arguments) const {
+        return runProgram(desktop->environment(), desktop->folder(), arguments);
+    }
+    QImage digits() const {
+        const QPoint client = desktop->inside(window).topLeft() + QPoint(0, kMenuBar);
+        return desktop->screenshot().copy(kDigits.translated(client));
+    }
+    // The digits change within a second and a half.
+    bool counting() const {
+        const QImage before = digits();
+        QTest::qWait(1500);
+        return digits() != before;
+    }
+    bool endedRed() const {
+        const QImage shot = digits();
+        int red = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                red += c.red() > 200 && c.green() < 80 && c.blue() < 80;
+            }
+        return red > 100;
+    }
+    QString setting(const QString& key) const {
+        return rt::readIniEntry(desktop->folder() + u"/配置.ini"_s, u"计时"_s, key);
+    }
+    std::unique_ptr<Desktop> desktop;
+    QString window;
+};
+
+TEST_F(Commands, ToggleFromASecondStartStartsAndPausesAndADurationLeavesARunAlone) {
+    ASSERT_NO_FATAL_FAILURE(start(Desktop::Bare));
+    EXPECT_FALSE(counting());
+    EXPECT_EQ(second({u"--toggle"_s}).code, 0);
+    EXPECT_TRUE(counting());
+
+    const QString minutes = setting(u"分"_s), seconds = setting(u"秒"_s);
+    const Finished refused = second({u"0:00:03"_s});
+    EXPECT_EQ(refused.code, 2);
+    EXPECT_TRUE(refused.err.contains(u"a run is under way"_s)) << refused.err.toStdString();
+    EXPECT_EQ(setting(u"分"_s), minutes);
+    EXPECT_EQ(setting(u"秒"_s), seconds);
+    EXPECT_TRUE(counting());
+
+    EXPECT_EQ(second({u"--toggle"_s}).code, 0);
+    QTest::qWait(1100);  // the second under way is counted
+    EXPECT_FALSE(counting());
+}
+
+TEST_F(Commands, AFirstStartWithADurationCountsItDown) {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    ASSERT_NO_FATAL_FAILURE(start(Desktop::Bare, {u"0:00:03"_s}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return endedRed(); }, 10000));
+    EXPECT_GE(sinceStart.elapsed(), 3000);
+    // Typed into the boxes and stored as typing would, in countdown mode.
+    EXPECT_EQ(setting(u"时"_s) + setting(u"分"_s) + setting(u"秒"_s), u"003"_s);
+    EXPECT_EQ(setting(u"模式选择"_s), u"倒计时"_s);
+}
+
+TEST(StartedFromAConsole, HelpVersionAndMistakesNeedNoDisplay) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(u"DISPLAY"_s);
+    env.remove(u"WAYLAND_DISPLAY"_s);
+    env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);  // a window would fail here
+    const struct {
+        QStringList arguments;
+        int code;
+        QString out, err;
+    } cases[] = {
+        {{u"--help"_s}, 0, u"--toggle"_s, QString()},
+        {{u"--version"_s}, 0, u"Zorvik 1.0"_s, QString()},
+        {{u"--start"_s}, 2, QString(), u"unknown option: --start"_s},
+        {{u"25x"_s}, 2, QString(), u"not a duration: 25x"_s},
+    };
+    QTemporaryDir folder;
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(ZORVIK_BINARY_DIR "/bin/zorvik"), folder.filePath(u"zorvik"_s)));
+    for (const auto& c : cases) {
+        const Finished f = runProgram(env, folder.path(), c.arguments);
+        const std::string name = c.arguments.join(u' ').toStdString();
+        EXPECT_EQ(f.code, c.code) << name << f.err.toStdString();
+        EXPECT_TRUE(f.out.contains(c.out)) << name;
+        EXPECT_TRUE(f.err.contains(c.err)) << name;
+        // What is accepted goes with every answer but the version.
+        EXPECT_EQ((f.out + f.err).contains(u"1h30m"_s), c.out != u"Zorvik 1.0"_s) << name;
+    }
+}
+
+#ifdef ZORVIK_DBUS
+
+TEST_F(Commands, TheEndNoticesButtonsStartTheRunAgainAndShowTheWindow) {
+    ASSERT_NO_FATAL_FAILURE(start(Desktop::WindowManager | Desktop::SessionBus));
+    zt::NoticeRecorder service;
+    ASSERT_TRUE(service.serve(desktop->environment().value(u"DBUS_SESSION_BUS_ADDRESS"_s)));
+    const auto minimised = [&] {
+        return desktop->run(u"xprop"_s, {u"-id"_s, window, u"WM_STATE"_s}).contains("Iconic");
+    };
+    desktop->run(u"xdotool"_s, {u"windowminimize"_s, window});
+    ASSERT_TRUE(QTest::qWaitFor(minimised, 5000));
+    // The notice comes only for a window out of sight.
+    EXPECT_EQ(second({u"0:00:02"_s}).code, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.notices.size() == 1; }, 10000));
+    const zt::NoticeRecorder::Notice first = service.notices[0];
+    EXPECT_EQ(first.summary, u"时间到"_s);
+    EXPECT_TRUE(first.actions.contains(u"再来一次"_s) && first.actions.contains(u"显示"_s) &&
+                first.actions.contains(u"default"_s))
+        << first.actions.join(u',').toStdString();
+
+    QTest::qWait(300);  // a hand comes later than the service's answer
+    QElapsedTimer sinceAgain;
+    sinceAgain.start();
+    service.click(first.id, u"again"_s);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.notices.size() == 2; }, 10000));
+    EXPECT_GE(sinceAgain.elapsed(), 1900) << "the two seconds were counted again";
+    EXPECT_TRUE(minimised());
+
+    service.click(first.id, u"default"_s);  // an old notice's click does nothing
+    QTest::qWait(500);
+    EXPECT_TRUE(minimised());
+    QTest::qWait(300);
+    service.click(service.notices[1].id, u"default"_s);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !minimised(); }, 5000));
+}
+
+#endif
+
+}  // namespace

@@ -58,8 +58,8 @@ void print(FILE* stream, const QString& text) {
     const DWORD which = stream == stdout ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE;
     const HANDLE handle = GetStdHandle(which);
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
-        AttachConsole(ATTACH_PARENT_PROCESS);
-        freopen("CONOUT$", "w", stream);
+        AttachConsole(ATTACH_PARENT_PROCESS);  // fails harmlessly when attached already
+        if (!std::freopen("CONOUT$", "w", stream)) return;  // no console to write to
     }
 #endif
     std::fputs(text.toLocal8Bit().constData(), stream);

@@ -69,6 +69,7 @@ class Conversation : public QObject {
         QTimer::singleShot(1500, this, [this] {
             if (!heard_ && line_.isEmpty()) take(Request{Request::Show});
         });
+        if (socket->bytesAvailable() > 0) read();  // came with the connection
     }
 
   private:

@@ -110,27 +110,28 @@ void stopLoop() {
     notify(RunEvent::Stopped);
 }
 
-void armNext();
+// The next pass falls due at the loop's start + n seconds. After a stall
+// (sleep, a frozen machine) the missed seconds are not caught up: the
+// schedule starts again from the late pass.
+void armNext(Clock::TimePoint passBegan);
 
 void onPassDue() {
     loop.timerId = 0;
-    const Clock::TimePoint due = loop.start + std::chrono::seconds(loop.passes);
-    const Clock::TimePoint now = clock().now();
+    const Clock::TimePoint began = clock().now();
     if (!afterWait() || !beforeWait()) {
         stopLoop();
         return;
     }
-    // After a stall (sleep, a frozen machine) the missed seconds are not
-    // caught up: the schedule starts again from now.
-    if (now - due > std::chrono::seconds(1)) {
-        loop.start = now;
-        loop.passes = 0;
-    }
-    armNext();
+    armNext(began);
     notify(RunEvent::Pass);
 }
 
-void armNext() {
+void armNext(Clock::TimePoint passBegan) {
+    const Clock::TimePoint due = loop.start + std::chrono::seconds(loop.passes);
+    if (passBegan - due > std::chrono::seconds(1)) {
+        loop.start = passBegan;
+        loop.passes = 0;
+    }
     loop.passes += 1;
     loop.timerId = clock().schedule(loop.start + std::chrono::seconds(loop.passes), onPassDue);
 }
@@ -216,7 +217,7 @@ void runTimer(qint32 total) {
         stopLoop();
         return;
     }
-    armNext();
+    armNext(loop.start);
     notify(RunEvent::Counting);
 }
 

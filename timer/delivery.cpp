@@ -87,8 +87,7 @@ void onReminderKindListClosed() {
     const int index =
         rt::getProperty(kMainWindow, ctl::kReminderKindList, rt::slot::ComboSelection).toInt();
     writeSetting(setting::ReminderKind, rt::toText(index));
-    rt::setProperty(kMainWindow, ctl::kChooseAudioButton, rt::slot::Visible,
-                    reminderKindAt(index) == ReminderKind::CustomAudio);
+    showAudioButtonFor(index);
 }
 
 }  // namespace

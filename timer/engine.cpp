@@ -143,11 +143,6 @@ TimerCore& core() {
     return c;
 }
 
-ReminderKind reminderKindAt(int index) {
-    return index >= 0 && index <= int(ReminderKind::Nothing) ? ReminderKind(index)
-                                                             : ReminderKind::Nothing;
-}
-
 RunNotifier& runNotifier() {
     static RunNotifier n;
     return n;

@@ -6,6 +6,7 @@
 #include <QtGlobal>
 
 #include "names/main_window.h"
+#include "names/reminder_kinds.h"
 
 namespace zorvik {
 
@@ -14,11 +15,6 @@ namespace zorvik {
 // Ended: it reached its total; the red "00:00:00" stays until the next
 // start or a reset.
 enum class RunState { Idle, Running, Paused, Ended };
-
-// The entries of "提醒类型_组合框", in their order.
-enum class ReminderKind { Beep, Box, Speech, BoxAndSpeech, CustomAudio, Nothing };
-// The kind at a list index; anything outside the list reminds by nothing.
-ReminderKind reminderKindAt(int index);
 
 struct TimerCore {
     RunState state = RunState::Idle;

@@ -12,9 +12,9 @@
 #include "media/sound.h"
 #include "text/commands.h"
 #include "timer/clock.h"
-#include "timer/delivery.h"
 #include "timer/run_view.h"
 #include "timer/scheduling.h"
+#include "timer/speech_queue.h"
 #include "timer/timer_state.h"
 
 using namespace Qt::StringLiterals;

@@ -15,6 +15,7 @@
 #include "media/beep.h"
 #include "media/media_player.h"
 #include "timer/delivery.h"
+#include "timer/speech_queue.h"
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;

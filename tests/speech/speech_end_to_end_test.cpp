@@ -15,6 +15,7 @@
 #include "media/speech_service.h"
 #include "speech_client.h"
 #include "timer/delivery.h"
+#include "timer/speech_queue.h"
 
 using namespace Qt::StringLiterals;
 

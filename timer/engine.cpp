@@ -22,11 +22,8 @@ using namespace Qt::StringLiterals;
 namespace zorvik {
 namespace {
 
-enum class Mode { Countdown, CountUp };
-
 struct Loop {
     bool armed = false;
-    Mode mode = Mode::Countdown;
     qint32 total = 0;
     Clock::TimePoint start;
     qint64 passes = 0;  // waits scheduled since start
@@ -43,17 +40,13 @@ void reminderStep() {
 }
 
 void showClock() {
-    TimerCore& c = core();
-    c.secondsText = twoDigits(c.clockSeconds);
-    c.minutesText = twoDigits(c.clockMinutes);
-    c.hoursText = twoDigits(c.clockHours);
-    runView().showTime(c.hoursText + u':' + c.minutesText + u':' + c.secondsText);
+    runView().showTime(clockText());
 }
 
 // The part of a pass before its wait. False: the run has ended.
 bool beforeWait() {
     TimerCore& c = core();
-    if (loop.mode == Mode::Countdown) {
+    if (c.mode == RunMode::Countdown) {
         reminderStep();
         if (c.elapsedSeconds < loop.total) {
             const qint32 r = loop.total - c.elapsedSeconds;
@@ -79,7 +72,7 @@ bool beforeWait() {
 // The part of a pass after its wait: the second is counted. False: stop.
 bool afterWait() {
     TimerCore& c = core();
-    if (loop.mode == Mode::Countdown) {
+    if (c.mode == RunMode::Countdown) {
         c.elapsedSeconds += 1;
         c.secondsSinceReminder += 1;
     } else {
@@ -96,7 +89,7 @@ bool afterWait() {
         showClock();
         reminderStep();
     }
-    return c.state == RunState::Running && !c.stopRequested;
+    return c.state == RunState::Running;
 }
 
 void notify(RunEvent e) {
@@ -154,6 +147,20 @@ QString twoDigits(qint32 part) {
     return t;
 }
 
+QString clockText() {
+    const TimerCore& c = core();
+    return twoDigits(c.clockHours) + u':' + twoDigits(c.clockMinutes) + u':' +
+           twoDigits(c.clockSeconds);
+}
+
+QString startedAtText() {
+    return u"始于："_s + rt::dateTimeToText(core().startedAt);
+}
+
+QString endedAtText() {
+    return u"终于："_s + rt::dateTimeToText(core().endedAt);
+}
+
 void stopEngine() {
     if (loop.timerId) clock().cancel(loop.timerId);
     loop = Loop{};
@@ -168,7 +175,8 @@ void startOrPause() {
     TimerCore& c = core();
     RunView& view = runView();
     if (!c.runActive()) {
-        view.showRecord(RunRecord::StartedAt, u"始于："_s + rt::dateTimeToText(rt::nowTime()));
+        c.startedAt = rt::nowTime();
+        view.showRecord(RunRecord::StartedAt, startedAtText());
         view.showRecords(false);
         const double total = rt::toNumber(view.entry(RunEntry::Hours)) * 3600.0 +
                              rt::toNumber(view.entry(RunEntry::Minutes)) * 60.0 +
@@ -198,9 +206,9 @@ void runTimer(qint32 total) {
     if (loop.armed) return;
     Loop fresh;
     if (runView().chosen(RunChoice::Countdown))
-        fresh.mode = Mode::Countdown;
+        core().mode = RunMode::Countdown;
     else if (runView().chosen(RunChoice::CountUp))
-        fresh.mode = Mode::CountUp;
+        core().mode = RunMode::CountUp;
     else
         return;
     fresh.armed = true;
@@ -219,7 +227,8 @@ void runTimer(qint32 total) {
 void endOfRun() {
     TimerCore& c = core();
     RunView& view = runView();
-    view.showRecord(RunRecord::EndedAt, u"终于："_s + rt::dateTimeToText(rt::nowTime()));
+    c.endedAt = rt::nowTime();
+    view.showRecord(RunRecord::EndedAt, endedAtText());
     view.showTime(u"00:00:00"_s);
     view.showRecords(true);
     c.secondsSinceReminder = c.currentRow = 0;
@@ -237,7 +246,7 @@ void resetTimer() {
     loop = Loop{};
     c.clockSeconds = c.clockMinutes = c.clockHours = c.elapsedSeconds = c.secondsSinceReminder =
         c.currentRow = 0;
-    c.rowArmed = c.stopRequested = false;
+    c.rowArmed = false;
     dropWaitingSpeech();
     runView().showRecords(false);
     runView().showTime(u"00:00:00"_s);

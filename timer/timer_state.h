@@ -15,6 +15,8 @@ namespace zorvik {
 // Ended: it reached its total; the red "00:00:00" stays until the next
 // start or a reset.
 enum class RunState { Idle, Running, Paused, Ended };
+// What the run's clock parts count: the time left or the time counted.
+enum class RunMode { Countdown, CountUp };
 
 struct TimerCore {
     RunState state = RunState::Idle;
@@ -28,9 +30,11 @@ struct TimerCore {
     qint32 currentRow = 0;
     qint32 secondsSinceReminder = 0;
     qint32 elapsedSeconds = 0;
+    // What the display shows; zero at the end and after a reset.
     qint32 clockHours = 0, clockMinutes = 0, clockSeconds = 0;
-    QString hoursText, minutesText, secondsText;
-    bool stopRequested = false;
+    RunMode mode = RunMode::Countdown;  // of the run last set counting
+    // The last run's start and end, as rt::nowTime tells time.
+    double startedAt = 0, endedAt = 0;
 };
 
 TimerCore& core();

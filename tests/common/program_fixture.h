@@ -177,3 +177,13 @@ class ProgramTest : public ::testing::Test {
 };
 
 }  // namespace zt
+
+// Tests of the whole program live here: the program's own names, the
+// fixture's and Qt's string literals read unqualified.
+namespace zorvik::testing {
+using namespace Qt::StringLiterals;
+using zt::kHelp;
+using zt::kHotkey;
+using zt::kMain;
+using zt::ProgramTest;
+}  // namespace zorvik::testing

@@ -38,6 +38,10 @@ constexpr int reminderKindIndex(ReminderKind kind) {
     return -1;
 }
 
+// What a new "配置.ini" stores under "提醒类型": the beep.
+inline constexpr char16_t kDefaultStoredKind[] = u"0";
+static_assert(kDefaultStoredKind[0] - u'0' == reminderKindIndex(ReminderKind::Beep));
+
 inline QStringList reminderKindCaptions() {
     QStringList captions;
     for (const ReminderKindItem& item : kReminderKinds)

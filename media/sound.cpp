@@ -2,9 +2,7 @@
 
 #include <QCoreApplication>
 #include <QPointer>
-#include <QThread>
 #include <algorithm>
-#include <functional>
 
 #ifdef Q_OS_WIN
 #ifndef NOMINMAX
@@ -19,6 +17,7 @@
 #include <mutex>
 #else
 #include "media/sound_player.h"
+#include "runtime/runtime.h"
 #endif
 
 namespace rt {
@@ -65,16 +64,6 @@ QAudioFormat formatOf(const QByteArray& data, qsizetype at, quint32 size) {
     format.setChannelCount(channels);
     format.setSampleRate(int(rate));
     return format;
-}
-
-void onAppThread(std::function<void()> fn) {
-    auto* app = QCoreApplication::instance();
-    if (!app) return;
-    if (app->thread() == QThread::currentThread()) {
-        fn();
-        return;
-    }
-    QMetaObject::invokeMethod(app, std::move(fn), Qt::QueuedConnection);
 }
 
 #ifdef Q_OS_WIN
@@ -145,18 +134,18 @@ bool soundPlaying() {
 }
 #else
 void prepareSound() {
-    onAppThread([] { service()->prepare(); });
+    postToGuiThread([] { service()->prepare(); });
 }
 
 bool playSound(const QByteArray& wav) {
     auto clip = decodeWave(wav);
     if (!clip) return false;
-    onAppThread([clip = std::move(*clip)] { service()->play(clip); });
+    postToGuiThread([clip = std::move(*clip)] { service()->play(clip); });
     return true;
 }
 
 void stopSound() {
-    onAppThread([] { service()->stop(); });
+    postToGuiThread([] { service()->stop(); });
 }
 
 bool soundPlaying() {

@@ -61,7 +61,7 @@ TEST(SoundService, TakesOnlyWaveDataItCanPlay) {
     ASSERT_TRUE(clip);
     EXPECT_EQ(clip->format.sampleRate(), 16000);
     EXPECT_EQ(clip->format.channelCount(), 1);
-    EXPECT_EQ(clip->format.sampleFormat(), QAudioFormat::Int16);
+    EXPECT_EQ(clip->format.sampleFormat(), rt::WaveFormat::Int16);
     EXPECT_EQ(clip->samples, rt::endSoundClip().mid(78)) << "every sample, nothing else";
 
     const struct {

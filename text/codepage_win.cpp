@@ -45,5 +45,30 @@ QByteArray windowsEncode(int codePage, const QString& text, bool* whole) {
     return bytes;
 }
 
+int consoleCodePage() {
+    return int(GetOEMCP());
+}
+
+qsizetype wholeCharacters(int codePage, QByteArrayView bytes) {
+    const auto byte = [&](qsizetype i) { return quint8(bytes[i]); };
+    const qsizetype n = bytes.size();
+    if (codePage == 65001) {
+        // Back to the last lead byte; it is whole when all its bytes came.
+        for (qsizetype i = n - 1; i >= 0 && i >= n - 4; --i) {
+            if ((byte(i) & 0xC0) == 0x80) continue;
+            const int length = byte(i) >= 0xF0 ? 4 : byte(i) >= 0xE0 ? 3 : byte(i) >= 0xC0 ? 2 : 1;
+            return i + length <= n ? n : i;
+        }
+        return n;
+    }
+    qsizetype i = 0;
+    while (i < n) {
+        const qsizetype length = IsDBCSLeadByteEx(UINT(codePage), BYTE(byte(i))) ? 2 : 1;
+        if (i + length > n) break;
+        i += length;
+    }
+    return i;
+}
+
 }  // namespace rt::detail
 #endif

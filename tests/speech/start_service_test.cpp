@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <optional>
 
+#include "common/process.h"
 #include "common/wait.h"
 #include "media/speech_service.h"
 #include "runtime/runtime.h"
@@ -27,10 +28,6 @@ void writeLauncher(const QString& dir, const QByteArray& script) {
 qint64 readPid(const QString& dir) {
     QFile file(QDir(dir).filePath("pid"));
     return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toLongLong() : 0;
-}
-
-bool processAlive(qint64 pid) {
-    return pid > 0 && QFile::exists(QString("/proc/%1").arg(pid));
 }
 
 // Points the program directory elsewhere for one test.
@@ -72,12 +69,12 @@ TEST(StartLocalSpeechService, StartsTheServiceBesideTheProgram) {
     const quint16 port = freePort();
     EXPECT_EQ(start(port), true);
     const qint64 pid = readPid(dir.path());
-    EXPECT_TRUE(processAlive(pid));
+    EXPECT_TRUE(zt::processAlive(pid));
     const Reply reply = get(port, speechTarget(u"休息"_qs));
     EXPECT_EQ(reply.status, 200);
     EXPECT_TRUE(scanMp3(reply.body).valid);
     // Detached: it outlives nothing of ours and goes away when idle.
-    EXPECT_TRUE(zt::waitUntil([&] { return !processAlive(pid); }, 6000));
+    EXPECT_TRUE(zt::waitUntil([&] { return !zt::processAlive(pid); }, 6000));
 }
 
 TEST(StartLocalSpeechService, ReportsFailureWhenNothingListens) {

@@ -38,4 +38,10 @@ win_debian_source() {
   return 1
 }
 
+# The MinGW runtime's DLLs (C++ library, GCC support, threads).
+win_runtime_dirs() {
+  dirname "$("$WIN_TRIPLE-g++-posix" -print-libgcc-file-name)"
+  echo "/usr/$WIN_TRIPLE/lib"
+}
+
 win_log() { echo "[windows] $*" >&2; }

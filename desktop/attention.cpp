@@ -47,8 +47,10 @@ void notifyDesktop(const QString& title, const QString& text, Tray* tray) {
         u"org.freedesktop.Notifications"_s, u"Notify"_s);
     const QVariantMap hints{{u"desktop-entry"_s, QString::fromLatin1(kDesktopId)},
                             {u"urgency"_s, QVariant::fromValue(uchar(1))}};
-    call << u"Zorvik"_s << 0u << QString::fromLatin1(kDesktopId) << title << text << QStringList()
-         << hints << -1;
+    // Notification services read a subset of markup in the body: ours is
+    // text, so its "<" and "&" are escaped to show as typed.
+    call << u"Zorvik"_s << 0u << QString::fromLatin1(kDesktopId) << title << text.toHtmlEscaped()
+         << QStringList() << hints << -1;
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), qApp);
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
                      [tray = QPointer<Tray>(tray), title, text](QDBusPendingCallWatcher* w) {

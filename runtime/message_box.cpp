@@ -1,9 +1,12 @@
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSemaphore>
+#include <QTextEdit>
 #include <cstdio>
 #include <cstdlib>
 
@@ -71,9 +74,58 @@ QMessageBox::Icon iconFor(int style) {
 
 namespace {
 
+// Characters a box shows at most in its own face; the rest of a longer
+// text is a scroll away, under the box's details.
+constexpr qsizetype kMaxShownChars = 2000;
+
+// The widest a box's text may be laid out, as the message box itself
+// limits it on a screen of this width.
+int textWidthLimit(int screenWidth) {
+    return screenWidth <= 1024 ? screenWidth : std::min(screenWidth - 480, 1000);
+}
+
+// A text from a file can be any size. The box grows with its text and no
+// screen is tall enough for all of them: what fits half the screen is
+// shown, cut with an ellipsis, and the whole text is in the details, a
+// plain text view of fixed height, so the buttons stay on the screen.
+void fitText(QMessageBox* box, const QString& message, QWidget* parent) {
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const QFontMetrics metrics(box->font());
+    const int flags = Qt::TextWordWrap | Qt::TextWrapAnywhere;
+    const QRect bounds(0, 0, textWidthLimit(area.width()), area.height() * 4);
+    const auto fits = [&](qsizetype length) {
+        return metrics.boundingRect(bounds, flags, message.left(length)).height() <=
+               area.height() / 2;
+    };
+    if (message.size() <= kMaxShownChars && fits(message.size())) return;
+    qsizetype low = 0, high = std::min(message.size(), kMaxShownChars);
+    while (low < high) {
+        const qsizetype mid = (low + high + 1) / 2;
+        if (fits(mid))
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    box->setText(message.left(low) + u'…');
+    box->setDetailedText(message);
+    // One word of tens of thousands of letters takes seconds to lay out
+    // when the view looks for a word boundary before breaking it; in this
+    // overflow view a break inside a word is the lesser harm.
+    if (auto* details = box->findChild<QTextEdit*>())
+        details->setWordWrapMode(QTextOption::WrapAnywhere);
+}
+
 QMessageBox* makeBox(const QString& message, int style, const QString& caption, QWidget* parent) {
-    auto* box = new QMessageBox(iconFor(style), caption.isEmpty() ? u"信息："_s : caption, message,
-                                buttonsFor(style), parent);
+    auto* box = new QMessageBox(iconFor(style), caption.isEmpty() ? u"信息："_s : caption,
+                                QString(), buttonsFor(style), parent);
+    // Texts come from the user's files and the interpreter: shown as they
+    // are, never read as markup (a tag in a reminder is a tag, and deeply
+    // nested ones would exhaust the stack of the rich text layout).
+    box->setTextFormat(Qt::PlainText);
+    box->setText(message);
+    fitText(box, message, parent);
     if (!parent) box->setWindowFlag(Qt::WindowStaysOnTopHint, (style & 0x1000) != 0);
     return box;
 }
@@ -135,7 +187,7 @@ int messageBox(const QString& message, int style, const QString& caption, const 
 QObject* showMessageBoxAsync(const QString& message, const QString& caption) {
     QObject* shown = nullptr;
     onGuiThread([&] {
-        auto* box = new QMessageBox(QMessageBox::NoIcon, caption, message, QMessageBox::Ok);
+        QMessageBox* box = makeBox(message, MbOk, caption, nullptr);
         box->setObjectName(u"zorvikReminderBox"_s);
         showIndependent(box);
         shown = box;

@@ -3,9 +3,11 @@
 // player, and the program's clock (timer, deadlines, speech waits) a
 // manual one throughout. Only what really plays or travels takes real time.
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QScreen>
 
 #include "common/files.h"
 #include "common/program_fixture.h"
@@ -131,6 +133,38 @@ TEST_F(Delivery, MessageBoxesShowTheirTextAndHoldNothing) {
     shown.sort();
     EXPECT_EQ(shown, (QStringList{u"休息"_s, kInterval, kInterval, kInterval}));
     EXPECT_FALSE(control()->hasPlayer()) << "message boxes need no player";
+}
+
+// Texts come from a table anyone can hand over: markup is shown as typed,
+// nesting that would exhaust the rich text layout's stack is harmless, and
+// no text makes a box taller than the screen or hides its button.
+TEST_F(Delivery, RowTextsAreShownAsTypedInABoxThatFitsTheScreen) {
+    const QString markup = u"<b style='color:red'>红</b><a href='file:///etc/passwd'>x</a>"_s;
+    const QString nested = u"<table><tr><td>"_s.repeated(5000);
+    const QString image = u"<img src='/usr/share/icons' width=30000 height=30000>"_s;
+    const QString longText = u"长"_s.repeated(60000);
+    useKind(1);
+    useRows({{kOneSecond, markup},
+             {kTwoSeconds, nested},
+             {kTwoSeconds, image},
+             {kTwoSeconds, longText}});
+    startAndCount(10);
+    QList<QMessageBox*> boxes = reminderBoxes();
+    ASSERT_EQ(boxes.size(), 4);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QStringList shown;
+    for (QMessageBox* box : boxes) {
+        EXPECT_EQ(box->textFormat(), Qt::PlainText);
+        box->grab();  // laid out and painted
+        EXPECT_TRUE(screen.contains(box->frameGeometry())) << box->size().height();
+        QAbstractButton* ok = box->button(QMessageBox::Ok);
+        EXPECT_TRUE(ok->isVisible() && box->rect().contains(ok->geometry()));
+        shown << (box->detailedText().isEmpty() ? box->text() : box->detailedText());
+    }
+    shown.sort();
+    QStringList typed{markup, nested, image, longText};
+    typed.sort();
+    EXPECT_EQ(shown, typed) << "every text whole, in the box or its details";
 }
 
 // The length counts in whole seconds (0 for this 0.6 s clip), and the wait

@@ -13,6 +13,7 @@
 #include "names/main_window.h"
 #include "runtime/runtime.h"
 #include "runtime/settings_folder.h"
+#include "settings/save_failure.h"
 #include "timer/engine.h"
 
 using namespace Qt::StringLiterals;
@@ -82,10 +83,13 @@ bool settle() {
         instance->askFirstToShow([] { endEventLoop(0); });
         return false;
     }
-    if (!rt::settingsWritable())
+    if (!rt::settingsWritable()) {
+        // Told here once; the saves that fail for the same reason say no more.
+        savesKnownToFail();
         rt::showMessageBoxAsync(u"无法写入配置文件夹：%1\n本次更改的设置将不会保存。"_s.arg(
                                     QDir::toNativeSeparators(folder)),
                                 u"提示："_s);
+    }
     return true;
 }
 

@@ -14,8 +14,10 @@ namespace zorvik::desktop {
 class SingleInstance : public QObject {
     Q_OBJECT
   public:
-    // The lock and the server name both derive from settingsFolder.
+    // The lock and the server name derive from settingsFolder alone (its
+    // canonical path), never from the environment.
     explicit SingleInstance(const QString& settingsFolder, QObject* parent = nullptr);
+    ~SingleInstance() override;
 
     // True when this copy is the first: it now holds the lock and calls
     // onShowRequest whenever a later copy starts.
@@ -27,8 +29,14 @@ class SingleInstance : public QObject {
     QString serverName() const { return name_; }
 
   private:
+    bool lock();
+
     QString name_;
+#ifdef Q_OS_WIN
+    void* mutex_ = nullptr;
+#else
     std::unique_ptr<QLockFile> lock_;
+#endif
     QLocalServer server_;
 };
 

@@ -18,6 +18,8 @@ QString readSetting(const Setting& setting);
 // By section and key, for a key the table does not hold.
 bool writeSetting(const QString& section, const QString& key, const QString& value);
 QString readSetting(const QString& section, const QString& key);
+// After saves of the file failed: writes every key as the window shows it.
+bool saveUnsavedSettings();
 // Reads every key and applies it to the controls, then loads the table
 // and the start hotkey: the timer's part (what the window's first paint
 // shows, and the hotkey), then the part of the panels built after it.

@@ -1,4 +1,5 @@
 #include "settings/reminder_table.h"
+#include "settings/save_failure.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -77,15 +78,25 @@ void refreshReminderRows() {
         rows.push_back({cell(row, 0), cell(row, 1), cell(row, 2)});
 }
 
-bool saveReminderTable() {
-    refreshReminderRows();
-    const QString path = reminderDataPath;
+namespace {
+
+bool saveTable(const QString& path) {
     if (damagedFiles.contains(path) && QFileInfo::exists(path)) {
         // Not kept, not replaced: the edit waits for a save that can keep it.
         if (!keepDamagedFile(path)) return false;
         damagedFiles.remove(path);
     }
     return rt::gridSave(kMainWindow, kGrid, path);
+}
+
+}  // namespace
+
+bool saveReminderTable() {
+    refreshReminderRows();
+    const QString path = reminderDataPath;
+    const bool saved = saveTable(path);
+    noteSave(DataFile::Table, path, saved);
+    return saved;
 }
 
 void loadReminderTable() {

@@ -273,20 +273,30 @@ QString readIniEntry(const QString& file, const QString& section, const QString&
 
 bool writeIniEntry(const QString& file, const QString& section, const QString& key,
                    const QString& value) {
-    const QString path = requestedName(file), sectionName = requestedName(section),
-                  keyName = requestedName(key);
-    if (path.isEmpty() || sectionName.isEmpty() || keyName.isEmpty()) return false;
-    if (!writableNames(sectionName, keyName)) return false;
+    return writeIniEntries(file, {{section, key, value}});
+}
+
+bool writeIniEntries(const QString& file, const QList<IniEntry>& entries) {
+    const QString path = requestedName(file);
+    if (path.isEmpty()) return false;
+    QList<IniEntry> named;
+    for (const IniEntry& e : entries) {
+        named.append({requestedName(e.section), requestedName(e.key), e.value});
+        if (named.back().section.isEmpty() || named.back().key.isEmpty()) return false;
+        if (!writableNames(named.back().section, named.back().key)) return false;
+    }
     QMutexLocker locker(&profileLock);
     QByteArray data;
     const bool existed = QFile::exists(path);
     // An existing file that cannot be read must not be replaced by one
-    // holding this single key.
+    // holding only these keys.
     if (existed && !readThroughCache(path, &data)) return false;
     FileText text(std::move(data));
-    const QByteArray updated = withEntry(text, sectionName, keyName, value);
-    if (existed && updated == text.body) return true;
-    const QByteArray bytes = text.file(updated);
+    const QByteArray before = text.body;
+    for (const IniEntry& e : std::as_const(named))
+        text.body = withEntry(text, e.section, e.key, e.value);
+    if (existed && text.body == before) return true;
+    const QByteArray bytes = text.file(text.body);
     const bool saved = saveWholeFile(path, bytes);
     rememberWritten(path, bytes, saved);
     return saved;

@@ -6,6 +6,7 @@
 // begins with the UTF-8 or a UTF-16 byte-order mark is read and written in
 // that form and keeps its mark.
 
+#include <QList>
 #include <QString>
 
 namespace rt {
@@ -28,6 +29,13 @@ QString readIniEntry(const QString& file, const QString& section, const QString&
 // written.
 bool writeIniEntry(const QString& file, const QString& section, const QString& key,
                    const QString& value);
+
+struct IniEntry {
+    QString section, key, value;
+};
+// The entries written as writeIniEntry writes each, in order, in one save
+// of the file: all of them or, when the save fails, none.
+bool writeIniEntries(const QString& file, const QList<IniEntry>& entries);
 
 // Reads and writes keep the last bytes of each file in memory and read the
 // file again only when its size or change time differs. This drops them all,

@@ -184,6 +184,22 @@ TEST_F(BuiltProgram, StartsUnderXShowsItsWindowAndEndsOnYes) {
     RecordProperty("msFromYesToExit", int(ms));
 }
 
+// A second copy on the same folder ends and leaves the first alone,
+// whatever environment it was started with.
+TEST_F(BuiltProgram, ASecondCopyEndsWhateverItsEnvironment) {
+    ASSERT_FALSE(start().isEmpty());
+    QTemporaryDir otherTemp;
+    QProcessEnvironment env = program.processEnvironment();
+    env.remove(u"XDG_RUNTIME_DIR"_s);
+    env.insert(u"TMPDIR"_s, otherTemp.path());
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(path(u"zorvik"_s), {});
+    ASSERT_TRUE(second.waitForFinished(10000)) << "the second copy still runs";
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(program.state(), QProcess::Running);
+}
+
 // Yes while a speech reminder plays: the program still ends at once, with
 // exit code 0, and takes its speech file with it.
 TEST_F(BuiltProgram, YesWhileSpeechPlaysEndsAtOnce) {

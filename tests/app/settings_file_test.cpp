@@ -1,13 +1,20 @@
 // "配置.ini": created with the defaults, written on every change, read
 // back at start-up, and robust against hand edits.
 
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
+#include <QProcess>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include "common/files.h"
 #include "common/program_fixture.h"
+#include "grid/grid_commands.h"
+#include "grid/grid_format.h"
 #include "runtime/settings_folder.h"
+#include "settings/reminder_table.h"
 #include "text/profile.h"
 
 using namespace Qt::StringLiterals;
@@ -219,6 +226,106 @@ TEST_F(UnwritableFolder, ControlsGetTheDefaultsAndNothingIsLost) {
     QDir().mkpath(folder);
     set(u"输入_时"_s, rt::slot::EditContent, u"3"_s);
     EXPECT_EQ(rt::readIniEntry(folder + u"/配置.ini"_s, u"计时"_s, u"时"_s), u"3"_s);
+}
+
+// Saves that fail: told once, nothing the window shows is lost, and the
+// first save that lands writes both files as the window shows them.
+class FailedSaves : public zt::ProgramTest {
+  protected:
+    void TearDown() override {
+        zt::ProgramTest::TearDown();
+        if (!mounted.isEmpty()) QProcess::execute(u"umount"_s, {u"-l"_s, mounted});
+    }
+    static QList<QMessageBox*> failureBoxes() {
+        QList<QMessageBox*> boxes;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w);
+                box && box->objectName() == u"zorvikSaveFailedBox"_s && box->isVisible())
+                boxes << box;
+        return boxes;
+    }
+    void addRow(const QString& text) {
+        press(zt::kMain, u"插入表格_按钮"_s);
+        const int row = prop(u"高级表格1"_s, rt::slot::GridRows).toInt() - 1;
+        rt::gridSetCell(zt::kMain, u"高级表格1"_s, row, 1, rt::kGridCellText, text);
+        zorvik::onGridCellEdited();
+    }
+    QStringList storedTexts() const {
+        const auto file = rt::decodeGridFile(fileBytes(u"自定义提醒数据"_s));
+        QStringList texts;
+        if (file)
+            for (const auto& c : file->cells)
+                if (c.row > 0 && c.column == 1) texts << c.text;
+        return texts;
+    }
+    QString storedNow(const QString& key) const {
+        rt::forgetIniFiles();
+        return rt::readIniEntry(path(u"配置.ini"_s), u"计时"_s, key);
+    }
+    QString mounted;
+};
+
+TEST_F(FailedSaves, AFolderGoneIsToldOnceAndItsReturnGetsTheWholeState) {
+    addRow(u"喝水"_s);
+    ASSERT_TRUE(QDir(dir.path()).removeRecursively());
+    set(u"输入_分"_s, rt::slot::EditContent, u"7"_s);
+    addRow(u"休息"_s);
+    set(u"输入_秒"_s, rt::slot::EditContent, u"9"_s);
+    ASSERT_EQ(failureBoxes().size(), 1) << "one box for the episode";
+    EXPECT_EQ(failureBoxes()[0]->windowTitle(), u"保存失败"_s);
+    EXPECT_TRUE(failureBoxes()[0]->text().contains(u"“配置.ini”"_s));
+    EXPECT_TRUE(failureBoxes()[0]->text().contains(u"文件夹已不存在"_s));
+    EXPECT_EQ(prop(u"输入_分"_s, rt::slot::EditContent).toString(), u"7"_s);
+    EXPECT_EQ(zorvik::readSetting(u"计时"_s, u"分"_s), u"7"_s) << "reads see what was typed";
+
+    ASSERT_TRUE(QDir().mkpath(dir.path()));
+    set(u"输入_时"_s, rt::slot::EditContent, u"1"_s);
+    EXPECT_EQ(storedNow(u"时"_s), u"1"_s);
+    EXPECT_EQ(storedNow(u"分"_s), u"7"_s);
+    EXPECT_EQ(storedNow(u"秒"_s), u"9"_s);
+    EXPECT_EQ(storedNow(u"模式选择"_s), u"倒计时"_s) << "untouched keys are written too";
+    EXPECT_EQ(storedTexts(), (QStringList{u"喝水"_s, u"休息"_s}));
+    EXPECT_EQ(failureBoxes().size(), 1);
+
+    // A new episode is told again.
+    ASSERT_TRUE(QDir(dir.path()).removeRecursively());
+    set(u"输入_分"_s, rt::slot::EditContent, u"8"_s);
+    EXPECT_EQ(failureBoxes().size(), 2);
+}
+
+TEST_F(FailedSaves, AFullDiskIsToldOnceAndTheFirstSaveWithRoomWritesTheTable) {
+    const QString disk = path(u"disk"_s);
+    QDir().mkpath(disk);
+    if (::geteuid() != 0 || QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s,
+                                                           u"size=256k"_s, u"tmpfs"_s, disk}) != 0)
+        GTEST_SKIP() << "no privilege to mount a small file system";
+    mounted = disk;
+    rt::setProgramDirectory(disk);
+    zorvik::configFilePath.clear();
+    zorvik::reminderDataPath.clear();
+    rt::unloadAll();
+    loadMain();
+    QFile filler(disk + u"/filler"_s);
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+    while (filler.write(QByteArray(4096, 'x')) == 4096 && filler.flush()) {
+    }
+    filler.close();
+
+    const QString longText = u"长"_s.repeated(3000);
+    addRow(longText);
+    addRow(longText);
+    set(u"输入_分"_s, rt::slot::EditContent, u"7"_s);
+    ASSERT_EQ(failureBoxes().size(), 1);
+    EXPECT_TRUE(failureBoxes()[0]->text().contains(u"“自定义提醒数据”"_s));
+    EXPECT_TRUE(failureBoxes()[0]->text().contains(u"磁盘空间已满"_s));
+
+    ASSERT_TRUE(QFile::remove(disk + u"/filler"_s));
+    set(u"输入_分"_s, rt::slot::EditContent, u"8"_s);
+    const auto file = rt::decodeGridFile(zt::readAll(disk + u"/自定义提醒数据"_s));
+    ASSERT_TRUE(file.has_value());
+    EXPECT_EQ(file->settings.rows, 3) << "both rows written by the save that had room";
+    EXPECT_EQ(rt::readIniEntry(disk + u"/配置.ini"_s, u"计时"_s, u"分"_s), u"8"_s);
+    EXPECT_EQ(failureBoxes().size(), 1);
 }
 
 }  // namespace

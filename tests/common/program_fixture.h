@@ -83,6 +83,9 @@ class ProgramTest : public ::testing::Test {
     }
 
     void TearDown() override {
+        // Boxes are windows of their own: none outlives its test.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<QMessageBox*>(w) && w->isVisible()) w->close();
         if (rt::isLoaded(kMain)) zorvik::resetTimer();
         zorvik::stopEngine();
         rt::unloadAll();

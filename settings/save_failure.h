@@ -1,0 +1,21 @@
+#pragma once
+// A save of "配置.ini" or "自定义提醒数据" that fails is told to the user
+// once, in a box that does not hold the window, and the first save that
+// succeeds afterwards also writes the other file if it is behind: what the
+// window shows is what the next start finds.
+
+#include <QString>
+
+namespace zorvik {
+
+enum class DataFile { Config, Table };
+
+// After every save of one of the two files.
+void noteSave(DataFile file, const QString& path, bool saved);
+// The user has already been told that nothing can be saved (start-up in a
+// folder that cannot be written): failures stay quiet until a save lands.
+void savesKnownToFail();
+// True while a save of the file has failed and none has landed since.
+bool saveFailing(DataFile file);
+
+}  // namespace zorvik

@@ -37,23 +37,46 @@ if [ -f "$prefix/.complete" ]; then
 fi
 
 src=$(win_debian_source qt6-base)
-# Debian's source leaves out the tablet headers the Windows plug-in includes;
-# Wine's development headers carry the same interface.
-mkdir -p "$src/src/3rdparty/wintab"
-cp /usr/include/wine/wine/windows/wintab.h /usr/include/wine/wine/windows/pktdef.h \
-  "$src/src/3rdparty/wintab/"
+# Debian's source leaves out the tablet headers the Windows plug-in includes.
+# Wine's development headers carry the same interface, written with two of
+# Wine's own macros and without the API calling-convention name.
+wintab="$src/src/3rdparty/wintab"
+mkdir -p "$wintab"
+cp /usr/include/wine/wine/windows/wintab.h "$wintab/wine_wintab.h"
+cp /usr/include/wine/wine/windows/pktdef.h "$wintab/pktdef.h"
+cat >"$wintab/wintab.h" <<'H'
+#pragma once
+#include <windows.h>
+#ifndef WINELIB_NAME_AW
+#ifdef UNICODE
+#define WINELIB_NAME_AW(name) name##W
+#else
+#define WINELIB_NAME_AW(name) name##A
+#endif
+#endif
+#ifndef DECL_WINELIB_TYPE_AW
+#define DECL_WINELIB_TYPE_AW(type) typedef WINELIB_NAME_AW(type) type;
+#endif
+#ifndef API
+#define API WINAPI
+#endif
+#include "wine_wintab.h"
+H
 
 build="$WIN_CACHE/build/$prefix_name"
-rm -rf "$build" "$prefix.partial"
+rm -rf "$prefix.partial"
 mkdir -p "$build"
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-win_log "configuring Qt $QT_WIN_VERSION for Windows in $build"
-cmake -S "$src" -B "$build" -G Ninja -Wno-dev \
-  -DCMAKE_TOOLCHAIN_FILE="$WIN_TOOLCHAIN" -DQT_HOST_PATH=/usr \
-  -DQT_HOST_PATH_CMAKE_DIR="/usr/lib/$(gcc -dumpmachine)/cmake" \
-  -DCMAKE_INSTALL_PREFIX="$prefix.partial" "${launcher[@]}" "${QT_OPTIONS[@]}" >"$build/configure.log" 2>&1 ||
-  { tail -40 "$build/configure.log" >&2; exit 1; }
+# A build cut short goes on where it stopped.
+if [ ! -f "$build/build.ninja" ]; then
+  win_log "configuring Qt $QT_WIN_VERSION for Windows in $build"
+  cmake -S "$src" -B "$build" -G Ninja -Wno-dev \
+    -DCMAKE_TOOLCHAIN_FILE="$WIN_TOOLCHAIN" -DQT_HOST_PATH=/usr \
+    -DQT_HOST_PATH_CMAKE_DIR="/usr/lib/$(gcc -dumpmachine)/cmake" \
+    -DCMAKE_INSTALL_PREFIX="$prefix.partial" "${launcher[@]}" "${QT_OPTIONS[@]}" >"$build/configure.log" 2>&1 ||
+    { tail -40 "$build/configure.log" >&2; rm -f "$build/build.ninja"; exit 1; }
+fi
 
 # Refuse a configuration that hits the two known 6.4.2 build breaks.
 feature() { grep -E "^QT_FEATURE_$1:" "$build/CMakeCache.txt" | cut -d= -f2; }
@@ -64,7 +87,7 @@ if [ "$(feature dynamicgl)" = ON ] ||
 fi
 
 win_log "building Qt for Windows (about 20 minutes on 2 cores)"
-cmake --build "$build" --parallel "$WIN_JOBS" >"$build/build.log" 2>&1 ||
+cmake --build "$build" --parallel "$WIN_JOBS" >>"$build/build.log" 2>&1 ||
   { tail -40 "$build/build.log" >&2; exit 1; }
 cmake --install "$build" >"$build/install.log" 2>&1
 touch "$prefix.partial/.complete"

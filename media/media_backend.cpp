@@ -1,5 +1,7 @@
 #include "media/media_backend.h"
 
+#include <QtGlobal>
+
 #ifndef Q_OS_WIN
 #include <QAudioOutput>
 #include <QIODevice>

@@ -63,6 +63,8 @@ WaveFormat formatOf(const QByteArray& data, qsizetype at, quint32 size) {
     return WaveFormat(sample, channels, int(rate));
 }
 
+#ifndef Q_OS_WIN
+// The sound server's player lives on the application thread.
 void onAppThread(std::function<void()> fn) {
     auto* app = QCoreApplication::instance();
     if (!app) return;
@@ -72,6 +74,7 @@ void onAppThread(std::function<void()> fn) {
     }
     QMetaObject::invokeMethod(app, std::move(fn), Qt::QueuedConnection);
 }
+#endif
 
 #ifdef Q_OS_WIN
 // The system plays from our memory while it sounds: the clip is kept here

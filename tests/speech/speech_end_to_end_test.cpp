@@ -5,7 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTcpSocket>
-#include <csignal>
+#include "common/process.h"
 
 #include "common/program_fixture.h"
 #include "common/wait.h"
@@ -63,8 +63,8 @@ class SpeechEndToEnd : public zt::ProgramTest {
     void TearDown() override {
         eventually([] { return zorvik::pendingSpeech() == 0; }, 10000);
         for (qint64 pid : servicesStartedIn(dir.path(), speechtest::serviceBinary())) {
-            ::kill(pid_t(pid), SIGTERM);
-            eventually([pid] { return !QFile::exists(u"/proc/%1"_s.arg(pid)); }, 3000);
+            zt::killProcess(pid);
+            eventually([pid] { return !zt::processAlive(pid); }, 3000);
         }
         zt::ProgramTest::TearDown();
     }

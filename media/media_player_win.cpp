@@ -114,15 +114,21 @@ void MediaPlayerControl::open(const QString& file, std::function<void(bool)> don
         return;
     }
     file_ = info.absoluteFilePath();
-    // The system opens the file before it returns: the answer is known now
-    // and still given later, as everywhere else.
     if (!openDevice()) {
         close();
         return;
     }
-    opened_ = true;
-    endPending(true);
-    watchIdle();
+    // The system has opened the file before it returns; the answer is still
+    // given on a later turn, and a close or another open before then (or the
+    // window going) cuts the open short, as everywhere else.
+    later(this, [this] {
+        auto done = std::move(pending_);
+        pending_ = nullptr;
+        if (!done) return;
+        opened_ = true;
+        done(true);
+        watchIdle();
+    });
 }
 
 void MediaPlayerControl::poll() {

@@ -15,14 +15,38 @@ int windowsCodePage(const QByteArray& name) {
     return 0;
 }
 
+namespace {
+
+// Converts bytes that make whole characters; false when one is not valid.
+bool decodeStrict(int codePage, QByteArrayView bytes, QString& out) {
+    const int n = MultiByteToWideChar(UINT(codePage), MB_ERR_INVALID_CHARS, bytes.data(),
+                                      int(bytes.size()), nullptr, 0);
+    if (n <= 0) return false;
+    const qsizetype at = out.size();
+    out.resize(at + n);
+    MultiByteToWideChar(UINT(codePage), MB_ERR_INVALID_CHARS, bytes.data(), int(bytes.size()),
+                        reinterpret_cast<wchar_t*>(out.data() + at), n);
+    return true;
+}
+
+}  // namespace
+
+// Bytes that are no character of the page read as U+FFFD, one for each
+// byte that cannot start one, as Qt's own converters read them; the
+// system's own replacement would be an ordinary "?".
 QString windowsDecode(int codePage, QByteArrayView bytes) {
-    if (bytes.isEmpty()) return {};
-    const int n =
-        MultiByteToWideChar(UINT(codePage), 0, bytes.data(), int(bytes.size()), nullptr, 0);
-    QString text(qMax(n, 0), Qt::Uninitialized);
-    if (n > 0)
-        MultiByteToWideChar(UINT(codePage), 0, bytes.data(), int(bytes.size()),
-                            reinterpret_cast<wchar_t*>(text.data()), n);
+    QString text;
+    if (bytes.isEmpty() || decodeStrict(codePage, bytes, text)) return text;
+    text.clear();
+    for (qsizetype i = 0; i < bytes.size();) {
+        const bool lead = codePage != 65001 && IsDBCSLeadByteEx(UINT(codePage), BYTE(bytes[i]));
+        if (lead && i + 1 < bytes.size() && decodeStrict(codePage, bytes.sliced(i, 2), text)) {
+            i += 2;
+            continue;
+        }
+        if (!decodeStrict(codePage, bytes.sliced(i, 1), text)) text += QChar(0xFFFD);
+        ++i;
+    }
     return text;
 }
 

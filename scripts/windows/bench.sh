@@ -5,7 +5,7 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 source "$WIN_SCRIPTS/wine_env.sh"
-build=$1 qt=$2 runs=${3:-7}
+build=$(cd "$1" && pwd) qt=$2 runs=${3:-7}
 mapfile -t runtime < <(win_runtime_dirs)
 wine_env "$build/wine" "$qt/bin" "${runtime[@]}"
 xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '

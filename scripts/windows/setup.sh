@@ -16,6 +16,8 @@ PACKAGES=(
   # screenshots; the Chinese fonts Wine finds when it makes a prefix; the
   # Chinese locale that gives Wine its code page 936
   xvfb xauth xdotool x11-utils imagemagick fonts-noto-cjk locales
+  # a sound server for Wine's media players in the tests
+  pulseaudio
 )
 
 SUDO=""

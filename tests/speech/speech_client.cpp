@@ -2,7 +2,7 @@
 
 #ifdef Q_OS_WIN
 #include <QDir>
-#include <QTemporaryFile>
+#include <QTemporaryDir>
 
 #include <windows.h>
 // After windows.h, which it builds on.
@@ -146,8 +146,11 @@ Mp3Scan scanMp3(const QByteArray& data) {
 // The length the system's media control interface, which plays speech on
 // Windows, finds in the file.
 qint64 decodedMs(const QByteArray& mp3) {
-    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/zorvik-speech-XXXXXX.mp3"));
-    if (!file.open() || file.write(mp3) != mp3.size()) return -1;
+    // A file of its own, closed: the system opens it for itself.
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("clip.mp3")));
+    if (!dir.isValid() || !file.open(QIODevice::WriteOnly) || file.write(mp3) != mp3.size())
+        return -1;
     file.close();
     const auto mci = [](const QString& command, QString* answer = nullptr) {
         wchar_t text[64] = {};

@@ -4,6 +4,7 @@
 #include "app/program.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QWidget>
 
 #include "names/main_window.h"
@@ -11,6 +12,7 @@
 #include "runtime/first_paint.h"
 #include "runtime/fonts.h"
 #include "runtime/keys.h"
+#include "runtime/light_palette.h"
 #include "runtime/runtime.h"
 #include "settings/config.h"
 #include "settings/reminder_table.h"
@@ -58,9 +60,21 @@ void mainWindowCompleted() {
     launchCommandShell();
 }
 
-bool askToQuit() {
-    return rt::messageBox(u"是否终止计时并退出计时器？"_s, rt::MbYesNo, u"提示："_s, kMainWindow) ==
-           rt::IdYes;
+// The close question, while it is open: a second way of closing (the
+// window's frame, the exit button, the tray) brings it forward instead of
+// asking twice. The run goes on counting while it waits for an answer.
+QPointer<QObject> question;
+
+void askToQuit() {
+    if (auto* open = qobject_cast<QWidget*>(question.data()); open && open->isVisible()) {
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    question = rt::askUser(u"是否终止计时并退出计时器？"_s, rt::MbYesNo, u"提示："_s, kMainWindow,
+                           [](int answer) {
+                               if (answer == rt::IdYes) rt::destroyWindow(kMainWindow);
+                           });
 }
 
 void releaseProgramTexts() {
@@ -79,6 +93,7 @@ void assembleProgram() {
     if (done) return;
     done = true;
     rt::useDefaultUiFont();
+    rt::useLightPalette();
     rt::installKeyTracker();
     rt::restCaretWhenIdle();
     registerWindows();
@@ -88,11 +103,12 @@ void assembleProgram() {
     registerMenuAndHotkeyHandlers();
     rt::bindAction(u"onMainWindowCreated"_s, mainWindowCreated);
     rt::bindAction(u"onMainWindowCompleted"_s, mainWindowCompleted);
-    rt::bindHandler(u"onMainWindowMayClose"_s,
-                    [](const QVariantList&) { return askToQuit() ? QVariant() : QVariant(false); });
-    rt::bindAction(u"onExitClicked"_s, [] {
-        if (askToQuit()) rt::destroyWindow(kMainWindow);
+    // The window closes once the question has its Yes, never on the way.
+    rt::bindHandler(u"onMainWindowMayClose"_s, [](const QVariantList&) {
+        askToQuit();
+        return QVariant(false);
     });
+    rt::bindAction(u"onExitClicked"_s, askToQuit);
     rt::bindAction(u"onMainWindowDestroying"_s, [] {
         // Nothing the program started may outlive its window: the count,
         // every delivery under way (and the speech file), the interpreter.

@@ -72,9 +72,8 @@ class Desktop : public QObject {
 bool settle() {
     describeApplication();
     if (!gbkAvailable()) {
-        rt::messageBox(u"缺少GBK文字转换，无法读写“配置.ini”，程序不能运行。"_s, rt::MbOk,
-                       u"提示："_s);
-        endEventLoop(1);
+        rt::askUser(u"缺少GBK文字转换，无法读写“配置.ini”，程序不能运行。"_s, rt::MbOk, u"提示："_s,
+                    QString(), [](int) { endEventLoop(1); });
         return false;
     }
     const QString folder = rt::settingsDirectory();

@@ -14,6 +14,12 @@ namespace rt {
 
 class GridModel;
 
+// The face a fixed row's text is drawn in, in a cell of the given width:
+// the cell's own, narrowed as far as it must be to keep the text on one
+// line clear of the cell's lines; a text too long even for the narrowest
+// face wraps in it.
+QFont fixedRowFont(const QFont& face, const QString& text, int cellWidth);
+
 class GridControl : public QTableView {
     Q_OBJECT
   public:

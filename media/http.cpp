@@ -21,8 +21,14 @@ QNetworkAccessManager* manager() {
     return shared;
 }
 
-QNetworkRequest makeRequest(const QUrl& url) {
+QNetworkRequest makeRequest(const QUrl& url, const QByteArray& bearer) {
     QNetworkRequest request(url);
+    if (!bearer.isEmpty()) {
+        request.setRawHeader("Authorization", "Bearer " + bearer);
+        // A secret goes to the address it was made for and nowhere else.
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                             QNetworkRequest::ManualRedirectPolicy);
+    }
     request.setHeader(QNetworkRequest::UserAgentHeader,
                       QByteArrayLiteral("Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)"));
     request.setRawHeader("Accept", "*/*");
@@ -49,7 +55,7 @@ HttpFetch::~HttpFetch() {
     reply_->deleteLater();
 }
 
-void HttpFetch::start(const QString& url) {
+void HttpFetch::start(const QString& url, const QByteArray& bearer) {
     const QUrl target(url);
     if (url.isEmpty() || !target.isValid() || target.scheme().isEmpty()) {
         // Never inside the call that asked: the caller is not ready for it.
@@ -57,7 +63,7 @@ void HttpFetch::start(const QString& url) {
             this, [this] { finish(HttpResult::Failed); }, Qt::QueuedConnection);
         return;
     }
-    reply_ = manager()->get(makeRequest(target));
+    reply_ = manager()->get(makeRequest(target, bearer));
     connect(reply_, &QNetworkReply::metaDataChanged, this, [this] {
         // A length announced past the limit is refused before its bytes come.
         const QVariant length = reply_->header(QNetworkRequest::ContentLengthHeader);
@@ -103,23 +109,27 @@ void HttpFetch::onFinished() {
 }
 
 void HttpFetch::finish(HttpResult::Outcome outcome) {
+    HttpResult result;
+    result.outcome = outcome;
+    if (outcome != HttpResult::TooLarge) result.body = body_;
     if (reply_) {
+        result.status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        result.contentType = reply_->rawHeader("Content-Type");
         reply_->disconnect(this);
         reply_->deleteLater();
         reply_ = nullptr;
     }
-    HttpResult result{outcome, outcome == HttpResult::TooLarge ? QByteArray() : body_};
     body_.clear();
     auto done = std::move(done_);
     deleteLater();
     if (done) done(std::move(result));  // may delete this fetch: nothing follows
 }
 
-HttpFetch* httpGetAsync(const QString& url, QObject* context,
-                        std::function<void(HttpResult)> done) {
+HttpFetch* httpGetAsync(const QString& url, QObject* context, std::function<void(HttpResult)> done,
+                        const QByteArray& bearer) {
     auto* fetch = new HttpFetch(context);
     fetch->done_ = std::move(done);
-    fetch->start(url);
+    fetch->start(url, bearer);
     return fetch;
 }
 

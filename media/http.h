@@ -1,6 +1,7 @@
 #pragma once
 // HTTP GET of a whole response body, as the speech reminder needs it: the
-// body whatever the status, always fresh from the server. Asynchronous on
+// body whatever the status (the status and type come with it), always fresh
+// from the server. Asynchronous on
 // the window thread, bounded in size and in time.
 
 #include <QByteArray>
@@ -30,6 +31,8 @@ struct HttpResult {
     };
     Outcome outcome = Failed;
     QByteArray body;  // what arrived (nothing for TooLarge)
+    int status = 0;   // the HTTP status, 0 when none came
+    QByteArray contentType;
 };
 
 // One GET under way. Deleting it abandons the transfer: the server sees the
@@ -40,9 +43,10 @@ class HttpFetch : public QObject {
     ~HttpFetch() override;
 
   private:
-    friend HttpFetch* httpGetAsync(const QString&, QObject*, std::function<void(HttpResult)>);
+    friend HttpFetch* httpGetAsync(const QString&, QObject*, std::function<void(HttpResult)>,
+                                   const QByteArray&);
     explicit HttpFetch(QObject* context) : QObject(context) {}
-    void start(const QString& url);
+    void start(const QString& url, const QByteArray& bearer);
     void onReadyRead();
     void onFinished();
     void finish(HttpResult::Outcome outcome);
@@ -57,7 +61,9 @@ class HttpFetch : public QObject {
 
 // Starts a GET from the window thread and calls done there, later, with the
 // outcome. The fetch belongs to context: it goes (and is abandoned) with
-// it, and deletes itself once done has run.
-HttpFetch* httpGetAsync(const QString& url, QObject* context, std::function<void(HttpResult)> done);
+// it, and deletes itself once done has run. A bearer token, when given, is
+// sent as "Authorization: Bearer <token>".
+HttpFetch* httpGetAsync(const QString& url, QObject* context, std::function<void(HttpResult)> done,
+                        const QByteArray& bearer = {});
 
 }  // namespace rt

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include "runtime/column_indents.h"
 #include "runtime/control_kinds.h"
 #include "runtime/controls.h"
 #include "runtime/fonts.h"
@@ -125,6 +126,7 @@ QWidget* makeEdit(WindowInstance* w, const QString& name, const ControlDesc& d, 
                                                                      : Qt::ScrollBarAsNeeded);
         e->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         e->setPlainText(d.caption);
+        if (p.value(u"columnIndents"_s).toBool()) keepColumnIndents(e);
         QObject::connect(e, &QPlainTextEdit::textChanged, e, raise);
         return e;
     }

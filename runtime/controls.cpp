@@ -1,7 +1,6 @@
 #include "runtime/controls.h"
 
 #include <QAccessible>
-#include <QFileDialog>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QTimer>
@@ -131,30 +130,6 @@ void ComboBox::hidePopup() {
         QTimer::singleShot(0, this, [this] {
             if (onListClosed) onListClosed();
         });
-}
-
-QString CommonDialogControl::toQtFilter(const QString& filter) {
-    // "description|patterns|description|patterns" -> "description (p1 p2);;..."
-    const QStringList parts = filter.split(u'|', Qt::SkipEmptyParts);
-    QStringList out;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(u';', u' ');
-        out << parts[i] + u" ("_s + patterns + u')';
-    }
-    return out.join(u";;"_s);
-}
-
-bool CommonDialogControl::open(QWidget* owner) {
-    QString chosen;
-    const QString qtFilter = toQtFilter(filter);
-    if (type == 1)
-        chosen = QFileDialog::getSaveFileName(owner, title, initialFolder, qtFilter);
-    else
-        chosen = QFileDialog::getOpenFileName(owner, title, initialFolder, qtFilter);
-    if (chosen.isEmpty()) return false;
-    fileName = chosen;
-    return true;
 }
 
 }  // namespace rt

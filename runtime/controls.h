@@ -89,8 +89,6 @@ class CommonDialogControl : public QObject {
     explicit CommonDialogControl(QObject* parent) : QObject(parent) {}
     int type = 0;
     QString title, fileName, filter, initialFolder;
-    bool open(QWidget* owner);
-    static QString toQtFilter(const QString& filter);
 };
 
 }  // namespace rt

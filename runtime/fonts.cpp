@@ -46,7 +46,7 @@ qreal inkWidth(const QFont& font, const QString& text) {
     return fm.horizontalAdvance(text) - std::max<qreal>(0, fm.rightBearing(text.back()));
 }
 
-QFont narrowedToFit(const QFont& face, const QString& text, qreal room, bool ink) {
+QFont narrowedToFit(const QFont& face, const QString& text, qreal room, bool ink, int narrowest) {
     auto width = [&](const QFont& f) {
         return ink ? inkWidth(f, text) : QFontMetricsF(f).horizontalAdvance(text);
     };
@@ -55,18 +55,19 @@ QFont narrowedToFit(const QFont& face, const QString& text, qreal room, bool ink
     // Every stretch measured is a font engine of its own, built from the
     // face's file, and it stays cached: a width scales with the stretch, so
     // start from the estimate and step only past its rounding. The result
-    // is the widest stretch from 98 down to 75 that fits, or 75.
+    // is the widest stretch from 98 down to the narrowest that fits, or the
+    // narrowest.
     auto fits = [&](int stretch) {
         QFont f = face;
         f.setStretch(stretch);
         return width(f) <= room;
     };
-    int stretch = std::clamp(int(100 * room / full), 75, 98);
+    int stretch = std::clamp(int(100 * room / full), narrowest, 98);
     if (fits(stretch)) {
         while (stretch < 98 && fits(stretch + 1)) ++stretch;
     } else {
-        while (stretch > 75 && !fits(stretch - 1)) --stretch;
-        if (stretch > 75) --stretch;
+        while (stretch > narrowest && !fits(stretch - 1)) --stretch;
+        if (stretch > narrowest) --stretch;
     }
     QFont f = face;
     f.setStretch(stretch);

@@ -26,9 +26,10 @@ void applyFont(QWidget* widget, const QVariantMap& props);
 // full-width mark (a Chinese colon or comma) carries after it.
 qreal inkWidth(const QFont& font, const QString& text);
 // The face, narrowed just enough for the text to fit the room (never below
-// three quarters of its width); the face itself when it fits already.
+// narrowest per cent of its width); the face itself when it fits already.
 // Ink measures inkWidth; otherwise the whole advance counts.
-QFont narrowedToFit(const QFont& face, const QString& text, qreal room, bool ink = true);
+QFont narrowedToFit(const QFont& face, const QString& text, qreal room, bool ink = true,
+                    int narrowest = 75);
 // The lines a text breaks into at the given width: at spaces where a
 // word fits, anywhere in Chinese text, and inside a word too long for a line.
 QStringList wrapLines(const QFont& font, const QString& text, int width);

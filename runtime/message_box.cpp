@@ -1,11 +1,10 @@
 #include <QApplication>
-#include <QFileDialog>
 #include <QFontMetrics>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
-#include <QSemaphore>
 #include <QTextEdit>
 #include <cstdio>
 #include <cstdlib>
@@ -70,19 +69,53 @@ QMessageBox::Icon iconFor(int style) {
     }
 }
 
-}  // namespace
-
-namespace {
-
 // Characters a box shows at most in its own face; the rest of a longer
 // text is a scroll away, under the box's details.
 constexpr qsizetype kMaxShownChars = 2000;
+// What a window manager's frame takes from a box's width beside its title:
+// the icon, three buttons and the margins, as the common themes draw them.
+constexpr int kFrameBesideTitle = 130;
 
 // The widest a box's text may be laid out, as the message box itself
 // limits it on a screen of this width.
 int textWidthLimit(int screenWidth) {
     return screenWidth <= 1024 ? screenWidth : std::min(screenWidth - 480, 1000);
 }
+
+// A message box that is never narrower than its title needs on a frame:
+// the box sizes itself for its text, and a short text under a long title
+// would have the title cut short.
+class Box : public QMessageBox {
+  public:
+    using QMessageBox::QMessageBox;
+
+  protected:
+    void showEvent(QShowEvent* e) override {
+        QMessageBox::showEvent(e);
+        widenForTitle();
+    }
+    bool event(QEvent* e) override {
+        const bool done = QMessageBox::event(e);
+        if (e->type() == QEvent::LayoutRequest) widenForTitle();
+        return done;
+    }
+
+  private:
+    void widenForTitle() {
+        QFont face = QApplication::font();
+        face.setBold(true);
+        if (face.pixelSize() > 0)
+            face.setPixelSize(face.pixelSize() * 6 / 5);
+        else
+            face.setPointSizeF(face.pointSizeF() * 1.2);
+        const int needed = QFontMetrics(face).horizontalAdvance(windowTitle()) + kFrameBesideTitle;
+        if (width() >= needed) return;
+        setFixedSize(needed, height());
+        // The box answers a size change with a new layout pass that would
+        // undo this one; the size is settled.
+        QCoreApplication::removePostedEvents(this, QEvent::LayoutRequest);
+    }
+};
 
 // A text from a file can be any size. The box grows with its text and no
 // screen is tall enough for all of them: what fits half the screen is
@@ -118,103 +151,90 @@ void fitText(QMessageBox* box, const QString& message, QWidget* parent) {
 }
 
 QMessageBox* makeBox(const QString& message, int style, const QString& caption, QWidget* parent) {
-    auto* box = new QMessageBox(iconFor(style), caption.isEmpty() ? u"信息："_s : caption,
-                                QString(), buttonsFor(style), parent);
+    auto* box = new Box(iconFor(style), caption.isEmpty() ? u"信息："_s : caption, QString(),
+                        buttonsFor(style), parent);
     // Texts come from the user's files and the interpreter: shown as they
     // are, never read as markup (a tag in a reminder is a tag, and deeply
     // nested ones would exhaust the stack of the rich text layout).
     box->setTextFormat(Qt::PlainText);
     box->setText(message);
     fitText(box, message, parent);
-    if (!parent) box->setWindowFlag(Qt::WindowStaysOnTopHint, (style & 0x1000) != 0);
+    box->setAttribute(Qt::WA_DeleteOnClose);
     return box;
 }
 
-// An independent top-level box: it holds neither the window thread nor
-// the program's other windows, and any number of them may be open at once.
-void showIndependent(QMessageBox* box) {
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::NonModal);
-    box->show();
-    box->raise();
-    box->activateWindow();
+// The independent boxes on the screen, to be put back above the windows
+// they belong over whenever a dialog closes (the window it leaves takes
+// the focus, and with it the top of the stack).
+QList<QPointer<QWidget>>& independentBoxes() {
+    static QList<QPointer<QWidget>> boxes;
+    return boxes;
 }
 
 }  // namespace
 
-int messageBox(const QString& message, int style, const QString& caption, const QString& owner) {
-    if (detail::onGui()) {
-        // On the window thread the box is the modal question the user sees
-        // (the close question, the export notice): it runs its own loop.
-        QWidget* parent = owner.isEmpty() ? nullptr : windowWidget(owner);
-        QPointer<QMessageBox> box = makeBox(message, style, caption, parent);
-        box->setObjectName(u"zorvikMessageBox"_s);
-        const int result = codeFor(box->exec());
-        delete box.data();  // unless its owner window went while it was open
-        return result;
-    }
-    // A worker waits for its own box on its own semaphore; the window
-    // thread never runs a loop for it, so boxes of several workers are
-    // answered independently, in any order.
-    struct Answer {
-        QSemaphore given;
-        int button = IdCancel;  // a box taken away unanswered (its owner went)
-        bool done = false;
-    };
-    auto answer = std::make_shared<Answer>();
-    auto give = [answer](int button) {
-        if (answer->done) return;
-        answer->done = true;
-        answer->button = button;
-        answer->given.release();
-    };
-    QMetaObject::invokeMethod(
-        qApp,
-        [=] {
-            QWidget* parent = owner.isEmpty() ? nullptr : windowWidget(owner);
-            QMessageBox* box = makeBox(message, style, caption, parent);
-            box->setObjectName(u"zorvikWorkerBox"_s);
-            QObject::connect(box, &QMessageBox::finished, box,
-                             [give](int button) { give(codeFor(button)); });
-            QObject::connect(box, &QObject::destroyed, qApp, [give] { give(IdCancel); });
-            showIndependent(box);
-        },
-        Qt::QueuedConnection);
-    answer->given.acquire();
-    return answer->button;
-}
-
-QObject* showMessageBoxAsync(const QString& message, const QString& caption) {
+QObject* askUser(const QString& message, int style, const QString& caption, const QString& owner,
+                 std::function<void(int)> answered) {
     QObject* shown = nullptr;
     onGuiThread([&] {
-        QMessageBox* box = makeBox(message, MbOk, caption, nullptr);
-        box->setObjectName(u"zorvikReminderBox"_s);
-        showIndependent(box);
+        // Owned by its window: above it whether or not that one stays on
+        // top, and modal to it alone, so the program's other windows and
+        // boxes go on answering.
+        QWidget* parent = owner.isEmpty() ? nullptr : windowWidget(owner);
+        QMessageBox* box = makeBox(message, style, caption, parent);
+        box->setObjectName(u"zorvikMessageBox"_s);
+        box->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
+        QObject::connect(box, &QMessageBox::finished, box, [answered](int button) {
+            raiseIndependentBoxes();
+            if (answered) answered(codeFor(button));
+        });
+        box->open();
         shown = box;
     });
     return shown;
 }
 
-QString chooseFolder(const QString& initialFolder, const QString& title) {
-    QString chosen;
+QObject* showMessageBoxAsync(const QString& message, const QString& caption, const QString& above) {
+    QObject* shown = nullptr;
     onGuiThread([&] {
-        chosen = QFileDialog::getExistingDirectory(nullptr, title, initialFolder,
-                                                   QFileDialog::ShowDirsOnly);
+        QMessageBox* box = makeBox(message, MbOk, caption, nullptr);
+        box->setObjectName(u"zorvikReminderBox"_s);
+        // Independent of every window, and modal to none; above the window
+        // it belongs over even where that one stays on top of the others.
+        // (The modality first: setting it takes a dialog's flags back to
+        // the dialog's own.)
+        box->setWindowModality(Qt::NonModal);
+        const QWidget* over = above.isEmpty() ? nullptr : windowWidget(above);
+        box->setWindowFlag(Qt::WindowStaysOnTopHint,
+                           over && over->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        box->show();
+        box->raise();
+        box->activateWindow();
+        QList<QPointer<QWidget>>& boxes = independentBoxes();
+        boxes.removeAll(nullptr);
+        boxes.append(box);
+        shown = box;
     });
-    return chosen;
+    return shown;
 }
+
+void raiseIndependentBoxes() {
+    for (const QPointer<QWidget>& box : std::as_const(independentBoxes()))
+        if (box && box->isVisible()) box->raise();
+}
+
+const char kFatalErrorOption[] = "--runtime-error";
 
 void fatalError(int code, const QString& message) {
     const QString text = u"运行时出错!\n\n错误代码：%1\n错误信息：%2"_s.arg(code).arg(message);
     std::fprintf(stderr, "%s\n", text.toUtf8().constData());
-    // Without a screen to show it on (tests, offscreen runs) the box would
-    // wait forever; the message on stderr is all anyone can see there.
-    if (qApp && QGuiApplication::platformName() != u"offscreen"_s) {
-        onGuiThread([&] {
-            QMessageBox box(QMessageBox::Critical, u"运行时出错!"_s, text, QMessageBox::Ok);
-            box.exec();
-        });
-    }
+    // The program ends here, at once: nothing that depended on what went
+    // wrong runs on. Its box comes from a copy of the program started for
+    // that alone. Without a screen (tests, offscreen runs) stderr is all
+    // anyone can see.
+    if (qApp && QGuiApplication::platformName() != u"offscreen"_s)
+        QProcess::startDetached(QCoreApplication::applicationFilePath(),
+                                {QString::fromLatin1(kFatalErrorOption), text});
     std::_Exit(1);
 }
 

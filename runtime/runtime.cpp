@@ -246,15 +246,6 @@ void appendEditText(const QString& window, const QString& control, const QString
     });
 }
 
-bool openCommonDialog(const QString& window, const QString& control) {
-    return onGuiResult<bool>([&] {
-        detail::ControlEntry* c = detail::requireControl(window, control, false);
-        auto* dlg = qobject_cast<CommonDialogControl*>(c->obj);
-        detail::WindowInstance* w = detail::findWindow(window);
-        return dlg && dlg->open(w ? w->host.data() : nullptr);
-    });
-}
-
 bool isWindowActive(const QString& window) {
     return onGuiResult<bool>([&] {
         detail::WindowInstance* w = detail::findWindow(window);

@@ -98,7 +98,11 @@ int screenHeight();
 void moveControl(const QString& window, const QString& control, int left, int top, int width = -1,
                  int height = -1);
 void appendEditText(const QString& window, const QString& control, const QString& text);
-bool openCommonDialog(const QString& window, const QString& control);
+// Shows a common dialog control as the open or save dialog its slots
+// describe, owned by its window; done runs when it closes, with true when
+// a file was chosen (the control's file name slot then holds it).
+void openCommonDialog(const QString& window, const QString& control,
+                      std::function<void(bool)> done);
 bool isWindowActive(const QString& window);
 bool isWindowMinimized(const QString& window);
 
@@ -117,24 +121,35 @@ QWidget* windowWidget(const QString& window);
 QVariant raiseEvent(const QString& window, const QString& control, int event,
                     const QVariantList& args = {});
 
-// The folder-selection dialog, opening on initialFolder; "" when none
-// was chosen.
-QString chooseFolder(const QString& initialFolder, const QString& title);
+// The folder-selection dialog, owned by window owner (a window name) and
+// opening on initialFolder; chosen runs with the folder's full path, ""
+// when none was chosen.
+void chooseFolder(const QString& initialFolder, const QString& title, const QString& owner,
+                  std::function<void(const QString&)> chosen);
 
 // ---- message boxes ----------------------------------------------------------
 inline constexpr int MbOk = 0, MbYesNo = 4;
 inline constexpr int IdOk = 0, IdCancel = 1, IdAbort = 2, IdRetry = 3, IdIgnore = 4, IdYes = 5,
                      IdNo = 6;
-// Returns the button pressed. Owner: a window name or empty. On the
-// window thread the box is modal; from a worker thread it is an
-// independent box that blocks only that worker.
-int messageBox(const QString& message, int style = MbOk, const QString& caption = QString(),
-               const QString& owner = QString());
-// An independent box that does not block its caller; several may be open.
+// A question or notice. Owned by the window named owner (or by none): above
+// it whether or not that one stays on top, and modal to it alone. It is
+// shown and the call returns; answered runs with the button pressed, and
+// not at all when the box goes unanswered with its window. Returns the box.
+QObject* askUser(const QString& message, int style, const QString& caption, const QString& owner,
+                 std::function<void(int)> answered = {});
+// An independent box that blocks nothing; several may be open. It opens
+// above the window named above (if any), even where that one stays on top,
+// and is put back above it whenever one of the program's dialogs closes.
 // Returns the box (it deletes itself when closed).
-QObject* showMessageBoxAsync(const QString& message, const QString& caption);
+QObject* showMessageBoxAsync(const QString& message, const QString& caption,
+                             const QString& above = QString());
+// Puts every independent box back on top of the program's windows.
+void raiseIndependentBoxes();
 // Programming error: shows "运行时出错!" with code and message, then exits.
 [[noreturn]] void fatalError(int code, const QString& message);
+// The option with which fatalError starts the program again to show its
+// box, followed by the box's text.
+extern const char kFatalErrorOption[];
 
 // Runs fn on the window thread; the caller waits (direct call when already there).
 void onGuiThread(const std::function<void()>& fn);

@@ -55,7 +55,9 @@ struct ControlDesc {
     //  news), z (bool: stacks above every other control), under (QString: stacks
     //  just below that control), later (bool: built, with every widget inside
     //  it, after the window's first paint, or as soon as anything asks for
-    //  one of them; the window's completed event follows)
+    //  one of them; the window's completed event follows), columnIndents
+    //  (bool: a multi-line box's lines that begin with spaces start under
+    //  the column they count to in the line above, see column_indents.h)
     QVariantMap props;
     EventBindings events;
 };

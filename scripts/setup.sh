@@ -12,8 +12,9 @@ PACKAGES=(
   gstreamer1.0-plugins-bad timgm6mb-soundfont espeak-ng lame sox imagemagick
   # the desktop around the program: a session bus, window manager, tray host,
   # notification daemon, X tools and the accessibility bus a screen reader
-  # listens on; Qt's Chinese texts; the desktop files' validators; packaging
-  dbus x11-utils procps openbox trayer dunst at-spi2-core python3-pyatspi
+  # listens on; a dark desktop theme (GTK's, through Qt); Qt's Chinese
+  # texts; the desktop files' validators; packaging
+  dbus x11-utils procps openbox trayer dunst at-spi2-core python3-pyatspi qt6-gtk-platformtheme
   qt6-translations-l10n desktop-file-utils appstream dpkg-dev
   # chattr: a folder that refuses new files even to root
   e2fsprogs

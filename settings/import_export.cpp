@@ -24,24 +24,31 @@ void setFolderChooser(FolderChooser c) {
     chooser() = std::move(c);
 }
 
-QString browseForFolder(const QString& initialFolder, const QString& title) {
+void browseForFolder(const QString& initialFolder, const QString& title,
+                     std::function<void(const QString&)> chosen) {
     const QString shown = title.isEmpty() ? u"请选择一个文件夹"_s : title;
-    return chooser() ? chooser()(initialFolder, shown) : rt::chooseFolder(initialFolder, shown);
+    if (chooser())
+        chosen(chooser()(initialFolder, shown));
+    else
+        rt::chooseFolder(initialFolder, shown, kMainWindow, std::move(chosen));
 }
 
-void importSettings() {
-    const QString folder = browseForFolder(rt::settingsDirectory(), u"——请选择导入的文件夹"_s);
-    // A cancelled dialog would otherwise point both files at the root of
-    // the drive and apply whatever is (or gets created) there.
-    if (folder.isEmpty()) return;
-    const QDir dir(folder);
-    reminderDataPath = dir.filePath(u"自定义提醒数据"_s);
-    useConfigFile(dir.filePath(u"配置.ini"_s));
-    applySettings();
+void importSettings(std::function<bool()> allowed) {
+    if (allowed && !allowed()) return;
+    browseForFolder(rt::settingsDirectory(), u"——请选择导入的文件夹"_s, [=](const QString& folder) {
+        // A cancelled dialog would otherwise point both files at the root
+        // of the drive and apply whatever is (or gets created) there; a run
+        // started meanwhile (from the tray) keeps the settings it has.
+        if (folder.isEmpty() || (allowed && !allowed())) return;
+        const QDir dir(folder);
+        reminderDataPath = dir.filePath(u"自定义提醒数据"_s);
+        useConfigFile(dir.filePath(u"配置.ini"_s));
+        applySettings();
+    });
 }
 
 void exportSettings() {
-    rt::messageBox(u"待遥遥无期的开发"_s, rt::MbOk, u"导出功能提示"_s, QString());
+    rt::askUser(u"待遥遥无期的开发"_s, rt::MbOk, u"导出功能提示"_s, kMainWindow);
 }
 
 }  // namespace zorvik

@@ -16,13 +16,16 @@ using FolderChooser = std::function<QString(const QString&, const QString&)>;
 // an empty chooser restores the dialog.
 void setFolderChooser(FolderChooser chooser);
 
-// The folder dialog opening on initialFolder; an empty title is
-// "请选择一个文件夹".
-QString browseForFolder(const QString& initialFolder, const QString& title = QString());
+// The folder dialog, owned by the main window and opening on
+// initialFolder; an empty title is "请选择一个文件夹". chosen runs with the
+// folder, or "" when none was chosen.
+void browseForFolder(const QString& initialFolder, const QString& title,
+                     std::function<void(const QString&)> chosen);
 
-// A cancelled dialog changes nothing. The menu offers it only while the
-// timer is not counting.
-void importSettings();
+// Imports the folder the user chooses, when allowed() says so both as the
+// dialog opens and as it closes (a run may start meanwhile). A cancelled
+// dialog changes nothing.
+void importSettings(std::function<bool()> allowed);
 // Export is not provided: a notice, nothing else.
 void exportSettings();
 

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 
+#include "names/main_window.h"
 #include "runtime/runtime.h"
 #include "settings/config.h"
 #include "settings/reminder_table.h"
@@ -44,7 +45,7 @@ void tell(const QString& path) {
         u"“%1”没有保存：%2。\n\n位置：%3\n\n窗口里的内容都还在，之后每次更改都会再次保存。"_s.arg(
             QFileInfo(path).fileName(), reasonFor(path),
             QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
-    if (QObject* box = rt::showMessageBoxAsync(text, u"保存失败"_s))
+    if (QObject* box = rt::showMessageBoxAsync(text, u"保存失败"_s, kMainWindow))
         box->setObjectName(u"zorvikSaveFailedBox"_s);
 }
 

@@ -16,6 +16,10 @@ QByteArray reasonPhrase(int status) {
             return "OK";
         case 400:
             return "Bad Request";
+        case 401:
+            return "Unauthorized";
+        case 403:
+            return "Forbidden";
         case 404:
             return "Not Found";
         case 405:
@@ -37,10 +41,7 @@ Connection::Connection(QTcpSocket* socket, int headTimeoutMs, QObject* parent)
     // A client that connects and never finishes its request must not hold a
     // connection (and keep the service awake) for ever.
     headDeadline_.setSingleShot(true);
-    connect(&headDeadline_, &QTimer::timeout, this, [this] {
-        socket_->abort();
-        close();
-    });
+    connect(&headDeadline_, &QTimer::timeout, this, &Connection::abort);
     headDeadline_.setInterval(headTimeoutMs);
 }
 
@@ -76,9 +77,15 @@ void Connection::respond(int status, const QByteArray& contentType, const QByteA
                       "\r\nContent-Length: " + QByteArray::number(body.size()) +
                       "\r\nConnection: close\r\n";
     if (status == 405) head += "Allow: GET\r\n";
+    if (status == 401) head += "WWW-Authenticate: Bearer\r\n";
     socket_->write(head + "\r\n" + body);
     // Closes once everything written has gone out.
     socket_->disconnectFromHost();
+}
+
+void Connection::abort() {
+    socket_->abort();
+    close();
 }
 
 void Connection::close() {

@@ -19,6 +19,8 @@ class Connection : public QObject {
     // Call once the signals are connected: data may already be waiting.
     void start();
     void respond(int status, const QByteArray& contentType, const QByteArray& body);
+    // Drops the connection unanswered.
+    void abort();
 
   Q_SIGNALS:
     // head is empty when the client sent more than a request head may hold.

@@ -1,6 +1,5 @@
 #include "speech/http_request.h"
 
-#include <QList>
 #include <QStringDecoder>
 
 namespace speech {
@@ -82,6 +81,17 @@ std::optional<QByteArray> percentDecode(QByteArrayView encoded) {
         }
     }
     return out;
+}
+
+QList<QByteArray> headerValues(QByteArrayView head, QByteArrayView name) {
+    QList<QByteArray> values;
+    const QList<QByteArray> lines = head.toByteArray().split('\n');
+    for (const QByteArray& line : lines.mid(1)) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 && QByteArrayView(line).first(colon).compare(name, Qt::CaseInsensitive) == 0)
+            values << line.mid(colon + 1).trimmed();
+    }
+    return values;
 }
 
 Request parseRequest(QByteArrayView head) {

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 #include <optional>
 
@@ -21,6 +22,10 @@ struct Request {
 
 // head: the request line and header lines, without the blank line after them.
 Request parseRequest(QByteArrayView head);
+
+// The values of every header line of that name (ASCII, any case) in a
+// request head, each without its surrounding blanks.
+QList<QByteArray> headerValues(QByteArrayView head, QByteArrayView name);
 
 // Query-string decoding: "%XX" is a byte and "+" a space. nullopt when a "%"
 // is not followed by two hexadecimal digits.

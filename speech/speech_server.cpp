@@ -13,6 +13,10 @@ QByteArray errorBody(int status) {
     switch (status) {
         case 400:
             return "bad request\n";
+        case 401:
+            return "a secret is needed\n";
+        case 403:
+            return "not addressed to this service\n";
         case 404:
             return "not found\n";
         case 405:
@@ -22,6 +26,24 @@ QByteArray errorBody(int status) {
         default:
             return "speech synthesis failed\n";
     }
+}
+
+// As long whatever the bytes, so the time taken tells nothing of how much
+// of a guess was right.
+bool sameBytes(QByteArrayView a, QByteArrayView b) {
+    if (a.size() != b.size()) return false;
+    unsigned char diff = 0;
+    for (qsizetype i = 0; i < a.size(); ++i) diff |= uchar(a[i]) ^ uchar(b[i]);
+    return diff == 0;
+}
+
+bool carriesSecret(const QList<QByteArray>& authorization, QByteArrayView secret) {
+    if (authorization.size() != 1) return false;
+    const QByteArray& value = authorization.front();
+    const QByteArrayView scheme = "Bearer ";
+    return value.size() > scheme.size() &&
+           QByteArrayView(value).first(scheme.size()).compare(scheme, Qt::CaseInsensitive) == 0 &&
+           sameBytes(QByteArrayView(value).sliced(scheme.size()), secret);
 }
 
 }  // namespace
@@ -48,6 +70,11 @@ SpeechServer::~SpeechServer() {
 bool SpeechServer::listen(quint16 port) {
     // Loopback only: the service speaks for this user's own programs.
     if (!server_.listen(QHostAddress::LocalHost, port)) return false;
+    const QByteArray p = QByteArray::number(server_.serverPort());
+    hosts_ = {"127.0.0.1:" + p, "localhost:" + p};
+    if (server_.serverPort() == 80)
+        hosts_ << "127.0.0.1"
+               << "localhost";
     idleTimer_.start();
     return true;
 }
@@ -59,14 +86,33 @@ void SpeechServer::acceptConnections() {
             socket->deleteLater();
             continue;
         }
+        if (silent_.size() >= options_.maxSilentConnections)
+            silent_.front()->abort();  // leaves the list through dropConnection
         auto* connection = new Connection(socket, int(options_.headTimeout.count()), this);
         connect(connection, &Connection::requestReceived, this, &SpeechServer::handleRequest);
         connect(connection, &Connection::closed, this, &SpeechServer::dropConnection);
+        silent_ << connection;
         connection->start();
     }
 }
 
+int SpeechServer::refusal(const QByteArray& head) const {
+    if (head.isEmpty()) return 400;
+    const QList<QByteArray> host = headerValues(head, "Host");
+    if (host.size() != 1 || !hosts_.contains(host.front().toLower())) return 403;
+    if (!options_.secret.isEmpty() &&
+        !carriesSecret(headerValues(head, "Authorization"), options_.secret))
+        return 401;
+    return 0;
+}
+
 void SpeechServer::handleRequest(Connection* connection, const QByteArray& head) {
+    silent_.removeOne(connection);
+    // Refused requests neither reach the synthesizer nor keep the service up.
+    if (const int refused = refusal(head)) {
+        connection->respond(refused, "text/plain; charset=utf-8", errorBody(refused));
+        return;
+    }
     idleTimer_.start();
     const Request request = parseRequest(head);
     int status = request.status;
@@ -82,6 +128,7 @@ void SpeechServer::handleRequest(Connection* connection, const QByteArray& head)
 }
 
 void SpeechServer::dropConnection(Connection* connection) {
+    silent_.removeOne(connection);
     for (auto it = pending_.begin(); it != pending_.end();) {
         if (it->connection == connection) {
             *it->cancelled = true;

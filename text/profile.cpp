@@ -5,6 +5,7 @@
 #include <QMutex>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 
 #include "text/file_save.h"
 #include "text/profile_cache.h"
@@ -56,10 +57,39 @@ QByteArrayView trimmed(QByteArrayView bytes) {
     return bytes;
 }
 
+// Whether a file without a byte-order mark is UTF-8, as editors on Linux
+// save it: the whole of it is valid UTF-8 and some section or key name in
+// it is more than ASCII. Read as GBK, such names are strings of odd
+// characters that nobody asks for; and a file that holds the program's
+// sections in GBK is never valid UTF-8, so it stays GBK.
+bool namesAreUtf8(const QByteArray& body) {
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString decoded = utf8.decode(body);
+    if (utf8.hasError() || decoded.size() == body.size()) return false;  // invalid, or ASCII
+    const auto beyondAscii = [](QByteArrayView name) {
+        return std::any_of(name.begin(), name.end(), [](char c) { return uchar(c) >= 0x80; });
+    };
+    for (qsizetype begin = 0; begin < body.size();) {
+        qsizetype end = body.indexOf('\n', begin);
+        if (end < 0) end = body.size();
+        const QByteArrayView line = trimmed(QByteArrayView(body).sliced(begin, end - begin));
+        begin = end + 1;
+        if (line.isEmpty() || line.front() == ';') continue;
+        const qsizetype close = line.lastIndexOf(']');
+        if (line.front() == '[' && close > 0) {
+            if (beyondAscii(line.sliced(1, close - 1))) return true;
+        } else if (const qsizetype equals = line.indexOf('='); equals > 0) {
+            if (beyondAscii(line.first(equals))) return true;
+        }
+    }
+    return false;
+}
+
 // The text of one file. A file that begins with a byte-order mark is in
 // that Unicode form throughout and stays so, mark and all: UTF-8 (as modern
 // editors save it) or UTF-16 (as the Windows profile calls keep a file that
-// begins with its mark, and Notepad saves as "Unicode"). Any other file is
+// begins with its mark, and Notepad saves as "Unicode"). A file without a
+// mark whose names are UTF-8 stays UTF-8 without one. Any other file is
 // GBK, as the profile calls read it. Lines are found on the bytes of GBK or
 // UTF-8, which both keep the bytes that matter here ("[", "]", "=", ";",
 // quotes, blanks, line ends) as themselves; a UTF-16 file is worked on as
@@ -77,6 +107,7 @@ class FileText {
             body = QString(utf16.decode(QByteArrayView(raw).sliced(2))).toUtf8();
         } else {
             body = std::move(raw);
+            if (namesAreUtf8(body)) form_ = Form::Utf8Unmarked;
         }
     }
     QString decode(QByteArrayView bytes) {
@@ -89,6 +120,8 @@ class FileText {
                 return newBody;
             case Form::Utf8:
                 return kUtf8Mark + newBody;
+            case Form::Utf8Unmarked:
+                return newBody;
             case Form::Utf16Le:
             case Form::Utf16Be:
                 break;
@@ -115,7 +148,7 @@ class FileText {
     QByteArray body;
 
   private:
-    enum class Form { Gbk, Utf8, Utf16Le, Utf16Be };
+    enum class Form { Gbk, Utf8, Utf8Unmarked, Utf16Le, Utf16Be };
     bool unicode() const { return form_ != Form::Gbk; }
     QStringConverter::Encoding utf16Encoding() const {
         return form_ == Form::Utf16Le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE;

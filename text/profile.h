@@ -4,7 +4,9 @@
 // calls, so a file edited on one system reads the same on the other.
 // Characters GBK lacks are stored in GB18030 (see GbkCodec); a file that
 // begins with the UTF-8 or a UTF-16 byte-order mark is read and written in
-// that form and keeps its mark.
+// that form and keeps its mark; one without a mark that is valid UTF-8 and
+// has section or key names beyond ASCII (as editors on Linux save it) is
+// read and written as UTF-8 and gains no mark.
 
 #include <QList>
 #include <QString>

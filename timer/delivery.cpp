@@ -56,7 +56,7 @@ void playCustomAudio() {
 void showReminderBox(const QString& message) {
     QList<QPointer<QObject>>& boxes = deliveries().boxes;
     boxes.removeAll(nullptr);
-    boxes << rt::showMessageBoxAsync(message, kReminderTitle);
+    boxes << rt::showMessageBoxAsync(message, kReminderTitle, kMainWindow);
 }
 
 void deliverNow(const QString& text) {
@@ -154,16 +154,6 @@ QString configuredSpeechAddress() {
     return readSetting(setting::SpeechAddress).trimmed();
 }
 
-QString speechBaseAddressFrom(const QString& configured) {
-    QString base = configured.isEmpty() ? kDefaultSpeechBase : configured;
-    while (base.endsWith(u'/')) base.chop(1);
-    return base;
-}
-
-QString speechBaseAddress() {
-    return speechBaseAddressFrom(configuredSpeechAddress());
-}
-
 QString speechFilePath() {
     return rt::scratchDirectory() + u"/read.mp3"_s;
 }
@@ -174,11 +164,13 @@ void chooseAudioFile() {
         stored.isEmpty() ? rt::programDirectory() : QFileInfo(stored).absolutePath() + u'/';
     const QString dialog = ctl::kFileDialog;
     rt::setProperty(kMainWindow, dialog, rt::slot::DialogFolder, folder);
-    rt::openCommonDialog(kMainWindow, dialog);
-    const QString chosen = rt::getProperty(kMainWindow, dialog, rt::slot::DialogFile).toString();
-    if (chosen.isEmpty()) return;
-    writeSetting(setting::AudioFile, chosen);
-    rt::setProperty(kMainWindow, ctl::kChooseAudioButton, rt::slot::ButtonCaption, u"切换音频"_s);
+    rt::openCommonDialog(kMainWindow, dialog, [dialog](bool chosen) {
+        if (!chosen) return;
+        writeSetting(setting::AudioFile,
+                     rt::getProperty(kMainWindow, dialog, rt::slot::DialogFile).toString());
+        rt::setProperty(kMainWindow, ctl::kChooseAudioButton, rt::slot::ButtonCaption,
+                        u"切换音频"_s);
+    });
 }
 
 void registerDeliveryHandlers() {

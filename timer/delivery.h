@@ -12,7 +12,6 @@ namespace zorvik {
 
 inline const QString kIntervalMessage = QStringLiteral("请注意，间隔提醒时间到了！");
 inline const QString kReminderTitle = QStringLiteral("时间到！！！！！");
-inline const QString kDefaultSpeechBase = QStringLiteral("http://127.0.0.1:17388");
 
 // Hands one reminder over to delivery; returns at once. An empty text
 // delivers the interval message.
@@ -22,11 +21,9 @@ void deliverReminder(const QString& text);
 void speakText(const QString& text);
 // The text's UTF-8 bytes, each as "%" and two upper-case hex digits.
 QByteArray percentEncodeUtf8(const QString& text);
-// The optional key "语音服务地址" of section "计时" ("" when unset), and
-// the base address it gives: that service, or the local one.
+// The optional key "语音服务地址" of section "计时" ("" when unset: the
+// program's own service speaks).
 QString configuredSpeechAddress();
-QString speechBaseAddressFrom(const QString& configured);
-QString speechBaseAddress();
 // Where each speech clip is written, played from and removed.
 QString speechFilePath();
 

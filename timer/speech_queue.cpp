@@ -23,7 +23,24 @@ rt::MediaPlayerControl* player() {
     return qobject_cast<rt::MediaPlayerControl*>(rt::controlObject(kMainWindow, kPlayer));
 }
 
+bool looksLikeMp3(const QByteArray& body) {
+    if (body.startsWith("ID3")) return true;
+    return body.size() >= 2 && uchar(body[0]) == 0xFF && (uchar(body[1]) & 0xE0) == 0xE0;
+}
+
 }  // namespace
+
+QString speechRequestUrl(const QString& base, const QString& text) {
+    QString address = base;
+    while (address.endsWith(u'/')) address.chop(1);
+    return address + u"/txt/apiz.php?text="_s + QString::fromLatin1(percentEncodeUtf8(text)) +
+           u"&spd=6"_s;
+}
+
+bool isAudioAnswer(const rt::HttpResult& result) {
+    if (result.status != 200 || result.body.isEmpty()) return false;
+    return result.contentType.trimmed().toLower().startsWith("audio/") || looksLikeMp3(result.body);
+}
 
 void SpeechQueue::add(const QString& text) {
     if (int(waiting_.size()) >= kMaxWaiting) waiting_.pop_front();
@@ -42,6 +59,7 @@ void SpeechQueue::cancel() {
     // removed everywhere.
     rt::mediaCloseIfOpen(kMainWindow, kPlayer, speechFilePath());
     rt::deleteFile(speechFilePath());
+    rt::stopOwnSpeechService();
 }
 
 void SpeechQueue::endClip() {
@@ -62,43 +80,53 @@ void SpeechQueue::next() {
     clip_ = new QObject(this);
     const QString text = waiting_.front();
     waiting_.pop_front();
-    fetch(text, /*mayStartService=*/true);
+    fetch(text);
 }
 
-void SpeechQueue::fetch(const QString& text, bool mayStartService) {
+void SpeechQueue::fetch(const QString& text) {
     const QString configured = configuredSpeechAddress();
-    const QString url = speechBaseAddressFrom(configured) + u"/txt/apiz.php?text="_s +
-                        QString::fromLatin1(percentEncodeUtf8(text)) + u"&spd=6"_s;
-    // A configured address is someone else's service; it is never started here.
-    const bool ownService = mayStartService && configured.isEmpty();
+    if (configured.isEmpty()) return fetchFromOwnService(text, /*mayRenew=*/true);
+    // A configured address is someone else's service: it gets no secret,
+    // and nothing is started for it.
     const QPointer<QObject> clip = clip_;
-    rt::httpGetAsync(url, clip_, [=, this](const rt::HttpResult& result) {
-        if (clip == clip_) fetched(text, result, ownService);
+    rt::httpGetAsync(speechRequestUrl(configured, text), clip_,
+                     [=, this](const rt::HttpResult& result) {
+                         if (clip == clip_) fetched(result);
+                     });
+}
+
+void SpeechQueue::fetchFromOwnService(const QString& text, bool mayRenew) {
+    const QPointer<QObject> clip = clip_;
+    auto answered = [=, this](const rt::HttpResult& result) {
+        if (clip != clip_) return;
+        // Nothing listens at its port: the service has gone and the program
+        // has not heard yet. A new one, on a port and with a secret of its own.
+        if (result.outcome == rt::HttpResult::Refused && mayRenew) {
+            rt::stopOwnSpeechService();
+            fetchFromOwnService(text, false);
+        } else {
+            fetched(result);
+        }
+    };
+    rt::useOwnSpeechService(clip_, [=, this](std::optional<rt::OwnSpeechService> service) {
+        if (clip != clip_) return;
+        if (!service) return waitForPlayback(0, false);
+        rt::httpGetAsync(speechRequestUrl(service->base, text), clip_, answered, service->secret);
     });
 }
 
-void SpeechQueue::fetched(const QString& text, const rt::HttpResult& result, bool ownService) {
-    const QPointer<QObject> clip = clip_;
-    if (result.outcome == rt::HttpResult::Refused && ownService) {
-        // Nothing listens at the local address yet: start the service that
-        // ships beside the program, then ask once more.
-        rt::startLocalSpeechService(rt::kLocalSpeechPort, clip_, [=, this](bool listening) {
-            if (clip != clip_) return;
-            if (listening)
-                fetch(text, false);
-            else
-                waitForPlayback(0, false);
-        });
-        return;
-    }
-    if (result.outcome != rt::HttpResult::Complete) {
+void SpeechQueue::fetched(const rt::HttpResult& result) {
+    if (result.outcome != rt::HttpResult::Complete || !isAudioAnswer(result)) {
         // A service that held a request to its deadline held up the speech
         // that fell due meanwhile; by now that is stale, and asking for it
         // all at once would only bury the service deeper.
         if (result.outcome == rt::HttpResult::TimedOut) waiting_.clear();
-        waitForPlayback(0, false);  // a failed fetch is silent
+        // A failed fetch is silent, and an answer that is no clip (an error
+        // page, a status other than 200) is never written or played.
+        waitForPlayback(0, false);
         return;
     }
+    const QPointer<QObject> clip = clip_;
     rt::writeFile(speechFilePath(), {result.body});
     rt::mediaOpen(kMainWindow, kPlayer, speechFilePath(), clip_, [=, this](bool ok) {
         if (clip == clip_) opened(ok);

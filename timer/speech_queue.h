@@ -1,7 +1,8 @@
 #pragma once
 // Speech reminders, one at a time: each text is fetched from the speech
-// endpoint, written to the speech file, played in the main window's media
-// player and removed, before the next is asked for. They share one file
+// endpoint (the configured one, or the program's own service), written to
+// the speech file, played in the main window's media player and removed,
+// before the next is asked for. They share one file
 // and one player, so they take turns; nothing of it ever waits inside a
 // handler, every step is a continuation on the clock or a signal.
 
@@ -14,6 +15,12 @@
 
 namespace zorvik {
 
+// The request for a text at a service's base address.
+QString speechRequestUrl(const QString& base, const QString& text);
+// A clip is a 200 answer whose body is audio by its declared type, or by
+// its first bytes (MP3), as some services declare nothing useful.
+bool isAudioAnswer(const rt::HttpResult& result);
+
 class SpeechQueue : public QObject {
   public:
     // Clips waiting behind the one under way; a newer one pushes the oldest
@@ -24,7 +31,7 @@ class SpeechQueue : public QObject {
     // The clips still waiting go; the one under way ends normally.
     void dropWaiting();
     // Everything goes at once, the one under way included, and with it the
-    // speech file (the main window is going).
+    // speech file and the program's own service (the main window is going).
     void cancel();
     // Waiting clips plus the one under way.
     int pending() const { return int(waiting_.size()) + (clip_ ? 1 : 0); }
@@ -32,8 +39,10 @@ class SpeechQueue : public QObject {
   private:
     void next();
     void endClip();
-    void fetch(const QString& text, bool mayStartService);
-    void fetched(const QString& text, const rt::HttpResult& result, bool ownService);
+    void fetch(const QString& text);
+    // mayRenew: once, a service found gone is replaced by a new one.
+    void fetchFromOwnService(const QString& text, bool mayRenew);
+    void fetched(const rt::HttpResult& result);
     void opened(bool ok);
     void waitForPlayback(int seconds, bool playing);
     void finishIfDone();

@@ -12,7 +12,9 @@ using namespace Qt::StringLiterals;
 namespace zorvik {
 
 QString helpText() {
-    // Lines 17 and 18 line up under the first sub-item of line 16.
+    // Lines 17 and 18 line up under the first sub-item of line 16: 19
+    // columns of a face whose Chinese characters are two spaces wide, which
+    // the box spreads to the width of those columns in its own face.
     const QString indent(19, u' ');
     const QStringList lines = {
         u"使用场景："_s,
@@ -74,6 +76,7 @@ rt::WindowDesc helpWindowDescription() {
           {u"input"_s, u"readonly"_s},
           {u"fontFace"_s, u"Microsoft YaHei UI"_s},
           {u"fontPx"_s, 14},
+          {u"columnIndents"_s, true},
           {u"name"_s, u"帮助"_s}},
          {}},
     };

@@ -29,9 +29,8 @@ void registerMenuAndHotkeyHandlers() {
     rt::bindAction(u"onEndSoundChosen"_s, onEndSoundChosen);
     rt::bindAction(u"openHotkeyWindow"_s, [] { rt::loadWindow(u"热键窗口"_s); });
     rt::bindAction(u"openHelpWindow"_s, [] { rt::loadWindow(u"帮助窗口"_s); });
-    rt::bindAction(u"importSettings"_s, [] {
-        if (core().state != RunState::Running) importSettings();
-    });
+    rt::bindAction(u"importSettings"_s,
+                   [] { importSettings([] { return core().state != RunState::Running; }); });
     rt::bindAction(u"exportSettings"_s, exportSettings);
     rt::bindAction(u"pollStartHotkey"_s, pollStartHotkey);
     rt::setKeyWatcher(followStartHotkey);

@@ -19,6 +19,8 @@ class Desktop {
     bool ready() const { return ready_; }
     QString folder() const { return dir_.path(); }
     QProcessEnvironment environment() const { return env_; }
+    // A variable of the environment the program and the tools start in.
+    void setVariable(const QString& name, const QString& value) { env_.insert(name, value); }
 
     // Starts the built program in the folder; true once its window shows.
     bool startProgram();

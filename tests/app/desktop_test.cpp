@@ -79,24 +79,26 @@ TEST_P(PanelsTest, ClientAreaShowsOnlyThePanelsOfItsSize) {
     EXPECT_EQ(desktop->inside(window).size(), QSize(259, 271));
     QImage shot = desktop->screenshot();
     expectOnlyPanels(shot, desktop->inside(window), {kTimer});
-    save(shot, desktop->frame(window), u"compact"_s);
+    save(shot, desktop->frame(window), u"main-compact"_s);
 
     clickAndResize({226, 168}, {554, 271});  // "设置>"
     shot = desktop->screenshot();
     expectOnlyPanels(shot, desktop->inside(window), {kTimer, kSettings});
-    save(shot, desktop->frame(window), u"settings"_s);
+    save(shot, desktop->frame(window), u"main-settings"_s);
 
     clickAndResize({330, 223}, {554, 551});  // "配置↓"
     shot = desktop->screenshot();
     expectOnlyPanels(shot, desktop->inside(window), {kTimer, kSettings, kTable, kFooter});
-    save(shot, desktop->frame(window), u"table"_s);
+    save(shot, desktop->frame(window), u"main-table"_s);
 
     clickAndResize({401, 284}, {872, 551});  // "启用CMD"
-    save(desktop->screenshot(), desktop->frame(window), u"full"_s);
+    save(desktop->screenshot(), desktop->frame(window), u"main-full"_s);
 
     desktop->click(client() + QPoint(327, 284));  // "帮助"
     const QString help = desktop->waitForWindow(u"ZorvikV1.0——帮助"_s);
     ASSERT_FALSE(help.isEmpty());
+    QTest::qWait(300);
+    desktop->key(u"ctrl+End"_s);  // the picture shows the indented lines
     QTest::qWait(300);
     save(desktop->screenshot(), desktop->frame(help), u"help"_s);
 }
@@ -106,6 +108,111 @@ INSTANTIATE_TEST_SUITE_P(Desktop, PanelsTest,
                          [](const auto& info) {
                              return info.param == Desktop::Bare ? "BareX" : "Openbox";
                          });
+
+// A dark desktop theme (GTK's, through Qt's GTK platform theme) leaves the
+// window as light as it is drawn: light faces behind the digits and in the
+// group boxes, black captions in them.
+TEST_F(DesktopTest, DarkDesktopThemeKeepsTheLightLook) {
+    desktop = std::make_unique<Desktop>(Desktop::WindowManager);
+    ASSERT_TRUE(desktop->ready());
+    desktop->setVariable(u"QT_QPA_PLATFORMTHEME"_s, u"gtk3"_s);
+    desktop->setVariable(u"GTK_THEME"_s, u"Adwaita:dark"_s);
+    ASSERT_TRUE(desktop->startProgram());
+    window = desktop->programWindow();
+    clickAndResize({226, 168}, {554, 271});  // "设置>"
+    clickAndResize({330, 223}, {554, 551});  // "配置↓"
+    const QImage shot = desktop->screenshot();
+    save(shot, desktop->frame(window), u"main-dark-theme"_s);
+    const auto at = [&](int x, int y) { return shot.pixelColor(client() + QPoint(x, y)); };
+    const auto darkest = [&](const QRect& area) {
+        int lightness = 255;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                lightness = std::min(lightness, at(x, y).lightness());
+        return lightness;
+    };
+    // The style shades a group box's inside a little; light stays light.
+    const auto light = [&](int x, int y) { return at(x, y).lightness() >= 0xE0; };
+    EXPECT_TRUE(light(10, 30)) << "behind the digits";
+    EXPECT_LT(darkest({24, 6, 208, 56}), 40) << "the digits";
+    EXPECT_TRUE(light(265, 150)) << "the settings group box";
+    EXPECT_TRUE(light(530, 165)) << "a group box of its own colour";
+    EXPECT_TRUE(light(7, 400)) << "the table's group box";
+    EXPECT_LT(darkest({400, 218, 86, 12}), 80) << "\"启用自定义提醒\"";
+    EXPECT_LT(darkest({411, 278, 46, 12}), 80) << "\"启用CMD\"";
+}
+
+// Where a window is in the window manager's stacking, bottom first: -1
+// when it is not managed.
+int stackingPlace(const Desktop& desktop, const QString& window) {
+    const QByteArray list =
+        desktop.run(u"xprop"_s, {u"-root"_s, u"-notype"_s, u"_NET_CLIENT_LIST_STACKING"_s});
+    const QList<QByteArray> ids = list.mid(list.indexOf('#') + 1).split(',');
+    for (int i = 0; i < ids.size(); ++i)
+        if (ids[i].trimmed().toULongLong(nullptr, 16) == window.toULongLong()) return i;
+    return -1;
+}
+
+// With the main window kept on top, the import folder chooser and the
+// export notice open above it, where the user sees and answers them.
+TEST_F(DesktopTest, DialogsOpenAboveTheWindowKeptOnTop) {
+    ASSERT_NO_FATAL_FAILURE(start(Desktop::WindowManager));
+    desktop->click(client() + QPoint(138, 168));  // "窗口置顶"
+    ASSERT_TRUE(QTest::qWaitFor([&] { return setting(u"计时"_s, u"窗口置顶"_s) == u"真"_s; }));
+    const struct {
+        QString keys, title, answer;
+    } dialogs[] = {{u"Down Down Down Right Down Return"_s, u"导出功能提示"_s, u"Return"_s},
+                   {u"Down Down Down Right Return"_s, u"——请选择导入的文件夹"_s, u"Escape"_s}};
+    for (const auto& d : dialogs) {
+        desktop->click(desktop->inside(window).topLeft() + QPoint(20, 10));  // "程序"
+        QTest::qWait(200);
+        desktop->key(d.keys);
+        const QString dialog = desktop->waitForWindow(d.title);
+        ASSERT_FALSE(dialog.isEmpty()) << d.title.toStdString();
+        QTest::qWait(300);
+        if (d.title == u"导出功能提示"_s)
+            save(desktop->screenshot(), desktop->frame(dialog), u"export-notice"_s);
+        EXPECT_GT(stackingPlace(*desktop, dialog), stackingPlace(*desktop, window))
+            << d.title.toStdString();
+        desktop->key(d.answer);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return stackingPlace(*desktop, dialog) < 0; }, 5000));
+    }
+}
+
+// A reminder that falls due while the close question is open is above the
+// main window after the question is answered No, whether the window is
+// kept on top or not.
+TEST_F(DesktopTest, RemindersStayAboveTheWindowAfterTheCloseQuestion) {
+    for (const QString& onTop : {u"真"_s, u"假"_s}) {
+        SCOPED_TRACE(onTop.toStdString());
+        desktop.reset();  // one X server at a time
+        desktop = std::make_unique<Desktop>(Desktop::WindowManager);
+        ASSERT_TRUE(desktop->ready());
+        // A five-minute count with a message box every 3 s, started with F2.
+        const QString config = desktop->folder() + u"/配置.ini"_s;
+        for (const auto& [key, value] : {std::pair{u"分"_s, u"5"_s},
+                                         {u"提醒类型"_s, u"1"_s},
+                                         {u"间隔提醒时间"_s, u"0.05"_s},
+                                         {u"窗口置顶"_s, onTop},
+                                         {u"最终结束音"_s, u"假"_s}})
+            ASSERT_TRUE(rt::writeIniEntry(config, u"计时"_s, key, value));
+        ASSERT_TRUE(rt::writeIniEntry(config, u"热键配置"_s, u"开始"_s, u"113"_s));
+        ASSERT_TRUE(desktop->startProgram());
+        window = desktop->programWindow();
+        desktop->key(u"F2"_s);
+        QTest::qWait(1000);  // the start key acts at its poll, before the question takes the keys
+        desktop->click(client() + QPoint(223, 216));  // "按钮_退出"
+        const QString question = desktop->waitForWindow(u"提示："_s);
+        ASSERT_FALSE(question.isEmpty());
+        const QString reminder = desktop->waitForWindow(u"时间到！！！！！"_s);
+        ASSERT_FALSE(reminder.isEmpty()) << "a reminder fell due";
+        desktop->run(u"xdotool"_s, {u"windowactivate"_s, u"--sync"_s, question});
+        desktop->key(u"Escape"_s);  // No
+        ASSERT_TRUE(QTest::qWaitFor([&] { return stackingPlace(*desktop, question) < 0; }, 5000));
+        QTest::qWait(500);
+        EXPECT_GT(stackingPlace(*desktop, reminder), stackingPlace(*desktop, window));
+    }
+}
 
 TEST_F(DesktopTest, StayOnTopKeepsTheWindowActive) {
     ASSERT_NO_FATAL_FAILURE(start(Desktop::WindowManager));
@@ -181,7 +288,7 @@ TEST_F(DesktopTest, ScreenReaderHearsTheTimeTheEndOfARunAndTheCloseQuestion) {
     EXPECT_TRUE(buttons[1].toString().startsWith(u"是"_s)) << out.data();
     const QString question = desktop->waitForWindow(u"提示："_s);
     QTest::qWait(300);
-    save(desktop->screenshot(), desktop->frame(question), u"question"_s);
+    save(desktop->screenshot(), desktop->frame(question), u"close-question"_s);
 }
 
 }  // namespace

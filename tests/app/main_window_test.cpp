@@ -125,17 +125,21 @@ TEST_F(MainWindow, ClosingAsksAndNoKeepsARunCounting) {
     setTime(0, 0, 30);
     click(u"开始"_s);
     QString text, title;
-    zt::answerNextMessageBox(QMessageBox::No, &text, &title);
-    EXPECT_FALSE(rt::windowWidget(zt::kMain)->close());
+    EXPECT_FALSE(rt::windowWidget(zt::kMain)->close()) << "not before the answer";
+    runSeconds(2);
+    EXPECT_EQ(display(), u"00:00:28"_s) << "the run counts while the question waits";
+    EXPECT_FALSE(rt::windowWidget(zt::kMain)->close()) << "asked once, not twice";
+    ASSERT_TRUE(zt::answerMessageBox(QMessageBox::No, &text, &title));
+    EXPECT_FALSE(zt::answerMessageBox(QMessageBox::No)) << "one question only";
     EXPECT_EQ(text, u"是否终止计时并退出计时器？"_s);
     EXPECT_EQ(title, u"提示："_s);
     QApplication::processEvents();
     EXPECT_TRUE(rt::isLoaded(zt::kMain));
     runSeconds(2);
-    EXPECT_EQ(display(), u"00:00:28"_s) << "the run went on";
+    EXPECT_EQ(display(), u"00:00:26"_s) << "the run went on";
 
-    zt::answerNextMessageBox(QMessageBox::Yes);
     rt::windowWidget(zt::kMain)->close();
+    ASSERT_TRUE(zt::answerMessageBox(QMessageBox::Yes));
     QTRY_VERIFY(!rt::isLoaded(zt::kMain));
 }
 
@@ -157,8 +161,8 @@ TEST_F(MainWindow, ExitButtonAsksOnceAndDestroysWithoutTheCloseQuestion) {
 }
 
 TEST_F(MainWindow, ExitButtonAnsweredNoChangesNothing) {
-    zt::answerNextMessageBox(QMessageBox::No);
     clickWidget(u"按钮_退出"_s);
+    ASSERT_TRUE(zt::answerMessageBox(QMessageBox::No));
     QTest::qWait(20);
     EXPECT_TRUE(rt::isLoaded(zt::kMain));
 }
@@ -181,9 +185,11 @@ TEST_F(MainWindow, RuntimeContracts) {
     QWidget* before = rt::windowWidget(zt::kMain);
     EXPECT_TRUE(rt::loadWindow(zt::kMain));
     EXPECT_EQ(rt::windowWidget(zt::kMain), before);
-    // A Yes/No box answered No gives 6 (worker threads: the runtime's tests).
-    zt::answerNextMessageBox(QMessageBox::No);
-    EXPECT_EQ(rt::messageBox(u"?"_s, rt::MbYesNo), rt::IdNo);
+    // A Yes/No box answered No gives 6.
+    int answer = -1;
+    rt::askUser(u"?"_s, rt::MbYesNo, {}, {}, [&](int a) { answer = a; });
+    ASSERT_TRUE(zt::answerMessageBox(QMessageBox::No));
+    EXPECT_EQ(answer, rt::IdNo);
     zorvik::registerTimerHandlers();
 }
 

@@ -55,8 +55,8 @@ TEST_F(RealClock, ClosingTheWindowEndsTheInterpreter) {
     const qint64 pid = zorvik::commandShell().processId();
     ASSERT_GT(pid, 0);
     EXPECT_TRUE(zt::processAlive(pid));
-    zt::answerNextMessageBox(QMessageBox::Yes);
     rt::windowWidget(zt::kMain)->close();
+    ASSERT_TRUE(zt::answerMessageBox(QMessageBox::Yes));
     QTRY_VERIFY(!rt::isLoaded(zt::kMain));
     QTRY_VERIFY_WITH_TIMEOUT(!zt::processAlive(pid), 3000);
 }

@@ -34,21 +34,17 @@ inline const QString kMain = QStringLiteral("主窗口");
 inline const QString kHotkey = QStringLiteral("热键窗口");
 inline const QString kHelp = QStringLiteral("帮助窗口");
 
-// Presses a button of the next modal message box as soon as it shows.
-// Returns the text and title it saw through the out-parameters.
-inline void answerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr,
-                                 QString* title = nullptr) {
-    auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, poll, [=] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) return;
-        if (text) *text = box->text();
-        if (title) *title = box->windowTitle();
-        poll->stop();
-        poll->deleteLater();
-        if (QAbstractButton* b = box->button(button)) b->click();
-    });
-    poll->start(5);
+// Presses a button of the modal message box on the screen now: the
+// question or notice the program went on from showing. False when there
+// is none; its text and title through the out-parameters.
+inline bool answerMessageBox(QMessageBox::StandardButton button, QString* text = nullptr,
+                             QString* title = nullptr) {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->button(button)) return false;
+    if (text) *text = box->text();
+    if (title) *title = box->windowTitle();
+    box->button(button)->click();
+    return true;
 }
 
 // The reminder message boxes on screen: independent windows, any number.

@@ -35,8 +35,9 @@ class SpeechEndpoint : public QObject {
         return QStringLiteral("http://127.0.0.1:%1/").arg(server_.serverPort());
     }
 
-    static void reply(QTcpSocket* s, const QByteArray& body, const QByteArray& status = "200 OK") {
-        s->write("HTTP/1.1 " + status + "\r\nContent-Type: audio/mpeg\r\nContent-Length: " +
+    static void reply(QTcpSocket* s, const QByteArray& body, const QByteArray& status = "200 OK",
+                      const QByteArray& type = "audio/mpeg") {
+        s->write("HTTP/1.1 " + status + "\r\nContent-Type: " + type + "\r\nContent-Length: " +
                  QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
         s->disconnectFromHost();
     }

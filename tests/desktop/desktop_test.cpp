@@ -69,12 +69,12 @@ TEST_F(Tray, MenuDoesWhatTheWindowsButtonsDo) {
     EXPECT_FALSE(rt::isWindowMinimized(zt::kMain));
 
     QString question;
-    zt::answerNextMessageBox(QMessageBox::No, &question);
     action(u"退出"_s)->trigger();
+    ASSERT_TRUE(zt::answerMessageBox(QMessageBox::No, &question));
     EXPECT_EQ(question, u"是否终止计时并退出计时器？"_s);
     EXPECT_TRUE(rt::isLoaded(zt::kMain));
-    zt::answerNextMessageBox(QMessageBox::Yes);
     action(u"退出"_s)->trigger();
+    ASSERT_TRUE(zt::answerMessageBox(QMessageBox::Yes));
     EXPECT_TRUE(waitFor([] { return !rt::isLoaded(zt::kMain); }));
 }
 

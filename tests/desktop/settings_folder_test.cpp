@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QStandardPaths>
-#include <QTcpServer>
 #include <optional>
 
 #include "common/files.h"
@@ -66,7 +65,7 @@ TEST_F(InstalledCopy, EverythingItWritesGoesToTheUsersFolder) {
         initial = folder;
         return QString();
     });
-    zorvik::importSettings();
+    zorvik::importSettings({});
     zorvik::setFolderChooser({});
     EXPECT_EQ(initial, userFolder);
     click(u"插入表格_按钮"_s);  // saved: header and one row
@@ -105,17 +104,13 @@ TEST(InstalledLayout, FindsTheSpeechServiceInItsLibexecFolder) {
     zt::writeAll(launcher, "#!/bin/sh\ntouch '" + root.filePath(u"ran"_s).toUtf8() + "'\nexec '" +
                                service.toUtf8() + "' \"$@\" --idle 1\n");
     QFile::setPermissions(launcher, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QTcpServer probe;
-    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
-    const int port = probe.serverPort();
-    probe.close();
-
     const QString saved = rt::programDirectory();
     rt::setProgramDirectory(root.filePath(u"bin"_s));
     QObject context;
     std::optional<bool> listening;
-    rt::startLocalSpeechService(port, &context, [&](bool ok) { listening = ok; });
+    rt::useOwnSpeechService(&context, [&](auto own) { listening = own.has_value(); });
     zt::waitUntil([&] { return listening.has_value(); });
+    rt::stopOwnSpeechService();
     rt::setProgramDirectory(saved);
     EXPECT_EQ(listening, std::optional<bool>(true));
     EXPECT_TRUE(QFile::exists(root.filePath(u"ran"_s)));

@@ -3,7 +3,8 @@
 file per format version (1 to 6), each with a record of every kind its
 version holds, plus the two files the program itself writes most (header
 only, a few rows). For the profile file: "配置.ini" as a new program writes
-it, as a modern editor saves it (UTF-8 with its mark), and as hands edit it.
+it, as a modern editor saves it (UTF-8 with its mark, or without one as
+Linux editors do), and as hands edit it.
 Run from anywhere:
 python3 tests/fuzz/make_corpus.py [grid output folder] [profile output folder]."""
 import os
@@ -104,6 +105,7 @@ def profile_samples():
     return {
         "defaults": DEFAULTS.encode("gbk"),
         "utf8_marked": b"\xef\xbb\xbf" + DEFAULTS.replace("自定义音频路径=", "自定义音频路径=/音频/Übung.mp3").encode(),
+        "utf8_unmarked": DEFAULTS.replace("\r\n", "\n").replace("秒=15", "秒=15\n; 编辑过").encode(),
         "gb18030_value": DEFAULTS.replace("自定义音频路径=", "自定义音频路径=Übung😀.mp3").encode("gb18030"),
         "hand_edited": hand.encode("gbk") + b"\nbad=\x81\xff\x80z\x81\nzero=a\0b",
     }

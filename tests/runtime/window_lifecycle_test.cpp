@@ -135,33 +135,27 @@ TEST_F(WindowLifecycle, WidgetsOutliveTheHandlersRunningOnThem) {
     EXPECT_FALSE(button) << "deleted once nothing of it was on the stack";
 }
 
-// Boxes of worker threads are independent: none holds the program's
-// windows, and each worker gets its answer when its own box closes.
-TEST_F(WindowLifecycle, WorkerMessageBoxesAreIndependentOfEachOther) {
+// A question waits for its answer without holding anything: the call
+// returns at once, the box is modal to its own window alone, an
+// independent box stays clickable beside it, and the answer comes later.
+TEST_F(WindowLifecycle, QuestionsHoldOnlyTheirWindowAndAnswerLater) {
     ASSERT_TRUE(rt::loadWindow(kWindow));
-    std::atomic<int> first{-1}, second{-1};
-    std::thread a([&] { first = rt::messageBox(QStringLiteral("一"), rt::MbOk, "t"); });
-    std::thread b([&] { second = rt::messageBox(QStringLiteral("二"), rt::MbYesNo, "t"); });
-    auto box = [](const QString& text) -> QMessageBox* {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* m = qobject_cast<QMessageBox*>(w); m && m->isVisible() && m->text() == text)
-                return m;
-        return nullptr;
-    };
-    ASSERT_TRUE(QTest::qWaitFor([&] { return box("一") && box("二"); }, 5000));
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    EXPECT_EQ(box("一")->windowModality(), Qt::NonModal);
-    EXPECT_TRUE(rt::windowWidget(kWindow)->isEnabled());
+    int answer = -1;
+    auto* question = qobject_cast<QMessageBox*>(
+        rt::askUser(QStringLiteral("问"), rt::MbYesNo, "t", kWindow, [&](int a) { answer = a; }));
+    ASSERT_TRUE(question && question->isVisible());
+    EXPECT_EQ(answer, -1);
+    EXPECT_EQ(question->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(question->parentWidget(), rt::windowWidget(kWindow)) << "owned by its window";
 
-    box("一")->button(QMessageBox::Ok)->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return first >= 0; }, 2000)) << "box 1 holds for box 2";
-    EXPECT_EQ(first.load(), rt::IdOk);
-    EXPECT_EQ(second.load(), -1);
-    box("二")->button(QMessageBox::No)->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return second >= 0; }, 2000));
-    EXPECT_EQ(second.load(), rt::IdNo);
-    a.join();
-    b.join();
+    auto* notice = qobject_cast<QMessageBox*>(rt::showMessageBoxAsync(QStringLiteral("二"), "t"));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(notice));
+    QTest::mouseClick(notice->button(QMessageBox::Ok), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !notice->isVisible(); }, 2000))
+        << "the question holds no other box";
+    EXPECT_EQ(answer, -1);
+    QTest::mouseClick(question->button(QMessageBox::No), Qt::LeftButton);
+    EXPECT_EQ(answer, rt::IdNo);
 }
 
 // Controls marked "later" are built one turn after the first paint, or at

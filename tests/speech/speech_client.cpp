@@ -13,41 +13,37 @@
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTcpServer>
 #include <QTcpSocket>
-#include <QThread>
 #include <QTimer>
 
 namespace speechtest {
 
-quint16 freePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-bool waitForListening(quint16 port, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < timeoutMs) {
-        QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, port);
-        if (socket.waitForConnected(200)) return true;
-        QThread::msleep(20);
-    }
-    return false;
-}
-
-Service::Service(const QStringList& extraArguments) : port_(freePort()) {
-    process_.setProcessChannelMode(QProcess::ForwardedChannels);
-    process_.start(serviceBinary(), QStringList{"--port", QString::number(port_)} + extraArguments);
-    listening_ = process_.waitForStarted(5000) && waitForListening(port_, 5000);
+Service::Service(const QStringList& extraArguments, bool withSecret)
+    : secret_(withSecret ? QByteArray("a-secret-for-this-test-only-4f2b") : QByteArray()) {
+    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const QStringList secretArgument = withSecret ? QStringList{"--secret-stdin"} : QStringList{};
+    process_.start(serviceBinary(), QStringList{"--port", "0"} + secretArgument + extraArguments);
+    if (withSecret) process_.write(secret_ + '\n');
+    QByteArray line;
+    while (!line.contains('\n') && process_.waitForReadyRead(5000))
+        line += process_.readAllStandardOutput();
+    port_ = quint16(line.trimmed().toUInt());
 }
 
 Service::~Service() {
     if (process_.state() == QProcess::NotRunning) return;
     process_.kill();
     process_.waitForFinished(5000);
+}
+
+QByteArray Service::head(const QByteArray& requestLine) const {
+    QByteArray head = requestLine + "\r\nHost: 127.0.0.1:" + QByteArray::number(port_) + "\r\n";
+    if (!secret_.isEmpty()) head += "Authorization: Bearer " + secret_ + "\r\n";
+    return head + "\r\n";
+}
+
+Reply Service::get(const QByteArray& target) const {
+    return send(port_, head("GET " + target + " HTTP/1.1"));
 }
 
 Reply parseReply(const QByteArray& raw) {
@@ -81,10 +77,6 @@ Reply send(quint16 port, const QByteArray& request, int timeoutMs) {
     }
     raw += socket.readAll();
     return parseReply(raw);
-}
-
-Reply get(quint16 port, const QByteArray& target) {
-    return send(port, "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
 }
 
 QByteArray speechTarget(const QString& text, int speed) {

@@ -18,24 +18,27 @@ inline QString serviceBinary() {
 #endif
 }
 
-// A port nobody listens on right now.
-quint16 freePort();
-// Polls until the port accepts a connection or timeoutMs passes.
-bool waitForListening(quint16 port, int timeoutMs);
+struct Reply;
 
-// The service started with the given extra arguments; killed when dropped.
+// The service started as the program starts it: on a port the system picks,
+// which it prints, with a secret on its standard input (unless withSecret
+// is false, as a user may run it by hand). Killed when dropped.
 class Service {
   public:
-    explicit Service(const QStringList& extraArguments = {});
+    explicit Service(const QStringList& extraArguments = {}, bool withSecret = true);
     ~Service();
-    bool listening() const { return listening_; }
+    bool listening() const { return port_ != 0; }
     quint16 port() const { return port_; }
+    const QByteArray& secret() const { return secret_; }
     QProcess& process() { return process_; }
+    // A request head of that line with the service's own Host and secret.
+    QByteArray head(const QByteArray& requestLine) const;
+    Reply get(const QByteArray& target) const;
 
   private:
     QProcess process_;
-    quint16 port_;
-    bool listening_ = false;
+    QByteArray secret_;
+    quint16 port_ = 0;
 };
 
 struct Reply {
@@ -47,7 +50,6 @@ struct Reply {
 
 // Sends raw bytes as the request and reads until the service closes.
 Reply send(quint16 port, const QByteArray& request, int timeoutMs = 20000);
-Reply get(quint16 port, const QByteArray& target);
 // The request target for a text, percent-encoding every byte.
 QByteArray speechTarget(const QString& text, int speed = 6);
 Reply parseReply(const QByteArray& raw);

@@ -1,10 +1,14 @@
-// A speech reminder from the whole program with nothing configured and no
-// service running: the program starts the local service that sits beside
-// it, and the speech it plays is real MP3.
+// Speech reminders from the whole program with nothing configured: the
+// program starts its own service, uses it for every clip while it lives,
+// starts a new one when it has gone, and the speech it plays is real MP3.
+// Another program listening on the service's usual port is never asked.
 
+#include <unistd.h>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QTcpServer>
 #include <QTcpSocket>
+
 #include "common/process.h"
 
 #include "common/program_fixture.h"
@@ -23,14 +27,6 @@ bool eventually(const std::function<bool()>& done, int timeoutMs) {
     return zt::waitUntil(done, timeoutMs);
 }
 
-bool somethingListensOn(quint16 port) {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    const bool connected = socket.waitForConnected(1000);
-    socket.abort();
-    return connected;
-}
-
 // The service processes that run this binary in this folder: the ones the
 // program started for this test, and nobody else's.
 QList<qint64> servicesStartedIn(const QString& folder, const QString& binary) {
@@ -47,6 +43,14 @@ QList<qint64> servicesStartedIn(const QString& folder, const QString& binary) {
             found << pid;
     }
     return found;
+}
+
+qint64 parentOf(qint64 pid) {
+    QFile stat(u"/proc/%1/stat"_s.arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return 0;
+    const QByteArray line = stat.readAll();
+    // pid (name) state ppid ...: the name may hold blanks, so count from its end.
+    return line.mid(line.lastIndexOf(')') + 2).split(' ').value(1).toLongLong();
 }
 
 // On the steady clock: the service's start-up is real, and so is the wait for it.
@@ -70,14 +74,26 @@ class SpeechEndToEnd : public zt::ProgramTest {
     }
 };
 
-TEST_F(SpeechEndToEnd, DefaultAddressStartsTheServiceBesideTheProgram) {
-    if (somethingListensOn(rt::kLocalSpeechPort))
-        GTEST_SKIP() << "something already listens on 127.0.0.1:" << rt::kLocalSpeechPort
-                     << "; this test needs the port free to see the program start its service";
+TEST_F(SpeechEndToEnd, TheProgramSpeaksThroughAServiceOfItsOwn) {
+    // Another program on the port a user would run the service on by hand.
+    QTcpServer stranger;
+    if (!stranger.listen(QHostAddress::LocalHost, 17388))
+        GTEST_SKIP() << "127.0.0.1:17388 is taken by another program";
+    int strangerAsked = 0;
+    QObject::connect(&stranger, &QTcpServer::newConnection, &stranger, [&] {
+        while (stranger.nextPendingConnection()) ++strangerAsked;
+    });
     auto* control =
         qobject_cast<rt::MediaPlayerControl*>(rt::controlObject(zt::kMain, u"媒体播放1"_s));
     ASSERT_NE(control, nullptr);
     EXPECT_FALSE(control->hasPlayer()) << "no player before the first reminder";
+    // Without a sound device a clip plays through in a few milliseconds,
+    // too briefly to catch its playing state: its end is what shows it played.
+    QObject watcher;
+    int played = 0;
+    QObject::connect(control, &rt::MediaPlayerControl::finished, &watcher, [&] { ++played; });
+    const QString speech = path(u"read.mp3"_s);
+    const QString binary = speechtest::serviceBinary();
 
     set(u"提醒类型_组合框"_s, rt::slot::ComboSelection, 2);
     set(u"启用自定义提醒"_s, rt::slot::Checked, 1);
@@ -85,14 +101,6 @@ TEST_F(SpeechEndToEnd, DefaultAddressStartsTheServiceBesideTheProgram) {
     rt::gridSetCell(zt::kMain, u"高级表格1"_s, 1, 1, rt::kGridCellText, u"休息一下"_s);
     setTime(0, 5, 0);
     click(u"开始"_s);
-
-    const QString speech = path(u"read.mp3"_s);
-    // Without a sound device the clip plays through in a few milliseconds,
-    // too briefly to catch its playing state: its end is what shows it played.
-    QObject watcher;
-    bool played = false;
-    QObject::connect(control, &rt::MediaPlayerControl::finished, &watcher,
-                     [&played] { played = true; });
     // The file stays while its clip is due to play.
     ASSERT_TRUE(eventually([&] { return control->hasPlayer() && QFile::exists(speech); }, 15000));
     QFile file(speech);
@@ -100,14 +108,35 @@ TEST_F(SpeechEndToEnd, DefaultAddressStartsTheServiceBesideTheProgram) {
     const speechtest::Mp3Scan scan = speechtest::scanMp3(file.readAll());
     EXPECT_TRUE(scan.valid);
     EXPECT_GT(scan.durationMs, 300) << "a few syllables of speech";
-    EXPECT_EQ(servicesStartedIn(dir.path(), speechtest::serviceBinary()).size(), 1);
-
     const int counted = zorvik::core().elapsedSeconds;
     ASSERT_TRUE(eventually([&] { return zorvik::core().elapsedSeconds >= counted + 1; }, 3000))
         << "the timer counts on while it speaks";
-    ASSERT_TRUE(eventually([&] { return played; }, 15000)) << "the clip is played to its end";
+    ASSERT_TRUE(eventually([&] { return played == 1; }, 15000)) << "the clip is played to its end";
     ASSERT_TRUE(eventually([] { return zorvik::pendingSpeech() == 0; }, 15000));
     EXPECT_FALSE(QFile::exists(speech));
+    const QList<qint64> first = servicesStartedIn(dir.path(), binary);
+    ASSERT_EQ(first.size(), 1);
+    EXPECT_EQ(parentOf(first[0]), qint64(::getpid())) << "a child of the program";
+
+    // The next clip uses the same service; once it has gone, a new one.
+    auto speak = [&](int clips) {
+        zorvik::speakText(u"再来一次"_s);
+        return eventually([&] { return played == clips && zorvik::pendingSpeech() == 0; }, 15000);
+    };
+    ASSERT_TRUE(speak(2));
+    EXPECT_EQ(servicesStartedIn(dir.path(), binary), first);
+    zt::killProcess(first[0]);
+    ASSERT_TRUE(eventually([&] { return !zt::processAlive(first[0]); }, 3000));
+    ASSERT_TRUE(speak(3));
+    const QList<qint64> second = servicesStartedIn(dir.path(), binary);
+    ASSERT_EQ(second.size(), 1);
+    EXPECT_NE(second, first);
+    zt::pause(50);
+    EXPECT_EQ(strangerAsked, 0) << "nothing is sent to a fixed port";
+
+    // The service ends with the program's window.
+    zorvik::cancelDeliveries();
+    EXPECT_TRUE(eventually([&] { return servicesStartedIn(dir.path(), binary).isEmpty(); }, 3000));
 }
 
 }  // namespace

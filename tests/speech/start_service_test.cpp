@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <optional>
@@ -9,6 +8,7 @@
 #include "common/process.h"
 #include "common/wait.h"
 #include "media/speech_service.h"
+#include "runtime/clock.h"
 #include "runtime/runtime.h"
 #include "speech_client.h"
 
@@ -30,71 +30,125 @@ qint64 readPid(const QString& dir) {
     return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toLongLong() : 0;
 }
 
-// Points the program directory elsewhere for one test.
+QByteArray commandLine(qint64 pid) {
+    QFile file(QString("/proc/%1/cmdline").arg(pid));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool processAlive(qint64 pid) {
+    return pid > 0 && QFile::exists(QString("/proc/%1").arg(pid));
+}
+
+// Points the program directory elsewhere for one test, and ends whatever
+// service the test started.
 class ProgramDirectory {
   public:
     explicit ProgramDirectory(const QString& dir) : saved_(rt::programDirectory()) {
         rt::setProgramDirectory(dir);
     }
-    ~ProgramDirectory() { rt::setProgramDirectory(saved_); }
+    ~ProgramDirectory() {
+        rt::stopOwnSpeechService();
+        rt::setProgramDirectory(saved_);
+    }
 
   private:
     QString saved_;
 };
 
-// Starts the service on port and waits (events flowing) for the answer,
-// on the steady clock as the program does.
-std::optional<bool> start(quint16 port, int* tookMs = nullptr) {
+using Answer = std::optional<std::optional<rt::OwnSpeechService>>;
+
+bool noService(const Answer& a) {
+    return a && !*a;
+}
+
+// Asks for the service; the answer comes later, with events flowing.
+Answer use(const std::function<void()>& whileWaiting = {}) {
     QObject context;
-    std::optional<bool> listening;
-    QElapsedTimer t;
-    t.start();
-    rt::startLocalSpeechService(port, &context, [&](bool up) { listening = up; });
-    EXPECT_FALSE(listening.has_value()) << "never inside the call that asked";
-    zt::waitUntil([&] { return listening.has_value(); }, 8000);
-    if (tookMs) *tookMs = int(t.elapsed());
-    return listening;
+    Answer answer;
+    rt::useOwnSpeechService(&context, [&](std::optional<rt::OwnSpeechService> s) { answer = s; });
+    EXPECT_FALSE(answer.has_value()) << "never inside the call that asked";
+    zt::waitUntil(
+        [&] {
+            if (whileWaiting) whileWaiting();
+            return answer.has_value();
+        },
+        8000);
+    return answer;
+}
+
+Reply speak(const rt::OwnSpeechService& service, bool withSecret) {
+    const QByteArray port = service.base.section(':', -1).toUtf8();
+    QByteArray head = "GET " + speechTarget(u"休息"_qs) + " HTTP/1.1\r\nHost: 127.0.0.1:" + port;
+    if (withSecret) head += "\r\nAuthorization: Bearer " + service.secret;
+    return send(quint16(port.toUInt()), head + "\r\n\r\n");
 }
 
 }  // namespace
 
-TEST(StartLocalSpeechService, StartsTheServiceBesideTheProgram) {
+// The real service, through a launcher that records its pid and shortens
+// its idle time so that it leaves by itself.
+TEST(OwnSpeechService, StartsOnePerLifeAndANewOneWhenItHasGone) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    // The real service, run through a launcher that records where it ran and
-    // its pid, and shortens its idle time so it leaves by itself.
     writeLauncher(dir.path(),
                   "echo $$ > pid\nexec '" + serviceBinary().toUtf8() + "' \"$@\" --idle 2\n");
     ProgramDirectory programDirectory(dir.path());
-    const quint16 port = freePort();
-    EXPECT_EQ(start(port), true);
+    const Answer first = use();
+    ASSERT_TRUE(first && *first);
+    const rt::OwnSpeechService service = **first;
     const qint64 pid = readPid(dir.path());
-    EXPECT_TRUE(zt::processAlive(pid));
-    const Reply reply = get(port, speechTarget(u"休息"_qs));
+    EXPECT_TRUE(processAlive(pid));
+    EXPECT_GE(service.secret.size(), 32) << "128 bits or more";
+    EXPECT_TRUE(commandLine(pid).contains("--secret-stdin"));
+    EXPECT_FALSE(commandLine(pid).contains(service.secret)) << "no secret where all can read";
+    EXPECT_EQ(speak(service, false).status, 401);
+    const Reply reply = speak(service, true);
     EXPECT_EQ(reply.status, 200);
     EXPECT_TRUE(scanMp3(reply.body).valid);
-    // Detached: it outlives nothing of ours and goes away when idle.
-    EXPECT_TRUE(zt::waitUntil([&] { return !zt::processAlive(pid); }, 6000));
+
+    const Answer again = use();
+    ASSERT_TRUE(again && *again);
+    EXPECT_EQ(again->value().base, service.base) << "the running service is used again";
+    EXPECT_EQ(readPid(dir.path()), pid);
+
+    // Idle, it leaves; the next use starts a new one with a new secret.
+    ASSERT_TRUE(zt::waitUntil([&] { return !processAlive(pid); }, 6000));
+    const Answer renewed = use();
+    ASSERT_TRUE(renewed && *renewed);
+    EXPECT_NE(readPid(dir.path()), pid);
+    EXPECT_NE(renewed->value().secret, service.secret);
+    EXPECT_EQ(speak(**renewed, true).status, 200);
+    const qint64 second = readPid(dir.path());
+    rt::stopOwnSpeechService();
+    EXPECT_TRUE(zt::waitUntil([&] { return !processAlive(second); }, 3000)) << "stopped";
 }
 
-TEST(StartLocalSpeechService, ReportsFailureWhenNothingListens) {
+TEST(OwnSpeechService, ReportsNoServiceWhenNoneComesUp) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     ProgramDirectory programDirectory(dir.path());
-    int took = 0;
-    EXPECT_EQ(start(freePort(), &took), false);
-    EXPECT_LT(took, 1000) << "no service file: nothing to wait for";
-
-    // A service that dies at once: the wait gives up after its 5 s, and
-    // nothing of it is left pending.
+    EXPECT_TRUE(noService(use())) << "no service file";
     writeLauncher(dir.path(), "exit 1\n");
-    EXPECT_EQ(start(freePort(), &took), false);
-    EXPECT_GE(took, 4900);
-    EXPECT_LT(took, 7000);
+    EXPECT_TRUE(noService(use())) << "a service that dies at once";
+    writeLauncher(dir.path(), "echo not-a-port\nexec sleep 30\n");
+    EXPECT_TRUE(noService(use())) << "a service that says no port";
+
+    // One that never says where it listens is given up after 5 s on the
+    // clock, and ended.
+    writeLauncher(dir.path(), "echo $$ > pid\nexec sleep 30\n");
+    rt::ManualClock clock;
+    rt::setClock(&clock);
+    const Answer silent = use([&] {
+        if (processAlive(readPid(dir.path()))) clock.advance(std::chrono::milliseconds(5000));
+    });
+    rt::setClock(nullptr);
+    EXPECT_TRUE(noService(silent));
+    EXPECT_TRUE(zt::waitUntil([&] { return !processAlive(readPid(dir.path())); }, 3000));
+
     bool called = false;
     {
         QObject gone;
-        rt::startLocalSpeechService(freePort(), &gone, [&](bool) { called = true; });
+        rt::useOwnSpeechService(&gone, [&](auto) { called = true; });
     }
     zt::pause(100);
     EXPECT_FALSE(called) << "nothing answers once the asker is gone";

@@ -89,6 +89,19 @@ TEST_F(Profile, HandEditedFilesReadSensibly) {
     EXPECT_EQ(read(rt::fromGbk(u"计时"_qs.toUtf8()), u"utf8"_qs), rt::fromGbk(u"时间"_qs.toUtf8()));
 }
 
+// A file without a byte-order mark keeps its form: UTF-8 as editors on
+// Linux save it, or GBK; nothing is added in the other one.
+TEST_F(Profile, UnmarkedFileIsWrittenInTheFormItIsIn) {
+    for (const auto& encode : {+[](const QString& t) { return t.toUtf8(); }, +gbk}) {
+        put(encode(u"[计时]\n时=1\n分=30\n"_qs));
+        EXPECT_EQ(read(u"计时"_qs, u"时"_qs), u"1"_qs);
+        EXPECT_EQ(read(u"计时"_qs, u"分"_qs), u"30"_qs);
+        ASSERT_TRUE(write(u"计时"_qs, u"分"_qs, u"45"_qs));
+        ASSERT_TRUE(write(u"热键配置"_qs, u"开始"_qs, u"真"_qs));
+        EXPECT_EQ(bytes(), encode(u"[计时]\n时=1\n分=45\n[热键配置]\r\n开始=真\r\n"_qs));
+    }
+}
+
 TEST_F(Profile, LongValuesAreCutAtCharacterBoundaries) {
     put("[a]\r\nascii=" + QByteArray(20 * 1024, 'x') +
         "\r\nwide=" + gbk(QString(10 * 1024, QChar(0x65F6))) + "\r\n");

@@ -4,8 +4,12 @@
 // manual one throughout. Only what really plays or travels takes real time.
 
 #include <QAbstractButton>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
 
@@ -17,6 +21,7 @@
 #include "media/beep.h"
 #include "media/media_player.h"
 #include "timer/delivery.h"
+#include "timer/speech_queue.h"
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -197,23 +202,39 @@ TEST_F(Delivery, SpeechIsFetchedPlayedToItsEndAndRemoved) {
     expectCountingFrom(1);
 }
 
-// A clip the player cannot take (an error page, noise) is silent, and the
-// speech after it plays: a failed open spoils nothing.
-TEST_F(Delivery, SpeechAfterAnUnplayableAnswerStillPlays) {
+// An answer that is no clip (an error status, whatever its body; a page
+// for a 200) is never written or played, and a clip the player cannot take
+// (noise) is silent: none of them spoils the speech after it.
+TEST_F(Delivery, OnlyAudioAnswersArePlayedAndNoneSpoilsTheNext) {
     SpeechEndpoint endpoint([](QTcpSocket* s, int n) {
+        const QByteArray mp3Start = "ID3\x04" + QByteArray(400, '\0');
         if (n == 0)
-            SpeechEndpoint::reply(s, "<html>502 Bad Gateway</html>", "502 Bad Gateway");
+            SpeechEndpoint::reply(s, "<html>Internal Server Error</html>", "500 Oops", "text/html");
         else if (n == 1)
+            SpeechEndpoint::reply(s, "<html>Welcome</html>", "200 OK", "text/html");
+        else if (n == 2)
+            SpeechEndpoint::reply(s, mp3Start, "404 Not Found");
+        else if (n == 3)
             SpeechEndpoint::reply(s, QByteArray(3000, '\x5a'));
         else
             SpeechEndpoint::reply(s, clip(200));
     });
     useEndpoint(endpoint);
     useKind(2);
-    useRows({{kOneSecond, u"一"_s}, {kTwoSeconds, u"二"_s}, {kTwoSeconds, u"三"_s}});
-    startAndCount(5);
+    QList<QStringList> rows;
+    for (const QString& t : {u"一"_s, u"二"_s, u"三"_s, u"四"_s, u"五"_s})
+        rows << QStringList{kTwoSeconds, t};
+    useRows(rows);
+    startAndCount(1);
+    bool touched = false;
+    ASSERT_TRUE(runUntil([&] {
+        if (endpoint.requests.size() == 4) return true;  // the fourth is asked for
+        touched = touched || QFile::exists(speechFile()) || control()->hasPlayer();
+        return false;
+    }));
+    EXPECT_FALSE(touched) << "nothing of the first three answers was written or played";
     ASSERT_TRUE(runUntil([&] { return playing(); }));
-    EXPECT_EQ(texts(endpoint), (QStringList{u"一"_s, u"二"_s, u"三"_s}));
+    EXPECT_EQ(texts(endpoint), (QStringList{u"一"_s, u"二"_s, u"三"_s, u"四"_s, u"五"_s}));
     ASSERT_TRUE(runUntil([] { return zorvik::pendingSpeech() == 0; }));
     EXPECT_FALSE(QFile::exists(speechFile()));
 }
@@ -366,6 +387,40 @@ TEST_F(Delivery, CustomMusicPlaysOnlyWhenItsFileExists) {
     expectCountingFrom(1);
 }
 
+// The audio file is chosen in a dialog owned by the main window and modal
+// to it alone; its one filter reads as the description writes it and lets
+// the audio files through.
+TEST_F(Delivery, AudioFileChooserListsAudioFilesUnderOneFilter) {
+    for (const QString& name : {u"a.mp3"_s, u"b.wav"_s, u"c.mid"_s, u"d.txt"_s})
+        zt::writeAll(path(name), "x");
+    zorvik::writeSetting(u"计时"_s, u"自定义音频路径"_s, path(u"a.mp3"_s));
+    click(u"选择音频_按钮"_s);
+    auto* dialog = rt::windowWidget(zt::kMain)->findChild<QFileDialog*>(u"zorvikFileDialog"_s);
+    ASSERT_TRUE(dialog && dialog->isVisible());
+    EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(dialog->nameFilters(), QStringList{u"音频文件(*.mp3;*.wav;*.mid)"_s});
+    auto* model = dialog->findChild<QFileSystemModel*>();
+    ASSERT_TRUE(model);
+    const QModelIndex folder = model->index(dir.path());
+    QStringList listed;
+    ASSERT_TRUE(waitUntil([&] {
+        listed.clear();
+        for (int row = 0; row < model->rowCount(folder); ++row)
+            listed << model->index(row, 0, folder).data().toString();
+        return listed.contains(u"a.mp3"_s);
+    }));
+    listed.sort();
+    EXPECT_EQ(listed.filter(u"."_s), (QStringList{u"a.mp3"_s, u"b.wav"_s, u"c.mid"_s}));
+
+    // Typed into its file name box and opened, as a user does.
+    auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
+    ASSERT_TRUE(name);
+    name->setText(u"c.mid"_s);
+    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->click();
+    EXPECT_EQ(zorvik::readSetting(u"计时"_s, u"自定义音频路径"_s), path(u"c.mid"_s));
+    EXPECT_EQ(prop(u"选择音频_按钮"_s, rt::slot::ButtonCaption).toString(), u"切换音频"_s);
+}
+
 TEST_F(Delivery, NoReminderTypeDeliversNothing) {
     useKind(5);
     useRows({{kOneSecond, u"休息"_s}});
@@ -383,12 +438,13 @@ TEST(SpeechRequest, EveryUtf8ByteIsPercentEncoded) {
     EXPECT_EQ(zorvik::percentEncodeUtf8(QString()), "");
 }
 
-TEST_F(Delivery, SpeechAddressIsTheLocalServiceUnlessConfigured) {
-    EXPECT_EQ(zorvik::speechBaseAddress(), u"http://127.0.0.1:17388"_s);
+TEST_F(Delivery, SpeechAddressIsTheProgramsOwnServiceUnlessConfigured) {
+    EXPECT_EQ(zorvik::configuredSpeechAddress(), QString());
     EXPECT_FALSE(fileBytes(u"配置.ini"_s).contains(rt::toGbk(u"语音服务地址"_s)))
         << "the program never writes the key";
     zorvik::writeSetting(u"计时"_s, u"语音服务地址"_s, u" http://speech.example:8080// "_s);
-    EXPECT_EQ(zorvik::speechBaseAddress(), u"http://speech.example:8080"_s);
+    EXPECT_EQ(zorvik::speechRequestUrl(zorvik::configuredSpeechAddress(), u"abc"_s),
+              u"http://speech.example:8080/txt/apiz.php?text=%61%62%63&spd=6"_s);
     EXPECT_EQ(zorvik::speechFilePath(), path(u"read.mp3"_s));
 }
 

@@ -78,7 +78,9 @@ TEST_F(AccessibilityTest, StandardButtonsReadChinese) {
     });
     answer.start(10);
     rt::windowWidget(kMain)->close();  // the close question, answered No
-    menuItem(u"导出"_s)->trigger();    // the export notice
+    ASSERT_TRUE(QTest::qWaitFor([&] { return names.size() == 2; }));
+    menuItem(u"导出"_s)->trigger();  // the export notice
+    ASSERT_TRUE(QTest::qWaitFor([&] { return names.size() == 3; }));
     names.sort();
     ASSERT_EQ(names.size(), 3);
     EXPECT_TRUE(names[0].startsWith(u"否"_s)) << names[0].toStdString();

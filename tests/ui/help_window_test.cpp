@@ -58,5 +58,30 @@ TEST_F(HelpWindowTest, OpensFromMenuAndButtonShowingTheTextReadOnly) {
     EXPECT_TRUE(rt::isLoaded(kHelp));
 }
 
+// Lines 17 and 18 begin with spaces that stand for the columns before the
+// first sub-item of line 16; they start under it in whatever face shows them.
+TEST_F(HelpWindowTest, IndentedLinesStartUnderTheFirstSubItemInAnyFace) {
+    loadMain();
+    menuItem(u"关于"_s)->trigger();
+    auto* box = qobject_cast<QPlainTextEdit*>(rt::controlObject(kHelp, u"编辑框1"_s));
+    const auto xOf = [&](int line, char16_t mark) {
+        const QTextBlock block = box->document()->findBlockByNumber(line);
+        QTextCursor cursor(block);
+        cursor.setPosition(block.position() + int(block.text().indexOf(QChar(mark))));
+        return box->cursorRect(cursor).x();
+    };
+    for (const QString& face : {QString(), u"DejaVu Sans"_s, u"Noto Serif CJK SC"_s}) {
+        if (!face.isEmpty()) {
+            QFont font = box->font();
+            font.setFamilies({face});
+            box->setFont(font);
+        }
+        const int item = xOf(15, u'①');
+        EXPECT_GT(item, 100) << face.toStdString();
+        EXPECT_NEAR(xOf(16, u'②'), item, 1) << face.toStdString();
+        EXPECT_NEAR(xOf(17, u'③'), item, 1) << face.toStdString();
+    }
+}
+
 }  // namespace
 }  // namespace zorvik::testing

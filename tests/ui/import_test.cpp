@@ -52,14 +52,14 @@ class ImportTest : public ProgramTest {
 
 TEST_F(ImportTest, ChosenFolderIsAppliedAndReceivesEveryLaterWrite) {
     loadMain();
-    // The other folder: 1 h 30 min, count-up, custom reminders on, one row.
+    // The other folder: 1 h 30 min, count-up, custom reminders on, one row;
+    // its settings as an editor on Linux saves them, UTF-8 without a mark.
     const QString ini = otherFile(u"配置.ini"_s);
-    for (auto [key, value] : {std::pair{u"时"_s, u"1"_s},
-                              {u"分"_s, u"30"_s},
-                              {u"秒"_s, u"0"_s},
-                              {u"模式选择"_s, u"正计时"_s}})
-        rt::writeIniEntry(ini, u"计时"_s, key, value);
-    rt::writeIniEntry(ini, u"自定义提醒"_s, u"启用自定义提醒"_s, u"真"_s);
+    QFile utf8(ini);
+    ASSERT_TRUE(utf8.open(QIODevice::WriteOnly));
+    utf8.write(u"[计时]\n时=1\n分=30\n秒=0\n模式选择=正计时\n[自定义提醒]\n启用自定义提醒=真\n"_s
+                   .toUtf8());
+    utf8.close();
     rt::gridInsertRow(kMain, kGrid, u"30"_s);
     rt::gridSetCell(kMain, kGrid, 1, 1, rt::kGridCellText, u"学英语"_s);
     ASSERT_TRUE(rt::gridSave(kMain, kGrid, otherFile(u"自定义提醒数据"_s)));
@@ -78,6 +78,9 @@ TEST_F(ImportTest, ChosenFolderIsAppliedAndReceivesEveryLaterWrite) {
 
     setContent(u"输入_分"_s, u"45"_s);
     EXPECT_EQ(rt::readIniEntry(ini, u"计时"_s, u"分"_s), u"45"_s);
+    const QString stored = QString::fromUtf8(bytesOf(ini));
+    EXPECT_EQ(stored.count(u"[计时]"_s), 1) << "no second section";
+    EXPECT_TRUE(stored.contains(u"\n分=45\n"_s) && stored.contains(u"\n间隔提醒时间=\r\n"_s));
     EXPECT_EQ(rt::readIniEntry(path(u"配置.ini"_s), u"计时"_s, u"分"_s), u"5"_s);
     const QByteArray importedTable = bytesOf(otherFile(u"自定义提醒数据"_s));
     press(kMain, u"插入表格_按钮"_s);

@@ -63,7 +63,7 @@ void applyFilters(QFileDialog* dialog, const QList<Filter>& filters) {
     // and splits them at spaces only; the windows dialog splits at ";".
     auto* model = dialog->findChild<QFileSystemModel*>();
     if (!model) return;
-    const auto use = [dialog, model, filters](const QString& shown) {
+    const auto use = [model, filters](const QString& shown) {
         for (const Filter& f : filters)
             if (f.description == shown) model->setNameFilters(f.patterns);
     };

@@ -37,7 +37,6 @@ void mainWindowCreated() {
     c.state = RunState::Idle;
     rt::setProperty(kMainWindow, ctl::kStartedAt, rt::slot::Visible, false);
     rt::setProperty(kMainWindow, ctl::kEndedAt, rt::slot::Visible, false);
-    c.stopRequested = false;
     resetPanels();
     const int w = rt::getProperty(kMainWindow, kMainWindow, rt::slot::Width).toInt();
     const int h = rt::getProperty(kMainWindow, kMainWindow, rt::slot::Height).toInt();
@@ -80,10 +79,6 @@ void askToQuit() {
 void releaseProgramTexts() {
     configFilePath.clear();
     reminderDataPath.clear();
-    TimerCore& c = core();
-    c.hoursText.clear();
-    c.minutesText.clear();
-    c.secondsText.clear();
 }
 
 }  // namespace

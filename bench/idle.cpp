@@ -28,6 +28,7 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
+#include "names/reminder_kinds.h"
 #include "program_copy.h"
 
 namespace {
@@ -133,8 +134,9 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     const QString exe = copyProgramWithSettings(
         zorvik, dir.path(),
-        QStringLiteral("[计时]\r\n时=10\r\n分=0\r\n秒=0\r\n模式选择=倒计时\r\n提醒类型=5\r\n"
-                       "间隔提醒时间=0\r\n最终结束音=假\r\n[热键配置]\r\n开始=113\r\n"));
+        QStringLiteral("[计时]\r\n时=10\r\n分=0\r\n秒=0\r\n模式选择=倒计时\r\n提醒类型=%1\r\n"
+                       "间隔提醒时间=0\r\n最终结束音=假\r\n[热键配置]\r\n开始=113\r\n")
+            .arg(zorvik::reminderKindIndex(zorvik::ReminderKind::Nothing)));
     const QString self = QCoreApplication::applicationFilePath();
     std::printf("%d s per subject, after %d s to settle\n", seconds, kSettleMs / 1000);
     const Figures idle = measure(exe, {}, dir.path(), seconds, false);

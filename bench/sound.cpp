@@ -28,6 +28,7 @@
 #include "media/end_sound.h"
 #include "media/media_backend.h"
 #include "media/media_player.h"
+#include "names/reminder_kinds.h"
 #include "runtime/runtime.h"
 #include "settings/config.h"
 #include "timer/clock.h"
@@ -101,7 +102,7 @@ void printRange(const char* label, std::vector<double> v) {
 }
 
 // A countdown of seconds with a reminder of kind every 3 s.
-void startRun(int seconds, int kind, bool endSound) {
+void startRun(int seconds, zorvik::ReminderKind kind, bool endSound) {
     const auto set = [](const QString& control, int slot, const QVariant& v) {
         rt::setProperty(kMain, control, slot, v);
     };
@@ -109,7 +110,7 @@ void startRun(int seconds, int kind, bool endSound) {
     set(u"输入_分"_s, rt::slot::EditContent, u"0"_s);
     set(u"输入_秒"_s, rt::slot::EditContent, QString::number(seconds));
     set(u"提醒_编辑框"_s, rt::slot::EditContent, u"0.05"_s);
-    set(u"提醒类型_组合框"_s, rt::slot::ComboSelection, kind);
+    set(u"提醒类型_组合框"_s, rt::slot::ComboSelection, zorvik::reminderKindIndex(kind));
     set(u"倒计时"_s, rt::slot::Checked, 1);
     set(u"结束音"_s, rt::slot::MenuChecked, endSound);
     rt::raiseEvent(kMain, u"开始"_s, rt::ev::Clicked);
@@ -174,11 +175,11 @@ void mediaPhase(QApplication& app, rt::MediaPlayerControl* player) {
         rt::unloadAll();  // the window goes without asking
         app.quit();
     });
-    startRun(4, 2, false);
+    startRun(4, zorvik::ReminderKind::Speech, false);
     // The clip falls due at 3 s and lasts 2.9 s; the speech file goes after it.
     QTimer::singleShot(10000, &app, [&app] {
         printMemory("after one speech clip");
-        startRun(4, 4, false);
+        startRun(4, zorvik::ReminderKind::CustomAudio, false);
         QTimer::singleShot(10000, &app, [] { printMemory("after one custom MP3 clip"); });
     });
 }
@@ -209,7 +210,7 @@ int main(int argc, char** argv) {
             return;
         }
         cpuAtStart = cpuSeconds();
-        startRun(kRunSeconds, 0, true);
+        startRun(kRunSeconds, zorvik::ReminderKind::Beep, true);
     });
     QTimer::singleShot(3000 + (kRunSeconds + 5) * 1000, &app, [&] {
         const double cpu = cpuSeconds() - cpuAtStart;

@@ -14,6 +14,7 @@
 #include "desktop/tray.h"
 #include "names/main_window.h"
 #include "runtime/runtime.h"
+#include "timer/engine.h"
 
 using namespace Qt::StringLiterals;
 
@@ -25,10 +26,7 @@ void callAttentionToEnd(Tray* tray) {
     QApplication::alert(main);
     if (main->isVisible() && !main->isMinimized()) return;
     // The body: the run's start and end, as the window's two records say.
-    const auto record = [](const QString& name) {
-        return rt::getProperty(kMainWindow, name, rt::slot::LabelCaption).toString();
-    };
-    notifyDesktop(u"时间到"_s, record(ctl::kStartedAt) + u'\n' + record(ctl::kEndedAt), tray);
+    notifyDesktop(u"时间到"_s, startedAtText() + u'\n' + endedAtText(), tray);
 }
 
 #ifdef ZORVIK_DBUS

@@ -4,29 +4,21 @@
 #include <QPixmap>
 #include <algorithm>
 
-#include "names/main_window.h"
-#include "runtime/runtime.h"
-#include "timer/timer_state.h"
+#include "timer/engine.h"
 
 using namespace Qt::StringLiterals;
 
 namespace zorvik::desktop {
 
 RunStatus currentStatus() {
-    RunStatus s;
-    if (!rt::isLoaded(kMainWindow)) return s;
     const TimerCore& c = core();
-    const QString display = ctl::kTimeDisplay;
-    s.shown = rt::getProperty(kMainWindow, display, rt::slot::LabelCaption).toString();
-    s.countdown = rt::getProperty(kMainWindow, ctl::kCountdownChoice, rt::slot::Checked).toBool();
+    RunStatus s{c.state, clockText(), c.mode == RunMode::Countdown};
     if (c.runActive()) {
-        s.state = c.state == zorvik::RunState::Running ? RunState::Counting : RunState::Paused;
         const double done = s.countdown
                                 ? c.elapsedSeconds
                                 : c.clockHours * 3600.0 + c.clockMinutes * 60.0 + c.clockSeconds;
         s.fraction = c.totalSeconds > 0 ? std::clamp(done / c.totalSeconds, 0.0, 1.0) : 0.0;
-    } else if (c.state == zorvik::RunState::Ended) {
-        s.state = RunState::Ended;
+    } else if (c.state == RunState::Ended) {
         s.fraction = 1;
     }
     return s;
@@ -41,10 +33,10 @@ QString statusText(const RunStatus& s) {
         case RunState::Ended:
             line = s.shown + u" · 时间到"_s;
             break;
-        case RunState::Counting:
+        case RunState::Running:
         case RunState::Paused:
             line = (s.countdown ? u"剩余 "_s : u"已计 "_s) + s.shown +
-                   (s.state == RunState::Counting ? u" · 计时中"_s : u" · 已暂停"_s);
+                   (s.state == RunState::Running ? u" · 计时中"_s : u" · 已暂停"_s);
             break;
     }
     return u"ZorvikV1.0\n"_s + line;

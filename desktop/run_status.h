@@ -5,18 +5,18 @@
 #include <QIcon>
 #include <QString>
 
-namespace zorvik::desktop {
+#include "timer/timer_state.h"
 
-enum class RunState { Idle, Counting, Paused, Ended };
+namespace zorvik::desktop {
 
 struct RunStatus {
     RunState state = RunState::Idle;
-    QString shown;          // the time display's caption
+    QString shown;          // the time the display shows
     bool countdown = true;  // the time shown is what remains
     double fraction = 0;    // 0..1 of the total counted
 };
 
-// Read from the engine's variables and the main window's controls.
+// Read from the timer core, never from the window.
 RunStatus currentStatus();
 // "ZorvikV1.0", then for example "剩余 00:04:59 · 计时中".
 QString statusText(const RunStatus& status);

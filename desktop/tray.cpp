@@ -2,6 +2,7 @@
 
 #include "names/main_window.h"
 #include "runtime/runtime.h"
+#include "timer/run_view.h"
 
 using namespace Qt::StringLiterals;
 
@@ -30,14 +31,8 @@ Tray::Tray(QObject* parent) : QObject(parent) {
     menu_.addAction(u"显示主窗口"_s, this, &showMainWindow);
     menu_.addSeparator();
     menu_.addAction(u"退出"_s, this, [] { clickMain(u"按钮_退出"_s); });
-    connect(&menu_, &QMenu::aboutToShow, this, [this] {
-        const QString caption =
-            rt::isLoaded(kMainWindow)
-                ? rt::getProperty(kMainWindow, ctl::kStartButton, rt::slot::ButtonCaption)
-                      .toString()
-                : u"开始"_s;
-        startAction_->setText(caption);
-    });
+    connect(&menu_, &QMenu::aboutToShow, this,
+            [this] { startAction_->setText(startCaption(core().state)); });
     icon_.setContextMenu(&menu_);
     connect(&icon_, &QSystemTrayIcon::activated, this, [](QSystemTrayIcon::ActivationReason r) {
         if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick) showMainWindow();

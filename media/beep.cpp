@@ -18,6 +18,8 @@
 #include "media/sound_player.h"
 #endif
 
+#include "runtime/runtime.h"
+
 namespace rt {
 
 namespace {
@@ -49,11 +51,6 @@ QByteArray waveHeader(quint32 dataBytes) {
     h.append("data");
     appendU32(h, dataBytes);
     return h;
-}
-
-void postToApp(std::function<void()> fn) {
-    if (auto* app = QCoreApplication::instance())
-        QMetaObject::invokeMethod(app, std::move(fn), Qt::QueuedConnection);
 }
 
 #ifndef Q_OS_WIN
@@ -136,22 +133,22 @@ QByteArray toneWave(int hz, int ms) {
 
 void prepareBeep() {
 #ifndef Q_OS_WIN
-    postToApp([] { beeper()->prepare(); });
+    postToGuiThread([] { beeper()->prepare(); });
 #endif
 }
 
 void beep(int hz, int ms, std::function<void()> done) {
     if (hz <= 0 || ms <= 0) {
-        if (done) postToApp(std::move(done));
+        if (done) postToGuiThread(std::move(done));
         return;
     }
 #ifdef Q_OS_WIN
     std::thread([hz, ms, done = std::move(done)]() mutable {
         ::Beep(DWORD(hz), DWORD(ms));
-        if (done) postToApp(std::move(done));
+        if (done) postToGuiThread(std::move(done));
     }).detach();
 #else
-    postToApp(
+    postToGuiThread(
         [hz, ms, done = std::move(done)]() mutable { beeper()->add(hz, ms, std::move(done)); });
 #endif
 }

@@ -2,9 +2,7 @@
 
 #include <QCoreApplication>
 #include <QPointer>
-#include <QThread>
 #include <algorithm>
-#include <functional>
 
 #ifdef Q_OS_WIN
 #ifndef NOMINMAX
@@ -19,6 +17,7 @@
 #include <mutex>
 #else
 #include "media/sound_player.h"
+#include "runtime/runtime.h"
 #endif
 
 namespace rt {
@@ -62,19 +61,6 @@ WaveFormat formatOf(const QByteArray& data, qsizetype at, quint32 size) {
         return {};
     return WaveFormat(sample, channels, int(rate));
 }
-
-#ifndef Q_OS_WIN
-// The sound server's player lives on the application thread.
-void onAppThread(std::function<void()> fn) {
-    auto* app = QCoreApplication::instance();
-    if (!app) return;
-    if (app->thread() == QThread::currentThread()) {
-        fn();
-        return;
-    }
-    QMetaObject::invokeMethod(app, std::move(fn), Qt::QueuedConnection);
-}
-#endif
 
 #ifdef Q_OS_WIN
 // The system plays from our memory while it sounds: the clip is kept here
@@ -154,18 +140,18 @@ bool soundPlaying() {
 }
 #else
 void prepareSound() {
-    onAppThread([] { service()->prepare(); });
+    postToGuiThread([] { service()->prepare(); });
 }
 
 bool playSound(const QByteArray& wav) {
     auto clip = decodeWave(wav);
     if (!clip) return false;
-    onAppThread([clip = std::move(*clip)] { service()->play(clip); });
+    postToGuiThread([clip = std::move(*clip)] { service()->play(clip); });
     return true;
 }
 
 void stopSound() {
-    onAppThread([] { service()->stop(); });
+    postToGuiThread([] { service()->stop(); });
 }
 
 bool soundPlaying() {

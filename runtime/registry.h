@@ -3,12 +3,12 @@
 // services, and the hop to the window thread.
 
 #include <QCoreApplication>
-#include <QMetaObject>
 #include <functional>
 #include <map>
 #include <memory>
 #include <vector>
 
+#include "runtime/runtime.h"
 #include "runtime/window_host.h"
 
 namespace rt::detail {
@@ -34,8 +34,7 @@ template <typename T>
 T onGuiResult(const std::function<T()>& fn) {
     if (onGui()) return fn();
     T result{};
-    QMetaObject::invokeMethod(
-        qApp, [&] { result = fn(); }, Qt::BlockingQueuedConnection);
+    onGuiThread([&] { result = fn(); });
     return result;
 }
 

@@ -108,6 +108,15 @@ void onGuiThread(const std::function<void()>& fn) {
     QMetaObject::invokeMethod(qApp, fn, Qt::BlockingQueuedConnection);
 }
 
+void postToGuiThread(std::function<void()> fn) {
+    if (!qApp) return;
+    if (detail::onGui()) {
+        fn();
+        return;
+    }
+    QMetaObject::invokeMethod(qApp, std::move(fn), Qt::QueuedConnection);
+}
+
 void registerWindow(const WindowDesc& desc) {
     reg().descriptions[desc.name] = desc;
 }

@@ -151,7 +151,11 @@ void raiseIndependentBoxes();
 // box, followed by the box's text.
 extern const char kFatalErrorOption[];
 
-// Runs fn on the window thread; the caller waits (direct call when already there).
+// The way onto the window thread from any other. onGuiThread runs fn there
+// and the caller waits for it; postToGuiThread queues it there and the
+// caller goes on. Both call fn at once when already there; without an
+// application, post drops fn.
 void onGuiThread(const std::function<void()>& fn);
+void postToGuiThread(std::function<void()> fn);
 
 }  // namespace rt

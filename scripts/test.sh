@@ -10,7 +10,8 @@ bash "$ROOT/scripts/setup.sh"
 # Every C++ file as .clang-format has it; scripts/format.sh formats them.
 bash "$ROOT/scripts/format.sh" --check
 export BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
-bash "$ROOT/scripts/build.sh" "$@"
+# Warnings fail the build here, as in CI; a packager's build only shows them.
+bash "$ROOT/scripts/build.sh" -DZORVIK_WERROR=ON "$@"
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 chmod 700 "$XDG_RUNTIME_DIR"
 # A sanitizer build reports leaks; system libraries' own are not ours.

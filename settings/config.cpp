@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "names/main_window.h"
+#include "names/reminder_kinds.h"
 #include "runtime/runtime.h"
 #include "runtime/settings_folder.h"
 #include "settings/hotkey_setting.h"
@@ -75,19 +76,20 @@ void applyReminderKind() {
     rt::setProperty(kMainWindow, ctl::kReminderKindList, rt::slot::ComboSelection, wanted);
     const int selected =
         rt::getProperty(kMainWindow, ctl::kReminderKindList, rt::slot::ComboSelection).toInt();
-    const QString button = ctl::kChooseAudioButton;
-    if (selected != 4) {
-        rt::setProperty(kMainWindow, button, rt::slot::Visible, false);
-        return;
-    }
-    rt::setProperty(kMainWindow, button, rt::slot::Visible, true);
+    if (!showAudioButtonFor(selected)) return;
     const QString path = readSetting(setting::AudioFile);
     if (path.isEmpty()) return;
-    rt::setProperty(kMainWindow, button, rt::slot::ButtonCaption,
+    rt::setProperty(kMainWindow, ctl::kChooseAudioButton, rt::slot::ButtonCaption,
                     QFileInfo::exists(path) ? u"切换音频"_s : u"请添加音频"_s);
 }
 
 }  // namespace
+
+bool showAudioButtonFor(int listIndex) {
+    const bool shown = kindPlaysAudioFile(reminderKindAt(listIndex));
+    rt::setProperty(kMainWindow, ctl::kChooseAudioButton, rt::slot::Visible, shown);
+    return shown;
+}
 
 QString defaultSetting(const QString& section, const QString& key) {
     for (const Setting& s : kAllSettings)

@@ -29,6 +29,9 @@ void applyPanelSettings();
 // Points the configuration at another file (import); the next read
 // creates it with the defaults when it is missing.
 void useConfigFile(const QString& path);
+// The audio file button shows for the kind at the list's index alone.
+// True when it shows.
+bool showAudioButtonFor(int listIndex);
 // The default of a key, as a new file receives it ("" for unknown keys).
 QString defaultSetting(const QString& section, const QString& key);
 

@@ -6,6 +6,8 @@
 #include <QStringView>
 #include <array>
 
+#include "names/reminder_kinds.h"
+
 namespace zorvik {
 
 struct Setting {
@@ -24,7 +26,7 @@ inline constexpr Setting Hours{u"计时", u"时", u"0", K::Number};
 inline constexpr Setting Minutes{u"计时", u"分", u"5", K::Number};
 inline constexpr Setting Seconds{u"计时", u"秒", u"15", K::Number};
 inline constexpr Setting Mode{u"计时", u"模式选择", u"倒计时", K::Text};  // 倒计时 / 正计时
-inline constexpr Setting ReminderKind{u"计时", u"提醒类型", u"0", K::Number};
+inline constexpr Setting ReminderKind{u"计时", u"提醒类型", kDefaultStoredKind, K::Number};
 inline constexpr Setting IntervalMinutes{u"计时", u"间隔提醒时间", u"1", K::Number};
 inline constexpr Setting AudioFile{u"计时", u"自定义音频路径", u"", K::Text};
 inline constexpr Setting StayOnTop{u"计时", u"窗口置顶", u"假", K::Logical};

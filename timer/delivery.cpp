@@ -29,10 +29,9 @@ struct Deliveries {
     int posted = 0;      // reminders handed over, not yet delivered
     int audioOpens = 0;  // custom audio files being opened
     QList<QPointer<QObject>> boxes;
-    SpeechQueue speech;
 
     QObject* context() {
-        if (!session) session = new QObject(&speech);
+        if (!session) session = new QObject;
         return session;
     }
 };
@@ -87,8 +86,7 @@ void onReminderKindListClosed() {
     const int index =
         rt::getProperty(kMainWindow, ctl::kReminderKindList, rt::slot::ComboSelection).toInt();
     writeSetting(setting::ReminderKind, rt::toText(index));
-    rt::setProperty(kMainWindow, ctl::kChooseAudioButton, rt::slot::Visible,
-                    reminderKindAt(index) == ReminderKind::CustomAudio);
+    showAudioButtonFor(index);
 }
 
 }  // namespace
@@ -104,21 +102,9 @@ void deliverReminder(const QString& text) {
     });
 }
 
-void speakText(const QString& text) {
-    deliveries().speech.add(text);
-}
-
-int pendingSpeech() {
-    return deliveries().speech.pending();
-}
-
 int pendingDeliveries() {
     const Deliveries& d = deliveries();
-    return d.posted + d.audioOpens + d.speech.pending();
-}
-
-void dropWaitingSpeech() {
-    deliveries().speech.dropWaiting();
+    return d.posted + d.audioOpens + pendingSpeech();
 }
 
 void cancelDeliveries() {
@@ -133,29 +119,7 @@ void cancelDeliveries() {
         }
     }
     d.boxes.clear();
-    d.speech.cancel();
-}
-
-QByteArray percentEncodeUtf8(const QString& text) {
-    QByteArray out;
-    const QByteArray utf8 = text.toUtf8();
-    out.reserve(utf8.size() * 3);
-    static const char hex[] = "0123456789ABCDEF";
-    for (char ch : utf8) {
-        const auto b = static_cast<unsigned char>(ch);
-        out += '%';
-        out += hex[b >> 4];
-        out += hex[b & 0xF];
-    }
-    return out;
-}
-
-QString configuredSpeechAddress() {
-    return readSetting(setting::SpeechAddress).trimmed();
-}
-
-QString speechFilePath() {
-    return rt::scratchDirectory() + u"/read.mp3"_s;
+    cancelSpeech();
 }
 
 void chooseAudioFile() {

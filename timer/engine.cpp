@@ -12,9 +12,9 @@
 #include "media/sound.h"
 #include "text/commands.h"
 #include "timer/clock.h"
-#include "timer/delivery.h"
 #include "timer/run_view.h"
 #include "timer/scheduling.h"
+#include "timer/speech_queue.h"
 #include "timer/timer_state.h"
 
 using namespace Qt::StringLiterals;
@@ -22,11 +22,8 @@ using namespace Qt::StringLiterals;
 namespace zorvik {
 namespace {
 
-enum class Mode { Countdown, CountUp };
-
 struct Loop {
     bool armed = false;
-    Mode mode = Mode::Countdown;
     qint32 total = 0;
     Clock::TimePoint start;
     qint64 passes = 0;  // waits scheduled since start
@@ -43,17 +40,13 @@ void reminderStep() {
 }
 
 void showClock() {
-    TimerCore& c = core();
-    c.secondsText = twoDigits(c.clockSeconds);
-    c.minutesText = twoDigits(c.clockMinutes);
-    c.hoursText = twoDigits(c.clockHours);
-    runView().showTime(c.hoursText + u':' + c.minutesText + u':' + c.secondsText);
+    runView().showTime(clockText());
 }
 
 // The part of a pass before its wait. False: the run has ended.
 bool beforeWait() {
     TimerCore& c = core();
-    if (loop.mode == Mode::Countdown) {
+    if (c.mode == RunMode::Countdown) {
         reminderStep();
         if (c.elapsedSeconds < loop.total) {
             const qint32 r = loop.total - c.elapsedSeconds;
@@ -79,7 +72,7 @@ bool beforeWait() {
 // The part of a pass after its wait: the second is counted. False: stop.
 bool afterWait() {
     TimerCore& c = core();
-    if (loop.mode == Mode::Countdown) {
+    if (c.mode == RunMode::Countdown) {
         c.elapsedSeconds += 1;
         c.secondsSinceReminder += 1;
     } else {
@@ -96,7 +89,7 @@ bool afterWait() {
         showClock();
         reminderStep();
     }
-    return c.state == RunState::Running && !c.stopRequested;
+    return c.state == RunState::Running;
 }
 
 void notify(RunEvent e) {
@@ -110,27 +103,28 @@ void stopLoop() {
     notify(RunEvent::Stopped);
 }
 
-void armNext();
+// The next pass falls due at the loop's start + n seconds. After a stall
+// (sleep, a frozen machine) the missed seconds are not caught up: the
+// schedule starts again from the late pass.
+void armNext(Clock::TimePoint passBegan);
 
 void onPassDue() {
     loop.timerId = 0;
-    const Clock::TimePoint due = loop.start + std::chrono::seconds(loop.passes);
-    const Clock::TimePoint now = clock().now();
+    const Clock::TimePoint began = clock().now();
     if (!afterWait() || !beforeWait()) {
         stopLoop();
         return;
     }
-    // After a stall (sleep, a frozen machine) the missed seconds are not
-    // caught up: the schedule starts again from now.
-    if (now - due > std::chrono::seconds(1)) {
-        loop.start = now;
-        loop.passes = 0;
-    }
-    armNext();
+    armNext(began);
     notify(RunEvent::Pass);
 }
 
-void armNext() {
+void armNext(Clock::TimePoint passBegan) {
+    const Clock::TimePoint due = loop.start + std::chrono::seconds(loop.passes);
+    if (passBegan - due > std::chrono::seconds(1)) {
+        loop.start = passBegan;
+        loop.passes = 0;
+    }
     loop.passes += 1;
     loop.timerId = clock().schedule(loop.start + std::chrono::seconds(loop.passes), onPassDue);
 }
@@ -142,11 +136,6 @@ TimerCore& core() {
     return c;
 }
 
-ReminderKind reminderKindAt(int index) {
-    return index >= 0 && index <= int(ReminderKind::Nothing) ? ReminderKind(index)
-                                                             : ReminderKind::Nothing;
-}
-
 RunNotifier& runNotifier() {
     static RunNotifier n;
     return n;
@@ -156,6 +145,20 @@ QString twoDigits(qint32 part) {
     QString t = QString::number(part);
     if (t.size() == 1) t.prepend(u'0');
     return t;
+}
+
+QString clockText() {
+    const TimerCore& c = core();
+    return twoDigits(c.clockHours) + u':' + twoDigits(c.clockMinutes) + u':' +
+           twoDigits(c.clockSeconds);
+}
+
+QString startedAtText() {
+    return u"始于："_s + rt::dateTimeToText(core().startedAt);
+}
+
+QString endedAtText() {
+    return u"终于："_s + rt::dateTimeToText(core().endedAt);
 }
 
 void stopEngine() {
@@ -172,7 +175,8 @@ void startOrPause() {
     TimerCore& c = core();
     RunView& view = runView();
     if (!c.runActive()) {
-        view.showRecord(RunRecord::StartedAt, u"始于："_s + rt::dateTimeToText(rt::nowTime()));
+        c.startedAt = rt::nowTime();
+        view.showRecord(RunRecord::StartedAt, startedAtText());
         view.showRecords(false);
         const double total = rt::toNumber(view.entry(RunEntry::Hours)) * 3600.0 +
                              rt::toNumber(view.entry(RunEntry::Minutes)) * 60.0 +
@@ -202,9 +206,9 @@ void runTimer(qint32 total) {
     if (loop.armed) return;
     Loop fresh;
     if (runView().chosen(RunChoice::Countdown))
-        fresh.mode = Mode::Countdown;
+        core().mode = RunMode::Countdown;
     else if (runView().chosen(RunChoice::CountUp))
-        fresh.mode = Mode::CountUp;
+        core().mode = RunMode::CountUp;
     else
         return;
     fresh.armed = true;
@@ -216,14 +220,15 @@ void runTimer(qint32 total) {
         stopLoop();
         return;
     }
-    armNext();
+    armNext(loop.start);
     notify(RunEvent::Counting);
 }
 
 void endOfRun() {
     TimerCore& c = core();
     RunView& view = runView();
-    view.showRecord(RunRecord::EndedAt, u"终于："_s + rt::dateTimeToText(rt::nowTime()));
+    c.endedAt = rt::nowTime();
+    view.showRecord(RunRecord::EndedAt, endedAtText());
     view.showTime(u"00:00:00"_s);
     view.showRecords(true);
     c.secondsSinceReminder = c.currentRow = 0;
@@ -241,7 +246,7 @@ void resetTimer() {
     loop = Loop{};
     c.clockSeconds = c.clockMinutes = c.clockHours = c.elapsedSeconds = c.secondsSinceReminder =
         c.currentRow = 0;
-    c.rowArmed = c.stopRequested = false;
+    c.rowArmed = false;
     dropWaitingSpeech();
     runView().showRecords(false);
     runView().showTime(u"00:00:00"_s);

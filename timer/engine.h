@@ -23,6 +23,11 @@ void prepareRunSounds();
 void stopEngine();
 // Display text of a duration part: at least two digits.
 QString twoDigits(qint32 part);
+// What the core says the display shows, as "00:00:00", and the records
+// under it ("始于：…", "终于：…").
+QString clockText();
+QString startedAtText();
+QString endedAtText();
 
 // What the desktop around the window follows (tray, sleep, attention):
 // told when a loop starts counting, after each pass, at the natural end

@@ -60,7 +60,7 @@ class MainWindowView : public RunView {
     }
     void showRunState(RunState state) override {
         rt::setProperty(kMainWindow, ctl::kStartButton, rt::slot::ButtonCaption,
-                        state == RunState::Running ? u"暂停"_s : u"开始"_s);
+                        startCaption(state));
         rt::setProperty(kMainWindow, ctl::kTimeDisplay, rt::slot::LabelColour,
                         state == RunState::Ended ? 255 : 0);  // red at the end
         // What a run was set up with stays as it is until the run is over.
@@ -88,6 +88,10 @@ class MainWindowView : public RunView {
 RunView* replacement = nullptr;
 
 }  // namespace
+
+QString startCaption(RunState state) {
+    return state == RunState::Running ? u"暂停"_s : u"开始"_s;
+}
 
 RunView& runView() {
     static MainWindowView mainWindow;

@@ -34,6 +34,10 @@ class RunView {
     virtual void clearCommandOutput() = 0;
 };
 
+// The caption of "开始" (and of the tray's item for it) in a state:
+// "暂停" while a loop counts.
+QString startCaption(RunState state);
+
 // The view in use: the main window's unless another was set.
 RunView& runView();
 // Puts view in the main window's place; null gives the main window back.

@@ -1,14 +1,18 @@
 #include "timer/speech_queue.h"
 
+#include <QObject>
 #include <QPointer>
+#include <deque>
 
 #include "media/media.h"
 #include "media/media_player.h"
 #include "media/speech_service.h"
 #include "names/main_window.h"
+#include "runtime/clock.h"
 #include "runtime/runtime.h"
+#include "runtime/settings_folder.h"
+#include "settings/config.h"
 #include "text/commands.h"
-#include "timer/delivery.h"
 
 using namespace Qt::StringLiterals;
 
@@ -28,7 +32,82 @@ bool looksLikeMp3(const QByteArray& body) {
     return body.size() >= 2 && uchar(body[0]) == 0xFF && (uchar(body[1]) & 0xE0) == 0xE0;
 }
 
+class SpeechQueue : public QObject {
+  public:
+    // Clips waiting behind the one under way; a newer one pushes the oldest
+    // out, so speech never falls further and further behind the timer.
+    static constexpr int kMaxWaiting = 3;
+
+    void add(const QString& text);
+    void dropWaiting() { waiting_.clear(); }
+    void cancel();
+    // Waiting clips plus the one under way.
+    int pending() const { return int(waiting_.size()) + (clip_ ? 1 : 0); }
+
+  private:
+    void next();
+    void endClip();
+    void fetch(const QString& text);
+    // mayRenew: once, a service found gone is replaced by a new one.
+    void fetchFromOwnService(const QString& text, bool mayRenew);
+    void fetched(const rt::HttpResult& result);
+    void opened(bool ok);
+    void waitForPlayback(int seconds, bool playing);
+    void finishIfDone();
+
+    std::deque<QString> waiting_;
+    // The clip under way: every callback of its fetch, service start, open
+    // and playback belongs to it and is dropped when it ends.
+    QObject* clip_ = nullptr;
+    rt::Deadline minimum_, grace_;
+    bool minimumPassed_ = false;
+    bool ended_ = false;
+};
+
+SpeechQueue& queue() {
+    static auto* q = new SpeechQueue;  // lives as long as the program
+    return *q;
+}
+
 }  // namespace
+
+void speakText(const QString& text) {
+    queue().add(text);
+}
+
+int pendingSpeech() {
+    return queue().pending();
+}
+
+void dropWaitingSpeech() {
+    queue().dropWaiting();
+}
+
+void cancelSpeech() {
+    queue().cancel();
+}
+
+QString configuredSpeechAddress() {
+    return readSetting(setting::SpeechAddress).trimmed();
+}
+
+QString speechFilePath() {
+    return rt::scratchDirectory() + u"/read.mp3"_s;
+}
+
+QByteArray percentEncodeUtf8(const QString& text) {
+    QByteArray out;
+    const QByteArray utf8 = text.toUtf8();
+    out.reserve(utf8.size() * 3);
+    static const char hex[] = "0123456789ABCDEF";
+    for (char ch : utf8) {
+        const auto b = static_cast<unsigned char>(ch);
+        out += '%';
+        out += hex[b >> 4];
+        out += hex[b & 0xF];
+    }
+    return out;
+}
 
 QString speechRequestUrl(const QString& base, const QString& text) {
     QString address = base;
@@ -46,10 +125,6 @@ void SpeechQueue::add(const QString& text) {
     if (int(waiting_.size()) >= kMaxWaiting) waiting_.pop_front();
     waiting_.push_back(text);
     if (!clip_) next();
-}
-
-void SpeechQueue::dropWaiting() {
-    waiting_.clear();
 }
 
 void SpeechQueue::cancel() {

@@ -2,58 +2,41 @@
 // Speech reminders, one at a time: each text is fetched from the speech
 // endpoint (the configured one, or the program's own service), written to
 // the speech file, played in the main window's media player and removed,
-// before the next is asked for. They share one file
-// and one player, so they take turns; nothing of it ever waits inside a
-// handler, every step is a continuation on the clock or a signal.
+// before the next is asked for. They share one file and one player, so
+// they take turns; nothing of it ever waits inside a handler, every step
+// is a continuation on the clock or a signal. Delivery hands it texts;
+// the address, the request, the file and the clean-up are its own.
 
-#include <QObject>
+#include <QByteArray>
 #include <QString>
-#include <deque>
 
 #include "media/http.h"
-#include "runtime/clock.h"
 
 namespace zorvik {
 
+// Queues the speech of a text. Speech never overlaps: each text waits for
+// the one before it to be fetched, played and removed; at most three wait,
+// a newer one pushing the oldest out.
+void speakText(const QString& text);
+// Speech requests waiting or under way (tests wait for 0).
+int pendingSpeech();
+// A reset: speech still waiting is dropped; the clip under way ends normally.
+void dropWaitingSpeech();
+// The main window is going: everything goes at once, the clip under way
+// included, and with it the speech file and the program's own service.
+void cancelSpeech();
+
+// The optional key "语音服务地址" of section "计时" ("" when unset: the
+// program's own service speaks).
+QString configuredSpeechAddress();
+// Where each speech clip is written, played from and removed.
+QString speechFilePath();
+// The text's UTF-8 bytes, each as "%" and two upper-case hex digits.
+QByteArray percentEncodeUtf8(const QString& text);
 // The request for a text at a service's base address.
 QString speechRequestUrl(const QString& base, const QString& text);
 // A clip is a 200 answer whose body is audio by its declared type, or by
 // its first bytes (MP3), as some services declare nothing useful.
 bool isAudioAnswer(const rt::HttpResult& result);
-
-class SpeechQueue : public QObject {
-  public:
-    // Clips waiting behind the one under way; a newer one pushes the oldest
-    // out, so speech never falls further and further behind the timer.
-    static constexpr int kMaxWaiting = 3;
-
-    void add(const QString& text);
-    // The clips still waiting go; the one under way ends normally.
-    void dropWaiting();
-    // Everything goes at once, the one under way included, and with it the
-    // speech file and the program's own service (the main window is going).
-    void cancel();
-    // Waiting clips plus the one under way.
-    int pending() const { return int(waiting_.size()) + (clip_ ? 1 : 0); }
-
-  private:
-    void next();
-    void endClip();
-    void fetch(const QString& text);
-    // mayRenew: once, a service found gone is replaced by a new one.
-    void fetchFromOwnService(const QString& text, bool mayRenew);
-    void fetched(const rt::HttpResult& result);
-    void opened(bool ok);
-    void waitForPlayback(int seconds, bool playing);
-    void finishIfDone();
-
-    std::deque<QString> waiting_;
-    // The clip under way: every callback of its fetch, service start, open
-    // and playback belongs to it and is dropped when it ends.
-    QObject* clip_ = nullptr;
-    rt::Deadline minimum_, grace_;
-    bool minimumPassed_ = false;
-    bool ended_ = false;
-};
 
 }  // namespace zorvik

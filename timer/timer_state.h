@@ -6,6 +6,7 @@
 #include <QtGlobal>
 
 #include "names/main_window.h"
+#include "names/reminder_kinds.h"
 
 namespace zorvik {
 
@@ -14,11 +15,8 @@ namespace zorvik {
 // Ended: it reached its total; the red "00:00:00" stays until the next
 // start or a reset.
 enum class RunState { Idle, Running, Paused, Ended };
-
-// The entries of "提醒类型_组合框", in their order.
-enum class ReminderKind { Beep, Box, Speech, BoxAndSpeech, CustomAudio, Nothing };
-// The kind at a list index; anything outside the list reminds by nothing.
-ReminderKind reminderKindAt(int index);
+// What the run's clock parts count: the time left or the time counted.
+enum class RunMode { Countdown, CountUp };
 
 struct TimerCore {
     RunState state = RunState::Idle;
@@ -32,9 +30,11 @@ struct TimerCore {
     qint32 currentRow = 0;
     qint32 secondsSinceReminder = 0;
     qint32 elapsedSeconds = 0;
+    // What the display shows; zero at the end and after a reset.
     qint32 clockHours = 0, clockMinutes = 0, clockSeconds = 0;
-    QString hoursText, minutesText, secondsText;
-    bool stopRequested = false;
+    RunMode mode = RunMode::Countdown;  // of the run last set counting
+    // The last run's start and end, as rt::nowTime tells time.
+    double startedAt = 0, endedAt = 0;
 };
 
 TimerCore& core();

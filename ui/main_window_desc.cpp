@@ -2,6 +2,7 @@
 // design tables (timer panel, settings panel, table panel, output panel).
 
 #include "names/main_window.h"
+#include "names/reminder_kinds.h"
 #include "runtime/runtime.h"
 #include "ui/window_descriptions.h"
 
@@ -98,10 +99,7 @@ std::vector<ControlDesc> settingsPanel() {
             {{rt::ev::Clicked, u"onCountUpClicked"_s}}),
         row(u"透明标签5"_s, Kind::Label, g1, 24, 87, 77, 16, u"提醒类型："_s),
         row(u"提醒类型_组合框"_s, Kind::ComboBox, g1, 82, 85, 110, 20, {},
-            {{u"items"_s, QStringList{u"嘟嘟声"_s, u"消息框提醒"_s, u"AI语音提醒"_s,
-                                      u"消息框+AI语音"_s, u"自定义的音乐"_s, u"无提醒"_s}},
-             {u"fontPx"_s, 13},
-             {u"name"_s, u"提醒类型"_s}},
+            {{u"items"_s, reminderKindCaptions()}, {u"fontPx"_s, 13}, {u"name"_s, u"提醒类型"_s}},
             {{rt::ev::ListClosed, u"onReminderKindListClosed"_s}}),
         row(u"选择音频_按钮"_s, Kind::Button, g1, 196, 84, 68, 22, u"请添加音频"_s,
             {{u"hidden"_s, true}}, {{rt::ev::Clicked, u"chooseAudioFile"_s}}),

@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include "desktop.h"
+#include "names/reminder_kinds.h"
 #include "text/profile.h"
 
 using namespace Qt::StringLiterals;
@@ -190,11 +191,13 @@ TEST_F(DesktopTest, RemindersStayAboveTheWindowAfterTheCloseQuestion) {
         ASSERT_TRUE(desktop->ready());
         // A five-minute count with a message box every 3 s, started with F2.
         const QString config = desktop->folder() + u"/配置.ini"_s;
-        for (const auto& [key, value] : {std::pair{u"分"_s, u"5"_s},
-                                         {u"提醒类型"_s, u"1"_s},
-                                         {u"间隔提醒时间"_s, u"0.05"_s},
-                                         {u"窗口置顶"_s, onTop},
-                                         {u"最终结束音"_s, u"假"_s}})
+        for (const auto& [key, value] :
+             {std::pair{u"分"_s, u"5"_s},
+              {u"提醒类型"_s,
+               QString::number(zorvik::reminderKindIndex(zorvik::ReminderKind::Box))},
+              {u"间隔提醒时间"_s, u"0.05"_s},
+              {u"窗口置顶"_s, onTop},
+              {u"最终结束音"_s, u"假"_s}})
             ASSERT_TRUE(rt::writeIniEntry(config, u"计时"_s, key, value));
         ASSERT_TRUE(rt::writeIniEntry(config, u"热键配置"_s, u"开始"_s, u"113"_s));
         ASSERT_TRUE(desktop->startProgram());

@@ -14,6 +14,7 @@
 #include "media/beep.h"
 #include "media/media_player.h"
 #include "timer/delivery.h"
+#include "timer/speech_queue.h"
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -40,13 +41,13 @@ class Exit : public zt::ProgramTest {
 
     // Loads the main window again after an exit (the settings file is there
     // now, so no first-start pause) and sets up a reminder of kind every 3 s.
-    void prepare(int kind, const SpeechEndpoint& endpoint) {
+    void prepare(zorvik::ReminderKind kind, const SpeechEndpoint& endpoint) {
         if (!rt::isLoaded(zt::kMain)) {
             ASSERT_TRUE(rt::loadWindow(zt::kMain));
         }
         zorvik::writeSetting(u"计时"_s, u"语音服务地址"_s, endpoint.address());
         zorvik::writeSetting(u"计时"_s, u"自定义音频路径"_s, path(u"提醒.mp3"_s));
-        set(u"提醒类型_组合框"_s, rt::slot::ComboSelection, kind);
+        chooseKind(kind);
         set(u"提醒_编辑框"_s, rt::slot::EditContent, u"0.05"_s);
         setTime(0, 5, 0);
         click(u"开始"_s);
@@ -101,16 +102,17 @@ TEST_F(Exit, YesWhileAMediumOpensOrSpeechPlaysLeavesNothing) {
     });
     struct Stage {
         const char* name;
-        int kind;
+        zorvik::ReminderKind kind;
         bool holdFetch;
         std::function<bool()> reached;
     };
     const QList<Stage> stages = {
-        {"custom audio opening", 4, false, [&] { return opening(path(u"提醒.mp3"_s)); }},
-        {"speech opening", 2, false,
+        {"custom audio opening", zorvik::ReminderKind::CustomAudio, false,
+         [&] { return opening(path(u"提醒.mp3"_s)); }},
+        {"speech opening", zorvik::ReminderKind::Speech, false,
          [&] { return opening(QFileInfo(speechFile()).absoluteFilePath()); }},
-        {"speech fetch held", 2, true, [&] { return !held.isNull(); }},
-        {"speech playing", 3, false, [&] { return playing(); }},
+        {"speech fetch held", zorvik::ReminderKind::Speech, true, [&] { return !held.isNull(); }},
+        {"speech playing", zorvik::ReminderKind::BoxAndSpeech, false, [&] { return playing(); }},
     };
     for (const Stage& stage : stages) {
         SCOPED_TRACE(stage.name);
@@ -155,8 +157,8 @@ TEST_F(Exit, YesAtAnyMomentOfAnyDeliveryEndsEverything) {
         }
     });
     for (int i = 0; i < 200; ++i) {
-        const int kind = i % 5;
-        prepare(kind, endpoint);
+        const int kind = i % zorvik::kReminderKindCount;
+        prepare(zorvik::reminderKindAt(kind), endpoint);
         // A moment somewhere in the delivery: real time for what is real
         // (transfers, decoding, playback; mostly short, now and then long
         // enough for a clip to play), virtual time for the waits.

@@ -105,18 +105,20 @@ TEST_F(MainWindow, CommandSwitchOpensTheOutputPanelAndTheTableReopensIt) {
 }
 
 TEST_F(MainWindow, ReminderKindShowsTheAudioButtonOnlyForOwnMusic) {
-    set(u"提醒类型_组合框"_s, rt::slot::ComboSelection, 4);
+    using zorvik::ReminderKind;
+    chooseKind(ReminderKind::CustomAudio);
     rt::raiseEvent(zt::kMain, u"提醒类型_组合框"_s, rt::ev::ListClosed);
     EXPECT_TRUE(prop(u"选择音频_按钮"_s, rt::slot::Visible).toBool());
-    EXPECT_EQ(stored(u"计时"_s, u"提醒类型"_s), u"4"_s);
+    EXPECT_EQ(stored(u"计时"_s, u"提醒类型"_s), zt::storedKind(ReminderKind::CustomAudio));
     rt::raiseEvent(zt::kMain, u"提醒类型_组合框"_s, rt::ev::ListClosed);  // unchanged: same again
     EXPECT_TRUE(prop(u"选择音频_按钮"_s, rt::slot::Visible).toBool());
-    set(u"提醒类型_组合框"_s, rt::slot::ComboSelection, 1);
+    chooseKind(ReminderKind::Box);
     rt::raiseEvent(zt::kMain, u"提醒类型_组合框"_s, rt::ev::ListClosed);
     EXPECT_FALSE(prop(u"选择音频_按钮"_s, rt::slot::Visible).toBool());
     // Selections are clamped to the list.
-    set(u"提醒类型_组合框"_s, rt::slot::ComboSelection, 7);
-    EXPECT_EQ(prop(u"提醒类型_组合框"_s, rt::slot::ComboSelection).toInt(), 5);
+    set(u"提醒类型_组合框"_s, rt::slot::ComboSelection, zorvik::kReminderKindCount + 1);
+    EXPECT_EQ(prop(u"提醒类型_组合框"_s, rt::slot::ComboSelection).toInt(),
+              zorvik::kReminderKindCount - 1);
     set(u"提醒类型_组合框"_s, rt::slot::ComboSelection, -5);
     EXPECT_EQ(prop(u"提醒类型_组合框"_s, rt::slot::ComboSelection).toInt(), -1);
 }

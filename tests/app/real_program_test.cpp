@@ -208,10 +208,14 @@ TEST_F(BuiltProgram, YesWhileSpeechPlaysEndsAtOnce) {
     // A countdown of 5 min with a speech reminder every 3 s from the
     // endpoint, started with F2.
     const QList<std::array<QString, 3>> settings = {
-        {u"计时"_s, u"时"_s, u"0"_s},          {u"计时"_s, u"分"_s, u"5"_s},
-        {u"计时"_s, u"秒"_s, u"0"_s},          {u"计时"_s, u"模式选择"_s, u"倒计时"_s},
-        {u"计时"_s, u"提醒类型"_s, u"2"_s},    {u"计时"_s, u"间隔提醒时间"_s, u"0.05"_s},
-        {u"计时"_s, u"最终结束音"_s, u"假"_s}, {u"计时"_s, u"语音服务地址"_s, endpoint.address()},
+        {u"计时"_s, u"时"_s, u"0"_s},
+        {u"计时"_s, u"分"_s, u"5"_s},
+        {u"计时"_s, u"秒"_s, u"0"_s},
+        {u"计时"_s, u"模式选择"_s, u"倒计时"_s},
+        {u"计时"_s, u"提醒类型"_s, zt::storedKind(zorvik::ReminderKind::Speech)},
+        {u"计时"_s, u"间隔提醒时间"_s, u"0.05"_s},
+        {u"计时"_s, u"最终结束音"_s, u"假"_s},
+        {u"计时"_s, u"语音服务地址"_s, endpoint.address()},
         {u"热键配置"_s, u"开始"_s, u"113"_s}};
     for (const auto& [section, key, value] : settings)
         ASSERT_TRUE(rt::writeIniEntry(path(u"配置.ini"_s), section, key, value));

@@ -33,7 +33,8 @@ TEST_F(FreshStart, CreatesTheTwelveDefaultsAndShowsThem) {
     EXPECT_EQ(prop(u"输入_秒"_s, rt::slot::EditContent).toString(), u"15"_s);
     EXPECT_TRUE(prop(u"倒计时"_s, rt::slot::Checked).toBool());
     EXPECT_FALSE(prop(u"正计时"_s, rt::slot::Checked).toBool());
-    EXPECT_EQ(prop(u"提醒类型_组合框"_s, rt::slot::ComboSelection).toInt(), 0);
+    EXPECT_EQ(zorvik::reminderKindAt(prop(u"提醒类型_组合框"_s, rt::slot::ComboSelection).toInt()),
+              zorvik::ReminderKind::Beep);
     EXPECT_EQ(prop(u"提醒_编辑框"_s, rt::slot::EditContent).toString(), u"1"_s);
     EXPECT_FALSE(prop(u"选择框_窗口置顶"_s, rt::slot::Checked).toBool());
     EXPECT_TRUE(prop(u"结束音"_s, rt::slot::MenuChecked).toBool());
@@ -98,8 +99,9 @@ class HandEditedFile : public zt::ProgramTest {
         // mixed case in the section name, and a missing section.
         f.write(
             rt::toGbk(u"; written by hand\n[计时]\n时=  2 \n秒=-3\n分=abc\n模式选择=正计时\n"
-                      u"junk line\n提醒类型=4\n自定义音频路径=/no/such/file.mp3\n最终结束音=1\n"
-                      u"窗口置顶=\n时=9\n[自定义提醒]\n启用自定义提醒=假 \n"_s));
+                      u"junk line\n提醒类型=%1\n自定义音频路径=/no/such/file.mp3\n最终结束音=1\n"
+                      u"窗口置顶=\n时=9\n[自定义提醒]\n启用自定义提醒=假 \n"_s.arg(
+                          zt::storedKind(zorvik::ReminderKind::CustomAudio))));
     }
 };
 
@@ -114,7 +116,8 @@ TEST_F(HandEditedFile, ValuesAreCorrectedAndMissingKeysReadEmpty) {
     EXPECT_FALSE(prop(u"选择框_窗口置顶"_s, rt::slot::Checked).toBool()) << "empty is false";
     EXPECT_FALSE(prop(u"启用自定义提醒"_s, rt::slot::Checked).toBool());
     EXPECT_FALSE(prop(u"选择框_命令行"_s, rt::slot::Checked).toBool()) << "missing key";
-    EXPECT_EQ(prop(u"提醒类型_组合框"_s, rt::slot::ComboSelection).toInt(), 4);
+    EXPECT_EQ(zorvik::reminderKindAt(prop(u"提醒类型_组合框"_s, rt::slot::ComboSelection).toInt()),
+              zorvik::ReminderKind::CustomAudio);
     EXPECT_TRUE(prop(u"选择音频_按钮"_s, rt::slot::Visible).toBool());
     EXPECT_EQ(prop(u"选择音频_按钮"_s, rt::slot::ButtonCaption).toString(), u"请添加音频"_s);
     EXPECT_TRUE(fileBytes(u"配置.ini"_s).startsWith("; written by hand\n"))
@@ -126,7 +129,8 @@ TEST_F(FreshStart, ACharacterGbkLacksSurvivesARestart) {
     const QString audio = path(u"Übung 😀.mp3"_s);
     QFile(audio).open(QIODevice::WriteOnly);
     zorvik::writeSetting(u"计时"_s, u"自定义音频路径"_s, audio);
-    zorvik::writeSetting(u"计时"_s, u"提醒类型"_s, u"4"_s);
+    zorvik::writeSetting(u"计时"_s, u"提醒类型"_s,
+                         zt::storedKind(zorvik::ReminderKind::CustomAudio));
     rt::unloadAll();
     ASSERT_TRUE(rt::loadWindow(zt::kMain));
     EXPECT_EQ(stored(u"计时"_s, u"自定义音频路径"_s), audio);

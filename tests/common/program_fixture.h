@@ -34,6 +34,11 @@ inline const QString kMain = QStringLiteral("主窗口");
 inline const QString kHotkey = QStringLiteral("热键窗口");
 inline const QString kHelp = QStringLiteral("帮助窗口");
 
+// A kind as "提醒类型" stores it.
+inline QString storedKind(zorvik::ReminderKind kind) {
+    return QString::number(zorvik::reminderKindIndex(kind));
+}
+
 // Presses a button of the modal message box on the screen now: the
 // question or notice the program went on from showing. False when there
 // is none; its text and title through the out-parameters.
@@ -144,6 +149,10 @@ class ProgramTest : public ::testing::Test {
     }
     void click(const QString& control) { rt::raiseEvent(kMain, control, rt::ev::Clicked); }
     void countUpMode() { set(QStringLiteral("正计时"), rt::slot::Checked, 1); }
+    void chooseKind(zorvik::ReminderKind kind) {
+        set(QStringLiteral("提醒类型_组合框"), rt::slot::ComboSelection,
+            zorvik::reminderKindIndex(kind));
+    }
     // The stored value of a key, read straight from the file's GBK bytes.
     QString stored(const QString& section, const QString& key) const {
         return zorvik::readSetting(section, key);
@@ -168,3 +177,13 @@ class ProgramTest : public ::testing::Test {
 };
 
 }  // namespace zt
+
+// Tests of the whole program live here: the program's own names, the
+// fixture's and Qt's string literals read unqualified.
+namespace zorvik::testing {
+using namespace Qt::StringLiterals;
+using zt::kHelp;
+using zt::kHotkey;
+using zt::kMain;
+using zt::ProgramTest;
+}  // namespace zorvik::testing

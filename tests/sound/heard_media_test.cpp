@@ -78,8 +78,8 @@ class HeardMedia : public zt::HeardProgramTest {
     }
     // A run with a reminder every 3 s, counted to its first reminder and
     // paused there, so that the clock is free for what the test does next.
-    void remindOnce(int kind) {
-        set(u"提醒类型_组合框"_s, rt::slot::ComboSelection, kind);
+    void remindOnce(zorvik::ReminderKind kind) {
+        chooseKind(kind);
         set(u"提醒_编辑框"_s, rt::slot::EditContent, u"0.05"_s);
         setTime(0, 5, 0);
         click(u"开始"_s);
@@ -124,7 +124,7 @@ TEST_F(HeardMedia, SpeechFromTheEndpointIsHeardAsTheClipHasIt) {
     ASSERT_FALSE(mp3.isEmpty()) << "needs lame";
     zt::SpeechEndpoint endpoint([&](QTcpSocket* s, int) { zt::SpeechEndpoint::reply(s, mp3); });
     zorvik::writeSetting(u"计时"_s, u"语音服务地址"_s, endpoint.address());
-    remindOnce(2);
+    remindOnce(zorvik::ReminderKind::Speech);
     expectTwoTones("speech");
     EXPECT_EQ(endpoint.requests.size(), 1);
 }
@@ -135,7 +135,7 @@ TEST_F(HeardMedia, SpeechFromTheEndpointIsHeardAsTheClipHasIt) {
 TEST_F(HeardMedia, OwnMp3WavAndMidiFilesAreHeardWhereTheyHaveSound) {
     const QByteArray wav = zt::waveFile(twoTones());
     useFile(write(u"own.mp3"_s, toMp3(wav, dir.path())));
-    remindOnce(4);
+    remindOnce(zorvik::ReminderKind::CustomAudio);
     expectTwoTones("mp3");
 
     useFile(write(u"own.wav"_s, wav));
@@ -155,7 +155,7 @@ TEST_F(HeardMedia, OwnMp3WavAndMidiFilesAreHeardWhereTheyHaveSound) {
 // the next file silent.
 TEST_F(HeardMedia, AFileThatFailsToOpenLeavesTheNextOneHeard) {
     useFile(write(u"junk.mp3"_s, QByteArray(8000, '\x5a')));
-    remindOnce(4);
+    remindOnce(zorvik::ReminderKind::CustomAudio);
     ASSERT_TRUE(zt::waitUntil([&] { return zorvik::pendingDeliveries() == 0; }));
     EXPECT_FALSE(control()->hasPlayer()) << "a failed open keeps no player";
     zt::pause(300);
@@ -171,7 +171,7 @@ TEST_F(HeardMedia, AFileThatFailsToOpenLeavesTheNextOneHeard) {
 // while the old is still being let go of.
 TEST_F(HeardMedia, IdlePlayerIsLetGoAfterAMinuteAndMadeAgain) {
     useFile(write(u"own.wav"_s, zt::waveFile(twoTones())));
-    remindOnce(4);
+    remindOnce(zorvik::ReminderKind::CustomAudio);
     ASSERT_TRUE(zt::waitUntil([&] {
         return control()->player() &&
                control()->player()->playbackState() == QMediaPlayer::PlayingState;

@@ -23,7 +23,7 @@ class HeardRun : public zt::HeardProgramTest {
     void startRun(int seconds) {
         setTime(0, 0, seconds);
         set(u"提醒_编辑框"_s, rt::slot::EditContent, u"0.05"_s);
-        set(u"提醒类型_组合框"_s, rt::slot::ComboSelection, 0);
+        chooseKind(zorvik::ReminderKind::Beep);
         set(u"结束音"_s, rt::slot::MenuChecked, true);
         started = std::chrono::steady_clock::now();
         click(u"开始"_s);

@@ -18,6 +18,7 @@
 #include "media/speech_service.h"
 #include "speech_client.h"
 #include "timer/delivery.h"
+#include "timer/speech_queue.h"
 
 using namespace Qt::StringLiterals;
 
@@ -95,7 +96,7 @@ TEST_F(SpeechEndToEnd, TheProgramSpeaksThroughAServiceOfItsOwn) {
     const QString speech = path(u"read.mp3"_s);
     const QString binary = speechtest::serviceBinary();
 
-    set(u"提醒类型_组合框"_s, rt::slot::ComboSelection, 2);
+    chooseKind(zorvik::ReminderKind::Speech);
     set(u"启用自定义提醒"_s, rt::slot::Checked, 1);
     rt::gridInsertRow(zt::kMain, u"高级表格1"_s, u"0.0166667"_s);
     rt::gridSetCell(zt::kMain, u"高级表格1"_s, 1, 1, rt::kGridCellText, u"休息一下"_s);

@@ -5,6 +5,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include "text/commands.h"
 #include "text/text_codec.h"
 
 namespace {
@@ -110,6 +111,8 @@ TEST(TextCodec, GbkToUtf8) {
 }
 
 TEST(TextCodec, TextToLogical) {
+    EXPECT_EQ(rt::toText(true), u"真"_qs);  // as the files hold logical values
+    EXPECT_EQ(rt::toText(false), u"假"_qs);
     EXPECT_FALSE(rt::textToLogical(QString()));
     EXPECT_FALSE(rt::textToLogical(u"假"_qs));
     EXPECT_FALSE(rt::textToLogical(u"  假 "_qs));

@@ -36,6 +36,7 @@ const QString kMusic = QStringLiteral(ZORVIK_TEST_DATA "/tone_1800ms.mp3");
 const QString kOneSecond = u"0.0166667"_s;
 const QString kTwoSeconds = u"0.0333334"_s;
 
+using zorvik::ReminderKind;
 using zt::reminderBoxes;
 using zt::SpeechEndpoint;
 using zt::waitUntil;
@@ -51,7 +52,6 @@ class Delivery : public zt::ProgramTest {
         zt::ProgramTest::TearDown();
     }
 
-    void useKind(int kind) { set(u"提醒类型_组合框"_s, rt::slot::ComboSelection, kind); }
     void useRows(const QList<QStringList>& rows) {
         set(u"启用自定义提醒"_s, rt::slot::Checked, 1);
         for (const QStringList& cells : rows) {
@@ -116,7 +116,7 @@ class Delivery : public zt::ProgramTest {
 };
 
 TEST_F(Delivery, MessageBoxesShowTheirTextAndHoldNothing) {
-    useKind(1);
+    chooseKind(ReminderKind::Box);
     EXPECT_FALSE(control()->hasPlayer()) << "no player is made at start-up";
     set(u"提醒_编辑框"_s, rt::slot::EditContent, u"1"_s);
     startAndCount(120);
@@ -148,7 +148,7 @@ TEST_F(Delivery, RowTextsAreShownAsTypedInABoxThatFitsTheScreen) {
     const QString nested = u"<table><tr><td>"_s.repeated(5000);
     const QString image = u"<img src='/usr/share/icons' width=30000 height=30000>"_s;
     const QString longText = u"长"_s.repeated(60000);
-    useKind(1);
+    chooseKind(ReminderKind::Box);
     useRows({{kOneSecond, markup},
              {kTwoSeconds, nested},
              {kTwoSeconds, image},
@@ -179,7 +179,7 @@ TEST_F(Delivery, SpeechIsFetchedPlayedToItsEndAndRemoved) {
     const QByteArray speech = clip(600);
     SpeechEndpoint endpoint([&](QTcpSocket* s, int) { SpeechEndpoint::reply(s, speech); });
     useEndpoint(endpoint);
-    useKind(2);
+    chooseKind(ReminderKind::Speech);
     useRows({{kOneSecond, u"休息"_s}});
     startAndCount(1);
     ASSERT_TRUE(waitUntil([&] { return playing(); }));
@@ -220,7 +220,7 @@ TEST_F(Delivery, OnlyAudioAnswersArePlayedAndNoneSpoilsTheNext) {
             SpeechEndpoint::reply(s, clip(200));
     });
     useEndpoint(endpoint);
-    useKind(2);
+    chooseKind(ReminderKind::Speech);
     QList<QStringList> rows;
     for (const QString& t : {u"一"_s, u"二"_s, u"三"_s, u"四"_s, u"五"_s})
         rows << QStringList{kTwoSeconds, t};
@@ -243,7 +243,7 @@ TEST_F(Delivery, FailedSpeechIsSilentAndNeverStartsAServiceForAnotherAddress) {
     // A service beside the program that would leave a mark if started.
     zt::writeAll(path(u"zorvik-speech"_s), "#!/bin/sh\ntouch started\n");
     QFile(path(u"zorvik-speech"_s)).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
-    useKind(2);
+    chooseKind(ReminderKind::Speech);
     useRows({{kOneSecond, u"休息"_s}, {u"1"_s, u"休息"_s}});
 
     // An endpoint that takes the request and never answers: given up after
@@ -285,7 +285,7 @@ TEST_F(Delivery, ASlowServiceHoldsUpNothing) {
             SpeechEndpoint::reply(s, clip(100));
     });
     useEndpoint(endpoint);
-    useKind(2);
+    chooseKind(ReminderKind::Speech);
     set(u"提醒_编辑框"_s, rt::slot::EditContent, u"0.05"_s);  // every 3 s
     setTime(0, 5, 0);
     click(u"开始"_s);
@@ -333,7 +333,7 @@ TEST_F(Delivery, WaitingSpeechIsBoundedAndAResetDropsIt) {
         }
     });
     useEndpoint(endpoint);
-    useKind(2);
+    chooseKind(ReminderKind::Speech);
     QList<QStringList> rows;
     for (const QString& t : {u"一"_s, u"二"_s, u"三"_s, u"四"_s, u"五"_s})
         rows << QStringList{kTwoSeconds, t};
@@ -356,7 +356,7 @@ TEST_F(Delivery, WaitingSpeechIsBoundedAndAResetDropsIt) {
 TEST_F(Delivery, BoxAndSpeechTogetherShowTheBoxWithoutWaiting) {
     SpeechEndpoint endpoint([](QTcpSocket* s, int) { SpeechEndpoint::reply(s, clip(300)); });
     useEndpoint(endpoint);
-    useKind(3);
+    chooseKind(ReminderKind::BoxAndSpeech);
     useRows({{kOneSecond, u"休息"_s}});
     startAndCount(1);
     ASSERT_EQ(reminderBoxes().size(), 1);
@@ -368,7 +368,7 @@ TEST_F(Delivery, BoxAndSpeechTogetherShowTheBoxWithoutWaiting) {
 }
 
 TEST_F(Delivery, CustomMusicPlaysOnlyWhenItsFileExists) {
-    useKind(4);
+    chooseKind(ReminderKind::CustomAudio);
     useRows({{kOneSecond, QString()}, {kTwoSeconds, QString()}});
     const QString music = path(u"音乐/提醒.mp3"_s);
     zorvik::writeSetting(u"计时"_s, u"自定义音频路径"_s, music);
@@ -422,7 +422,7 @@ TEST_F(Delivery, AudioFileChooserListsAudioFilesUnderOneFilter) {
 }
 
 TEST_F(Delivery, NoReminderTypeDeliversNothing) {
-    useKind(5);
+    chooseKind(ReminderKind::Nothing);
     useRows({{kOneSecond, u"休息"_s}});
     startAndCount(30);
     EXPECT_TRUE(reminderBoxes().isEmpty());

@@ -46,7 +46,7 @@ class Scheduling : public zt::ProgramTest {
   protected:
     void SetUp() override {
         zt::ProgramTest::SetUp();
-        set(u"提醒类型_组合框"_s, rt::slot::ComboSelection, 1);
+        chooseKind(zorvik::ReminderKind::Box);
     }
     void TearDown() override {
         closeReminderBoxes();
@@ -194,7 +194,7 @@ TEST_F(Scheduling, RowMinutesMeanTheSecondsTheyRead) {
 }
 
 TEST_F(Scheduling, TableCommandsReachTheInterpreterOnlyWhenEnabled) {
-    set(u"提醒类型_组合框"_s, rt::slot::ComboSelection, 5);
+    chooseKind(zorvik::ReminderKind::Nothing);
     useCustomRows({{u"1"_s, QString(), u"echo first_$((20+1))"_s},
                    {u"1"_s, QString(), u"echo second_$((20+2))"_s}});
     auto output = [this] { return prop(kOutput, rt::slot::EditContent).toString(); };

@@ -10,15 +10,8 @@
 #include "common/program_fixture.h"
 #include "runtime/translations.h"
 
-using namespace Qt::StringLiterals;
-
 namespace zorvik::testing {
 namespace {
-
-using zt::kHelp;
-using zt::kHotkey;
-using zt::kMain;
-using zt::ProgramTest;
 
 class AccessibilityTest : public ProgramTest {
   protected:

@@ -7,14 +7,10 @@
 
 #include "common/program_fixture.h"
 
-using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 
 namespace zorvik::testing {
 namespace {
-
-using zt::kMain;
-using zt::ProgramTest;
 
 // Every paint of the main window's widgets, as a rectangle of the window.
 class PaintLog : public QObject {

@@ -9,15 +9,8 @@
 #include "common/program_fixture.h"
 #include "ui/help_window.h"
 
-using namespace Qt::StringLiterals;
-
 namespace zorvik::testing {
 namespace {
-
-using zt::kHelp;
-using zt::kHotkey;
-using zt::kMain;
-using zt::ProgramTest;
 
 using HelpWindowTest = ProgramTest;
 

@@ -8,15 +8,8 @@
 #include "settings/hotkey_setting.h"
 #include "ui/hotkey_window.h"
 
-using namespace Qt::StringLiterals;
-
 namespace zorvik::testing {
 namespace {
-
-using zt::kHelp;
-using zt::kHotkey;
-using zt::kMain;
-using zt::ProgramTest;
 
 const QString kField = u"编辑框_开始运行"_s;
 

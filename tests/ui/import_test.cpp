@@ -8,15 +8,8 @@
 #include "grid/grid_format.h"
 #include "text/text_codec.h"
 
-using namespace Qt::StringLiterals;
-
 namespace zorvik::testing {
 namespace {
-
-using zt::kHelp;
-using zt::kHotkey;
-using zt::kMain;
-using zt::ProgramTest;
 
 const QString kGrid = u"高级表格1"_s;
 

@@ -9,15 +9,8 @@
 #include "common/program_fixture.h"
 #include "runtime/line_edit.h"
 
-using namespace Qt::StringLiterals;
-
 namespace zorvik::testing {
 namespace {
-
-using zt::kHelp;
-using zt::kHotkey;
-using zt::kMain;
-using zt::ProgramTest;
 
 class InputTest : public ProgramTest {
   protected:

@@ -19,15 +19,8 @@
 #include "ui/hotkey_window.h"
 #include "ui/window_descriptions.h"
 
-using namespace Qt::StringLiterals;
-
 namespace zorvik::testing {
 namespace {
-
-using zt::kHelp;
-using zt::kHotkey;
-using zt::kMain;
-using zt::ProgramTest;
 
 // Other captions the program writes into its controls while it runs.
 const std::multimap<QString, QString> kLaterCaptions = {

@@ -8,15 +8,8 @@
 
 #include "common/program_fixture.h"
 
-using namespace Qt::StringLiterals;
-
 namespace zorvik::testing {
 namespace {
-
-using zt::kHelp;
-using zt::kHotkey;
-using zt::kMain;
-using zt::ProgramTest;
 
 using MenuTest = ProgramTest;
 

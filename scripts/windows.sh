@@ -35,7 +35,7 @@ PKG_CONFIG_LIBDIR="$speech/lib/pkgconfig" cmake -S "$ROOT" -B "$BUILD" -G Ninja 
   -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
   -DQT_CHAINLOAD_TOOLCHAIN_FILE="$WIN_TOOLCHAIN" -DQT_HOST_PATH=/usr \
   -DQT_HOST_PATH_CMAKE_DIR="/usr/lib/$(gcc -dumpmachine)/cmake" \
-  -DCMAKE_FIND_ROOT_PATH="$speech" -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" \
+  -DCMAKE_FIND_ROOT_PATH="$speech" -DCMAKE_BUILD_TYPE=Release -DZORVIK_WERROR=ON "${launcher[@]}" \
   -DCMAKE_CROSSCOMPILING_EMULATOR="$WIN_SCRIPTS/wine-run.sh" \
   -DZORVIK_TESTS="$([ -n "$TEST" ] && echo ON || echo OFF)" \
   -DZORVIK_BENCH="$([ -n "$BENCH" ] && echo ON || echo OFF)" >"$OUT/configure.log" 2>&1 ||

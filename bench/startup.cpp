@@ -22,7 +22,19 @@
 #include "program_copy.h"
 #include "runtime/first_paint.h"
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+// After windows.h, which it builds on.
+#include <psapi.h>
+#endif
+
 namespace {
+
+#ifdef Q_OS_WIN
+const QString kExe = QStringLiteral(".exe");
+#else
+const QString kExe;
+#endif
 
 int bareWindow(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -33,12 +45,20 @@ int bareWindow(int argc, char** argv) {
 }
 
 double residentMiB(qint64 pid) {
+#ifdef Q_OS_WIN
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid));
+    PROCESS_MEMORY_COUNTERS counters{};
+    const bool known = process && GetProcessMemoryInfo(process, &counters, sizeof counters);
+    if (process) CloseHandle(process);
+    return known ? double(counters.WorkingSetSize) / (1024.0 * 1024.0) : -1;
+#else
     QFile f(QStringLiteral("/proc/%1/status").arg(pid));
     if (!f.open(QIODevice::ReadOnly)) return -1;
     for (const QByteArray& line : f.readAll().split('\n'))
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
     return -1;
+#endif
 }
 
 // Wall clock and processor time as the first paint begins, and once the
@@ -58,12 +78,14 @@ Sample measure(const QString& program, const QStringList& args, const QString& f
     // A desktop session keeps the user's runtime folder in memory; without
     // one, Qt falls back to a folder on disk, where the single-instance
     // lock's synchronous write would be measured instead of the program.
+#ifndef Q_OS_WIN
     static const QTemporaryDir runtime(QStringLiteral("/dev/shm/zorvik-bench-XXXXXX"));
     if (!env.contains(QStringLiteral("XDG_RUNTIME_DIR")) && runtime.isValid()) {
         QFile::setPermissions(runtime.path(),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     }
+#endif
     p.setProcessEnvironment(env);
     QElapsedTimer t;
     t.start();
@@ -102,8 +124,9 @@ double median(std::vector<double> v) {
 int main(int argc, char** argv) {
     if (argc > 1 && QByteArray(argv[1]) == "--bare") return bareWindow(argc, argv);
     QCoreApplication app(argc, argv);
-    const QString program = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                     : QCoreApplication::applicationDirPath() + "/../bin/zorvik";
+    const QString program = argc > 1
+                                ? QString::fromLocal8Bit(argv[1])
+                                : QCoreApplication::applicationDirPath() + "/../bin/zorvik" + kExe;
     const int runs = argc > 2 ? std::max(1, atoi(argv[2])) : 7;
     // The program runs from a folder of its own, with its settings already
     // there, as on a user's machine after the first start.
@@ -111,7 +134,7 @@ int main(int argc, char** argv) {
     const QString exe = copyProgramWithSettings(
         program, dir.path(),
         QStringLiteral("[计时]\r\n时=0\r\n分=25\r\n秒=0\r\n模式选择=倒计时\r\n"));
-    const QString content = QCoreApplication::applicationDirPath() + "/bench_content_floor";
+    const QString content = QCoreApplication::applicationDirPath() + "/bench_content_floor" + kExe;
     measure(exe, {}, dir.path());  // warm the file cache and fonts
     measure(content, {}, dir.path());
     struct Subject {

@@ -1,15 +1,16 @@
 #include "media/media_backend.h"
 
+#include <QtGlobal>
+
+#ifndef Q_OS_WIN
 #include <QAudioOutput>
 #include <QIODevice>
 #include <QMediaPlayer>
 #include <QTimer>
 #include <QUrl>
 
-#ifndef Q_OS_WIN
 #include <gst/gst.h>
 #include <QLibrary>
-#endif
 
 namespace rt::detail {
 
@@ -35,12 +36,10 @@ void silenceAndDelete(QMediaPlayer* p) {
     p->deleteLater();  // this may run inside one of the player's own signals
 }
 
-#ifndef Q_OS_WIN
 template <typename F>
 F* resolved(QLibrary& library, const char* name) {
     return reinterpret_cast<F*>(library.resolve(name));
 }
-#endif
 
 // The first player starts the media framework, which asks every device
 // provider GStreamer knows for its devices. The Vulkan one (installed with
@@ -53,7 +52,6 @@ F* resolved(QLibrary& library, const char* name) {
 // GObject stack, into every start (about 1 MiB) for runs that never play a
 // file.
 void leaveOutUnusedDeviceProviders() {
-#ifndef Q_OS_WIN
     static const bool done = [] {
         QLibrary gst(QStringLiteral("gstreamer-1.0"), 0);
         const auto initCheck = resolved<decltype(gst_init_check)>(gst, "gst_init_check");
@@ -73,7 +71,6 @@ void leaveOutUnusedDeviceProviders() {
         return true;
     }();
     Q_UNUSED(done);
-#endif
 }
 
 }  // namespace
@@ -125,3 +122,4 @@ void disposeMediaPlayer(QMediaPlayer* p) {
 }
 
 }  // namespace rt::detail
+#endif

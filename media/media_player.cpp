@@ -1,5 +1,6 @@
 #include "media/media_player.h"
 
+#ifndef Q_OS_WIN
 #include <QFile>
 #include <QFileInfo>
 #include <QMediaPlayer>
@@ -175,4 +176,13 @@ int MediaPlayerControl::lengthSeconds() const {
     return opened_ ? int(durationMs_ / 1000) : 0;
 }
 
+bool MediaPlayerControl::hasPlayer() const {
+    return player_ != nullptr;
+}
+
+bool MediaPlayerControl::isPlaying() const {
+    return player_ && player_->playbackState() == QMediaPlayer::PlayingState;
+}
+
 }  // namespace rt
+#endif

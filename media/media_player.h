@@ -9,10 +9,12 @@
 // server are held for nothing, and the logic always opens anew before it
 // plays. The first player of the process loads the media framework (some
 // 13 MiB, kept for the process's life); each later one costs a few
-// milliseconds.
+// milliseconds. On Windows the system's media control interface plays the
+// file, and the open is answered as soon as the system has it open.
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <functional>
 
 #include "runtime/clock.h"
@@ -49,30 +51,45 @@ class MediaPlayerControl : public QObject {
     bool isOpening() const { return bool(pending_); }
     // The file open or being opened ("" when none).
     QString file() const { return file_; }
-    bool hasPlayer() const { return player_ != nullptr; }
+    bool hasPlayer() const;
+    // The open medium is playing now.
+    bool isPlaying() const;
+#ifndef Q_OS_WIN
     // The player of the open medium, for tests that watch it; may be null.
-    QMediaPlayer* player() const { return player_; }
+    QMediaPlayer* player() const {
+        return player_;
+    }
+#endif
 
   Q_SIGNALS:
     // The open medium played to its end.
     void finished();
 
   private:
-    void makePlayer();
     void releasePlayer();
-    void check();
-    void settle(bool ok);
     void endPending(bool ok);
     // Arms the idle release while the player stands idle, disarms it otherwise.
     void watchIdle();
+#ifdef Q_OS_WIN
+    bool openDevice();
+    void poll();
+
+    QString alias_;  // the system's name for the open device; "" when none
+    bool playing_ = false;
+    QTimer poll_;  // the system tells nothing when a medium ends
+#else
+    void makePlayer();
+    void check();
+    void settle(bool ok);
 
     QMediaPlayer* player_ = nullptr;
+    bool prerolling_ = false;
+    Deadline deadline_;
+#endif
     QString file_;
     bool opened_ = false;
-    bool prerolling_ = false;
     qint64 durationMs_ = 0;
     std::function<void(bool)> pending_;
-    Deadline deadline_;
     Deadline idle_;
 };
 

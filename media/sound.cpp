@@ -41,29 +41,25 @@ quint16 readU16(const QByteArray& data, qsizetype at) {
 
 constexpr quint16 kPcm = 1, kFloat = 3, kExtensible = 0xFFFE;
 
-// The audio output's format for a "fmt " chunk; invalid for sample layouts
-// it cannot play (24-bit, compressed, no channels or rate).
-QAudioFormat formatOf(const QByteArray& data, qsizetype at, quint32 size) {
-    QAudioFormat format;
-    if (size < 16) return format;
+// The format of a "fmt " chunk; invalid for sample layouts the players
+// cannot play (24-bit, compressed, no channels or rate).
+WaveFormat formatOf(const QByteArray& data, qsizetype at, quint32 size) {
+    if (size < 16) return {};
     quint16 tag = readU16(data, at);
     if (tag == kExtensible && size >= 26) tag = readU16(data, at + 24);  // the sub-format
     const quint16 channels = readU16(data, at + 2);
     const quint32 rate = readU32(data, at + 4);
     const quint16 bits = readU16(data, at + 14);
-    QAudioFormat::SampleFormat sample = QAudioFormat::Unknown;
-    if (tag == kPcm && bits == 8) sample = QAudioFormat::UInt8;
-    if (tag == kPcm && bits == 16) sample = QAudioFormat::Int16;
-    if (tag == kPcm && bits == 32) sample = QAudioFormat::Int32;
-    if (tag == kFloat && bits == 32) sample = QAudioFormat::Float;
+    WaveFormat::SampleFormat sample = WaveFormat::Unknown;
+    if (tag == kPcm && bits == 8) sample = WaveFormat::UInt8;
+    if (tag == kPcm && bits == 16) sample = WaveFormat::Int16;
+    if (tag == kPcm && bits == 32) sample = WaveFormat::Int32;
+    if (tag == kFloat && bits == 32) sample = WaveFormat::Float;
     // The limits the sound servers take: 32 channels, 384 kHz.
-    if (sample == QAudioFormat::Unknown || channels == 0 || channels > 32 || rate == 0 ||
+    if (sample == WaveFormat::Unknown || channels == 0 || channels > 32 || rate == 0 ||
         rate > 384000)
-        return format;
-    format.setSampleFormat(sample);
-    format.setChannelCount(channels);
-    format.setSampleRate(int(rate));
-    return format;
+        return {};
+    return WaveFormat(sample, channels, int(rate));
 }
 
 #ifdef Q_OS_WIN
@@ -83,9 +79,19 @@ SoundPlayer* service() {
 
 }  // namespace
 
+int WaveFormat::bytesPerFrame() const {
+    const int bytes = sample_ == UInt8 ? 1 : sample_ == Int16 ? 2 : sample_ == Unknown ? 0 : 4;
+    return bytes * channels_;
+}
+
+qint64 WaveFormat::durationForBytes(qint64 bytes) const {
+    if (!isValid()) return 0;
+    return bytes / bytesPerFrame() * 1'000'000 / rate_;
+}
+
 std::optional<WaveClip> decodeWave(const QByteArray& wav) {
     if (wav.size() < 12 || !wav.startsWith("RIFF") || wav.mid(8, 4) != "WAVE") return {};
-    QAudioFormat format;
+    WaveFormat format;
     qsizetype at = 12;
     while (at + 8 <= wav.size()) {
         const QByteArray id = wav.mid(at, 4);

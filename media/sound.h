@@ -4,15 +4,40 @@
 // end-of-run clip uses it, so stopping it never touches the media player
 // controls. On Windows it is the system's own sound service.
 
-#include <QAudioFormat>
 #include <QByteArray>
+#include <QtGlobal>
 #include <optional>
 
 namespace rt {
 
-// The samples of a WAV file and their format, as the audio output takes them.
+// How a clip's samples are laid out: what a sound server or the system's
+// player needs to be told, and no more (the media framework is not linked
+// where the system plays clips itself).
+class WaveFormat {
+  public:
+    enum SampleFormat { Unknown, UInt8, Int16, Int32, Float };
+
+    WaveFormat() = default;
+    WaveFormat(SampleFormat sample, int channels, int rate)
+        : sample_(sample), channels_(channels), rate_(rate) {}
+
+    SampleFormat sampleFormat() const { return sample_; }
+    int channelCount() const { return channels_; }
+    int sampleRate() const { return rate_; }
+    bool isValid() const { return sample_ != Unknown && channels_ > 0 && rate_ > 0; }
+    int bytesPerFrame() const;
+    // Playing time of that many bytes, in microseconds.
+    qint64 durationForBytes(qint64 bytes) const;
+
+  private:
+    SampleFormat sample_ = Unknown;
+    int channels_ = 0;
+    int rate_ = 0;
+};
+
+// The samples of a WAV file and their format.
 struct WaveClip {
-    QAudioFormat format;
+    WaveFormat format;
     QByteArray samples;
 };
 

@@ -13,15 +13,15 @@ namespace {
 // is handed over as it asks, from the connection's own thread.
 constexpr qint64 kBufferUs = 250'000;
 
-pa_sample_format_t sampleFormat(QAudioFormat::SampleFormat f) {
+pa_sample_format_t sampleFormat(WaveFormat::SampleFormat f) {
     switch (f) {
-        case QAudioFormat::UInt8:
+        case WaveFormat::UInt8:
             return PA_SAMPLE_U8;
-        case QAudioFormat::Int16:
+        case WaveFormat::Int16:
             return PA_SAMPLE_S16LE;
-        case QAudioFormat::Int32:
+        case WaveFormat::Int32:
             return PA_SAMPLE_S32LE;
-        case QAudioFormat::Float:
+        case WaveFormat::Float:
             return PA_SAMPLE_FLOAT32LE;
         default:
             return PA_SAMPLE_INVALID;

@@ -16,6 +16,7 @@
 
 #include "media/sound.h"
 
+#ifndef Q_OS_WIN
 namespace rt {
 
 class SoundPlayer : public QObject {
@@ -49,3 +50,4 @@ class SoundPlayer : public QObject {
 };
 
 }  // namespace rt
+#endif

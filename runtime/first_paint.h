@@ -6,10 +6,12 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <cstdio>
-#include <ctime>
 #include <functional>
 
 namespace rt {
+
+// Processor time this process has used so far, in milliseconds.
+double processorMs();
 
 // Watches every paint until the window's own first one, then calls onPaint
 // from inside that paint event, before the window draws. isWindow tells the
@@ -66,7 +68,7 @@ class FirstPaintProbe : public FirstPaintFilter {
         return type;
     }
     static void print(const char* what) {
-        std::printf("%s cpu=%.1f\n", what, 1000.0 * double(std::clock()) / CLOCKS_PER_SEC);
+        std::printf("%s cpu=%.1f\n", what, processorMs());
         std::fflush(stdout);
     }
 };

@@ -43,7 +43,13 @@ Decision decide() {
     made = Decision{programDir, programDir, true, true};
     if (!installedLayout(programDir) && acceptsNewFiles(programDir)) return made;
     made.portable = false;
+#ifdef Q_OS_WIN
+    // %APPDATA%, which roams with the user, as Windows programs keep their
+    // settings (Qt's configuration folder there is the local one).
+    made.settings = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+#else
     made.settings = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+#endif
     made.writable = acceptsNewFiles(made.settings);
     return made;
 }

@@ -63,7 +63,31 @@ CommandShell::CommandShell(QObject* parent) : QObject(parent) {
 CommandShell::~CommandShell() {
     sink_ = nullptr;
     shutdown();
+#ifdef Q_OS_WIN
+    if (job_) CloseHandle(job_);
+#endif
 }
+
+#ifdef Q_OS_WIN
+// Windows has no process groups; a job that kills what it holds when its
+// last handle closes does the same. The interpreter joins it as soon as it
+// runs, before it has been given a command that could start anything.
+void CommandShell::holdInJob() {
+    if (!job_) {
+        job_ = CreateJobObjectW(nullptr, nullptr);
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (job_)
+            SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits,
+                                    sizeof limits);
+    }
+    const DWORD pid = DWORD(process_.processId());
+    if (HANDLE process = OpenProcess(PROCESS_SET_QUOTA | PROCESS_TERMINATE, FALSE, pid)) {
+        if (job_) AssignProcessToJobObject(job_, process);
+        CloseHandle(process);
+    }
+}
+#endif
 
 QString CommandShell::defaultInterpreter() {
 #ifdef Q_OS_WIN
@@ -104,7 +128,11 @@ bool CommandShell::startProcess() {
     process_.setWorkingDirectory(folder_);
     decoder_.reset();
     process_.start();
-    return process_.waitForStarted(kStartTimeoutMs);
+    const bool started = process_.waitForStarted(kStartTimeoutMs);
+#ifdef Q_OS_WIN
+    if (started) holdInJob();
+#endif
+    return started;
 }
 
 void CommandShell::sendLine(const QString& line) {
@@ -136,7 +164,9 @@ void CommandShell::stopProcess() {
     if (process_.state() == QProcess::NotRunning) return;
     // Ending it is on purpose: no notice about it.
     const QSignalBlocker quiet(&process_);
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+    if (job_) TerminateJobObject(job_, 1);
+#else
     const auto pid = static_cast<pid_t>(process_.processId());
     if (pid > 0) ::kill(-pid, SIGKILL);
 #endif

@@ -61,8 +61,16 @@ class CommandShell : public QObject {
     // Hands at most limit characters (all when negative) to the sink.
     void deliver(bool holdTrailingCr, qsizetype limit = -1);
     void onFinished();
+#ifdef Q_OS_WIN
+    void holdInJob();
+#endif
 
     QProcess process_;
+#ifdef Q_OS_WIN
+    // Holds the interpreter and everything it starts, so that shutting down
+    // (or the program ending in any way) ends all of them.
+    void* job_ = nullptr;
+#endif
     Sink sink_;
     QString commandLine_;
     QString folder_;

@@ -2,24 +2,11 @@
 
 #include <QStringEncoder>
 
-namespace zorvik {
-namespace {
-
-// The console of a Chinese Windows speaks code page 936. Qt resolves "GBK"
-// through ICU; a build without it falls back to the local 8-bit encoding,
-// which is the same code page on such a system.
-template <typename Converter>
-Converter consoleConverter() {
 #ifdef Q_OS_WIN
-    Converter named("GBK");
-    if (named.isValid()) return named;
-    return Converter(QStringConverter::System);
-#else
-    return Converter(QStringConverter::Utf8);
+#include "text/codepage_win.h"
 #endif
-}
 
-}  // namespace
+namespace zorvik {
 
 QString withEmptyInput(const QString& line) {
 #ifdef Q_OS_WIN
@@ -45,25 +32,47 @@ QString withEmptyInput(const QString& line) {
 #endif
 }
 
+// Characters the console encoding cannot hold come out as '?', which is
+// what the interpreter would have seen had they been typed there.
+#ifdef Q_OS_WIN
+// cmd reads and prints in its console's code page (936 on a Chinese
+// system, 437 or 850 on others), not the ANSI one of the files.
 QByteArray encodeForConsole(const QString& text) {
-    auto encoder = consoleConverter<QStringEncoder>();
-    // Characters the console encoding cannot hold come out as '?', which is
-    // what the interpreter would have seen had they been typed there.
-    return encoder.encode(text);
+    return rt::detail::windowsEncode(rt::detail::consoleCodePage(), text);
 }
 
-ConsoleOutputDecoder::ConsoleOutputDecoder() : decoder_(consoleConverter<QStringDecoder>()) {}
+ConsoleOutputDecoder::ConsoleOutputDecoder() : codePage_(rt::detail::consoleCodePage()) {}
+#else
+QByteArray encodeForConsole(const QString& text) {
+    return QStringEncoder(QStringConverter::Utf8).encode(text);
+}
+
+ConsoleOutputDecoder::ConsoleOutputDecoder() : decoder_(QStringConverter::Utf8) {}
+#endif
 
 QString ConsoleOutputDecoder::decodeChunk(QByteArrayView chunk) {
     const qsizetype zero = chunk.indexOf('\0');
     if (zero >= 0) chunk = chunk.first(zero);
     // A read holding a lone space carries nothing worth showing in the panel.
     if (chunk.size() == 1 && chunk.front() == ' ') return {};
+#ifdef Q_OS_WIN
+    partial_ += chunk;
+    const qsizetype whole = rt::detail::wholeCharacters(codePage_, partial_);
+    const QString text =
+        rt::detail::windowsDecode(codePage_, QByteArrayView(partial_).first(whole));
+    partial_.remove(0, whole);
+    return text;
+#else
     return decoder_.decode(chunk);
+#endif
 }
 
 void ConsoleOutputDecoder::reset() {
+#ifdef Q_OS_WIN
+    partial_.clear();
+#else
     decoder_.resetState();
+#endif
 }
 
 }  // namespace zorvik

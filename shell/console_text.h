@@ -13,8 +13,8 @@ namespace zorvik {
 // input rather than the commands typed after it.
 QString withEmptyInput(const QString& line);
 
-// Encodes a line in the interpreter's console encoding (GBK on Windows,
-// UTF-8 elsewhere).
+// Encodes a line in the interpreter's console encoding (the console's code
+// page on Windows, GBK on a Chinese system; UTF-8 elsewhere).
 QByteArray encodeForConsole(const QString& text);
 
 // Decodes the interpreter's output one read at a time. Decoding is stateful,
@@ -32,7 +32,12 @@ class ConsoleOutputDecoder {
     void reset();
 
   private:
+#ifdef Q_OS_WIN
+    int codePage_;
+    QByteArray partial_;  // the first bytes of a character still coming
+#else
     QStringDecoder decoder_;
+#endif
 };
 
 }  // namespace zorvik

@@ -6,7 +6,6 @@
 
 #include <QAbstractButton>
 #include <QDir>
-#include <QMediaPlayer>
 #include <random>
 
 #include "common/program_fixture.h"
@@ -86,10 +85,7 @@ class Exit : public zt::ProgramTest {
     bool opening(const QString& file) const {
         return control() && control()->isOpening() && control()->file() == file;
     }
-    bool playing() const {
-        return control() && control()->player() &&
-               control()->player()->playbackState() == QMediaPlayer::PlayingState;
-    }
+    bool playing() const { return control() && control()->isPlaying(); }
 };
 
 // The moments that once hung the program or left the speech file behind:

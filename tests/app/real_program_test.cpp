@@ -7,9 +7,9 @@
 #include <QLockFile>
 #include <QProcess>
 #include <QPushButton>
-#include <csignal>
 #include <memory>
 
+#include "common/process.h"
 #include "common/program_fixture.h"
 #include "common/speech_endpoint.h"
 #include "common/wait.h"
@@ -54,11 +54,11 @@ TEST_F(RealClock, ThreeSecondCountUpThroughTheWidgets) {
 TEST_F(RealClock, ClosingTheWindowEndsTheInterpreter) {
     const qint64 pid = zorvik::commandShell().processId();
     ASSERT_GT(pid, 0);
-    EXPECT_EQ(::kill(pid_t(pid), 0), 0);
+    EXPECT_TRUE(zt::processAlive(pid));
     rt::windowWidget(zt::kMain)->close();
     ASSERT_TRUE(zt::answerMessageBox(QMessageBox::Yes));
     QTRY_VERIFY(!rt::isLoaded(zt::kMain));
-    QTRY_VERIFY_WITH_TIMEOUT(!QDir(u"/proc/%1"_s.arg(pid)).exists(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(!zt::processAlive(pid), 3000);
 }
 
 // Runs xdotool against the test's X server and returns what it printed.

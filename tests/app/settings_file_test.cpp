@@ -1,7 +1,6 @@
 // "配置.ini": created with the defaults, written on every change, read
 // back at start-up, and robust against hand edits.
 
-#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
@@ -304,8 +303,8 @@ TEST_F(FailedSaves, AFolderGoneIsToldOnceAndItsReturnGetsTheWholeState) {
 TEST_F(FailedSaves, AFullDiskIsToldOnceAndTheFirstSaveWithRoomWritesTheTable) {
     const QString disk = path(u"disk"_s);
     QDir().mkpath(disk);
-    if (::geteuid() != 0 || QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s,
-                                                           u"size=256k"_s, u"tmpfs"_s, disk}) != 0)
+    if (QProcess::execute(u"mount"_s,
+                          {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=256k"_s, u"tmpfs"_s, disk}) != 0)
         GTEST_SKIP() << "no privilege to mount a small file system";
     mounted = disk;
     rt::setProgramDirectory(disk);

@@ -1,6 +1,5 @@
 // The desktop around the window, on real widgets with the manual clock:
-// the tray's words and ring, its menu, one copy per settings folder, and
-// the sleep block held exactly while a run counts.
+// the tray's words and ring, its menu, and one copy per settings folder.
 
 #include <QLocalSocket>
 #include <QMenu>
@@ -11,7 +10,6 @@
 #include "desktop/run_status.h"
 #include "desktop/single_instance.h"
 #include "desktop/tray.h"
-#include "logind_bus.h"
 
 using namespace Qt::StringLiterals;
 using zorvik::desktop::currentStatus;
@@ -120,43 +118,6 @@ TEST(SingleCopy, ASecondCopyOnTheSameFolderHandsOverItsRequestAndHearsTheAnswer)
     first.reset();  // the first copy ends
     SingleInstance next(folder.path());
     EXPECT_TRUE(next.claim({}));
-}
-
-class SleepBlock : public zt::ProgramTest {
-  protected:
-    static void SetUpTestSuite() { bus = new zt::LogindBus; }
-    static void TearDownTestSuite() { delete bus; }
-    static inline zt::LogindBus* bus = nullptr;
-};
-
-TEST_F(SleepBlock, HeldWhileARunCountsAndDroppedOnPauseResetAndEnd) {
-    SCOPED_TRACE(bus->why().toStdString());
-    ASSERT_TRUE(bus->ready());
-    std::unique_ptr<QObject> desktop(zorvik::desktop::integrate());
-    auto held = [] { return bus->mine().size(); };
-    setTime(0, 0, 5);
-    QTest::qWait(50);
-    EXPECT_EQ(held(), 0) << "nothing counts, nothing is held";
-
-    click(u"开始"_s);
-    ASSERT_TRUE(waitFor([&] { return held() == 1; }));
-    const zt::Inhibitor block = bus->mine().first();
-    EXPECT_EQ(block.what, u"sleep:idle"_s);
-    EXPECT_EQ(block.who, u"Zorvik"_s);
-    EXPECT_EQ(block.mode, u"block"_s);
-    EXPECT_FALSE(block.why.isEmpty());
-
-    click(u"开始"_s), runSeconds(1);  // paused
-    EXPECT_TRUE(waitFor([&] { return held() == 0; }));
-    click(u"开始"_s);  // resumed
-    EXPECT_TRUE(waitFor([&] { return held() == 1; }));
-    click(u"重置"_s);
-    EXPECT_TRUE(waitFor([&] { return held() == 0; }));
-    click(u"开始"_s);
-    EXPECT_TRUE(waitFor([&] { return held() == 1; }));
-    runSeconds(5);  // the natural end
-    EXPECT_EQ(displayColour(), 255);
-    EXPECT_TRUE(waitFor([&] { return held() == 0; }));
 }
 
 }  // namespace

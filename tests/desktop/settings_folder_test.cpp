@@ -148,3 +148,28 @@ TEST(NowhereToWrite, ItSaysSoAtStart) {
 }
 
 }  // namespace
+
+#ifdef Q_OS_WIN
+namespace {
+
+// A copy whose folder takes no new files (here its path runs through a
+// file) keeps its settings in %APPDATA%, the folder that roams with the
+// user, as Windows programs do.
+TEST(UnwritableFolder, SettingsGoToTheRoamingAppDataFolder) {
+    QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir dir;
+    zt::writeAll(dir.filePath(u"file"_s), "a file where a folder should be");
+    const QString saved = rt::programDirectory();
+    rt::setProgramDirectory(dir.filePath(u"file/zorvik"_s));
+    EXPECT_FALSE(rt::settingsArePortable());
+    EXPECT_TRUE(rt::settingsWritable());
+    EXPECT_EQ(rt::settingsDirectory(),
+              QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    EXPECT_TRUE(rt::settingsDirectory().contains(u"/AppData/Roaming/"_s))
+        << rt::settingsDirectory().toStdString();
+    rt::setProgramDirectory(saved);
+    QStandardPaths::setTestModeEnabled(false);
+}
+
+}  // namespace
+#endif

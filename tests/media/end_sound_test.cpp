@@ -46,7 +46,7 @@ TEST(EndSoundClip, IsTheCommittedFileHeardAsTwoBurstsBetweenSilences) {
     ASSERT_TRUE(wave);
     EXPECT_EQ(wave->format.sampleRate(), kRate);
     EXPECT_EQ(wave->format.channelCount(), 1);
-    EXPECT_EQ(wave->format.sampleFormat(), QAudioFormat::Int16);
+    EXPECT_EQ(wave->format.sampleFormat(), rt::WaveFormat::Int16);
     const auto s = samples(wave->samples);
     ASSERT_EQ(s.size(), 46656u);
     EXPECT_EQ(peakBetween(s, 0, 2.916), 17032);

@@ -6,7 +6,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <csignal>
 
 #include "shell/command_shell.h"
 #include "shell_output_recorder.h"
@@ -15,8 +14,8 @@ namespace zorvik {
 namespace {
 
 using test::OutputRecorder;
-using test::processAlive;
 using test::waitUntilGone;
+using zt::processAlive;
 
 const QString kNotice = QStringLiteral("命令解释器已退出，下一条命令将重新启动它。");
 
@@ -160,7 +159,7 @@ TEST_F(CommandShellTest, EndedInterpreterIsAnnouncedAndRestartedFresh) {
     EXPECT_EQ(output.text().count(kNotice), 1);
 
     // Killed from outside: the same notice, the same recovery.
-    ::kill(static_cast<pid_t>(second), SIGKILL);
+    zt::killProcess(second);
     ASSERT_TRUE(QTest::qWaitFor([&] { return output.text().count(kNotice) == 2; }, 5000));
     EXPECT_EQ(run(QStringLiteral("echo back")), QStringLiteral("back\n"));
 }

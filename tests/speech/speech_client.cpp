@@ -1,6 +1,15 @@
 #include "speech_client.h"
 
+#ifdef Q_OS_WIN
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <windows.h>
+// After windows.h, which it builds on.
+#include <mmsystem.h>
+#else
 #include <QAudioDecoder>
+#endif
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -125,6 +134,32 @@ Mp3Scan scanMp3(const QByteArray& data) {
     return scan;
 }
 
+#ifdef Q_OS_WIN
+// The length the system's media control interface, which plays speech on
+// Windows, finds in the file.
+qint64 decodedMs(const QByteArray& mp3) {
+    // A file of its own, closed: the system opens it for itself.
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("clip.mp3")));
+    if (!dir.isValid() || !file.open(QIODevice::WriteOnly) || file.write(mp3) != mp3.size())
+        return -1;
+    file.close();
+    const auto mci = [](const QString& command, QString* answer = nullptr) {
+        wchar_t text[64] = {};
+        const bool ok =
+            mciSendStringW(reinterpret_cast<LPCWSTR>(command.utf16()), text, 64, nullptr) == 0;
+        if (answer) *answer = QString::fromWCharArray(text);
+        return ok;
+    };
+    const QString path = QDir::toNativeSeparators(file.fileName());
+    if (!mci(QStringLiteral("open \"%1\" type mpegvideo alias speechtest").arg(path))) return -1;
+    QString length;
+    const bool known = mci(QStringLiteral("set speechtest time format milliseconds")) &&
+                       mci(QStringLiteral("status speechtest length"), &length);
+    mci(QStringLiteral("close speechtest"));
+    return known && length.toLongLong() > 0 ? length.toLongLong() : -1;
+}
+#else
 qint64 decodedMs(const QByteArray& mp3) {
     QBuffer source;
     source.setData(mp3);
@@ -153,5 +188,6 @@ qint64 decodedMs(const QByteArray& mp3) {
     loop.exec();
     return failed || rate == 0 ? -1 : frames * 1000 / rate;
 }
+#endif
 
 }  // namespace speechtest

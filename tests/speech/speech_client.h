@@ -11,7 +11,11 @@
 namespace speechtest {
 
 inline QString serviceBinary() {
+#ifdef Q_OS_WIN
+    return QStringLiteral(ZORVIK_BINARY_DIR "/bin/zorvik-speech.exe");
+#else
     return QStringLiteral(ZORVIK_BINARY_DIR "/bin/zorvik-speech");
+#endif
 }
 
 struct Reply;

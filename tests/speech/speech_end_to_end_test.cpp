@@ -5,8 +5,11 @@
 
 #include <unistd.h>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTcpServer>
-#include <csignal>
+#include <QTcpSocket>
+
+#include "common/process.h"
 
 #include "common/program_fixture.h"
 #include "common/wait.h"
@@ -65,8 +68,8 @@ class SpeechEndToEnd : public zt::ProgramTest {
     void TearDown() override {
         eventually([] { return zorvik::pendingSpeech() == 0; }, 10000);
         for (qint64 pid : servicesStartedIn(dir.path(), speechtest::serviceBinary())) {
-            ::kill(pid_t(pid), SIGTERM);
-            eventually([pid] { return !QFile::exists(u"/proc/%1"_s.arg(pid)); }, 3000);
+            zt::killProcess(pid);
+            eventually([pid] { return !zt::processAlive(pid); }, 3000);
         }
         zt::ProgramTest::TearDown();
     }
@@ -123,8 +126,8 @@ TEST_F(SpeechEndToEnd, TheProgramSpeaksThroughAServiceOfItsOwn) {
     };
     ASSERT_TRUE(speak(2));
     EXPECT_EQ(servicesStartedIn(dir.path(), binary), first);
-    ::kill(pid_t(first[0]), SIGKILL);
-    ASSERT_TRUE(eventually([&] { return !QFile::exists(u"/proc/%1"_s.arg(first[0])); }, 3000));
+    zt::killProcess(first[0]);
+    ASSERT_TRUE(eventually([&] { return !zt::processAlive(first[0]); }, 3000));
     ASSERT_TRUE(speak(3));
     const QList<qint64> second = servicesStartedIn(dir.path(), binary);
     ASSERT_EQ(second.size(), 1);

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <optional>
 
+#include "common/process.h"
 #include "common/wait.h"
 #include "media/speech_service.h"
 #include "runtime/clock.h"

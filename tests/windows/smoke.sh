@@ -1,0 +1,198 @@
+#!/usr/bin/env bash
+# The portable ZIP tried under Wine as a Windows user would: unpacked into a
+# folder of its own and started in a new Wine prefix (Chinese fonts, code
+# page 936) on the X display given. Three starts:
+#  1. a first start: the window "ZorvikV1.0" with its Chinese captions, a
+#     new "配置.ini" with the twelve keys in GBK as Windows' profile reader
+#     sees them, and 是 to the exit question ending the program with 0 and
+#     leaving no process behind;
+#  2. an interval reminder, started with the start hotkey, showing its box;
+#  3. a table row's command run by cmd, its output shown in the output
+#     panel.
+# With ZORVIK_SCREENSHOTS set, the window and the reminder box are saved there.
+# Usage: DISPLAY=... bash tests/windows/smoke.sh ZIP
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/windows/common.sh"
+source "$WIN_SCRIPTS/wine_env.sh"
+zip=$1
+shots=${ZORVIK_SCREENSHOTS:-}
+
+work=$(mktemp -d /tmp/zorvik-smoke-XXXXXX)
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+say() { echo "smoke: $*" >&2; }
+fail() {
+  say "FAILED: $*"
+  exit 1
+}
+
+python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$work"
+app=$(echo "$work"/zorvik-*)
+[ -f "$app/zorvik.exe" ] || fail "no zorvik.exe in the ZIP"
+# No DLL folders of the build: the ZIP has to carry everything it loads.
+wine_env "$work/prefix"
+wineboot -i >/dev/null 2>&1
+for tool in profile_dump font_check; do
+  "$WIN_TRIPLE-gcc-posix" -municode -O2 "$here/$tool.c" -o "$work/$tool.exe" -lgdi32
+done
+win() { echo "Z:${1//\//\\}"; }
+
+# Window lookups by exact title; prints the first visible one's id.
+find_window() {
+  local id
+  for _ in $(seq 1 "$((${2:-60} * 5))"); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+# Keys go to the window Wine has active: a click on a spot of it that does
+# nothing activates it (with no window manager, X's input focus alone does
+# not), then the keys are typed for real (XTEST).
+press() {
+  xdotool mousemove --window "$1" "$2" "$3" click 1
+  sleep 0.5
+  xdotool key "${@:4}"
+}
+# Clicks at a point of the window's client area.
+click() {
+  xdotool mousemove --window "$1" "$2" "$3" click 1
+  sleep 0.5
+}
+shoot() { [ -n "$shots" ] && import -window "$1" "$shots/$2.png"; true; }
+
+start() {
+  (cd "$app" && exec wine zorvik.exe) &
+  pid=$!
+  main=$(find_window ZorvikV1.0 90) || fail "the window ZorvikV1.0 did not appear"
+}
+# Closes the window (alt+F4, or with "button" its 退出 button) and answers
+# 是 (its key, Y): the program ends with 0, taking its interpreter and speech
+# service with it.
+close_with_yes() {
+  if [ "${1:-}" = button ]; then
+    click "$main" 223 236 # 按钮_退出, below the menu bar
+  else
+    press "$main" 130 45 alt+F4 # on the time display
+  fi
+  local box
+  box=$(find_window '提示：' 20) || fail "no exit question"
+  press "$box" 5 5 y
+  local status=0
+  wait "$pid" || status=$?
+  [ "$status" = 0 ] || fail "zorvik.exe ended with $status"
+  sleep 1
+  local left
+  left=$(for p in $(pgrep -f 'zorvik(-speech)?\.exe|cmd\.exe' || true); do
+    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" &&
+      tr '\0' ' ' <"/proc/$p/cmdline"
+  done || true)
+  [ -z "$left" ] || fail "left running: $left"
+}
+write_profile() { printf '%s' "$1" | sed 's/$/\r/' | iconv -f UTF-8 -t GBK >"$app/配置.ini"; }
+
+say "first start"
+start
+for _ in $(seq 1 50); do [ -f "$app/配置.ini" ] && break; sleep 0.2; done
+sleep 1
+wine "$work/profile_dump.exe" "$(win "$app/配置.ini")" "$(win "$work/profile.txt")"
+expected='[计时]
+时=0
+分=5
+秒=15
+模式选择=倒计时
+提醒类型=0
+间隔提醒时间=1
+自定义音频路径=
+窗口置顶=假
+最终结束音=真
+[自定义提醒]
+启用自定义提醒=假
+启用CMD命令=假
+[热键配置]
+开始='
+[ "$(cat "$work/profile.txt")" = "$expected" ] ||
+  fail "配置.ini as Windows reads it:$(printf '\n')$(cat "$work/profile.txt")"
+# Every face the program asks for has the captions' characters.
+wine "$work/font_check.exe" "$(win "$work/fonts.txt")" 开始重置退出清空输入设置窗口置顶 \
+  "Microsoft YaHei UI" "Noto Sans CJK SC" SimHei
+grep -v '|0$' "$work/fonts.txt" && fail "faces without the Chinese captions' characters"
+shoot "$main" windows-compact
+close_with_yes
+
+say "interval reminder"
+write_profile '[计时]
+时=0
+分=1
+秒=0
+模式选择=倒计时
+提醒类型=1
+间隔提醒时间=0.1
+自定义音频路径=
+窗口置顶=假
+最终结束音=假
+[自定义提醒]
+启用自定义提醒=假
+启用CMD命令=假
+[热键配置]
+开始=120'
+start
+sleep 1
+press "$main" 130 45 F9
+box=$(find_window '时间到！！！！！' 30) || fail "no reminder box"
+shoot "$box" windows-reminder
+close_with_yes button
+
+say "table command"
+write_profile '[计时]
+时=0
+分=1
+秒=0
+模式选择=倒计时
+提醒类型=5
+间隔提醒时间=1
+自定义音频路径=
+窗口置顶=假
+最终结束音=假
+[自定义提醒]
+启用自定义提醒=真
+启用CMD命令=真
+[热键配置]
+开始=120'
+python3 - "$here/../fuzz" "$app/自定义提醒数据" <<'PY'
+import sys
+sys.path.insert(0, sys.argv[1])
+import make_corpus as m
+command = "echo 表格命令已运行 & echo ok> 命令结果.txt"
+cells = [(0, c, m.HEADERS[c], 0, b"") for c in range(3)]
+cells += [(1, 0, "0.05", 0, b""), (1, 1, "喝水", 0, b""), (1, 2, command, 0, b"")]
+lists = [[], [], [(0, c, 0x825) for c in range(3)], [], [], [], []]
+with open(sys.argv[2], "wb") as f:
+    f.write(m.table(6, [40, 40], cells, [(0, c, 20) for c in range(3)], lists))
+PY
+start
+sleep 1
+# 设置>, then 配置↓ and 打开> (below the menu bar): the settings, the table
+# and the command output.
+click "$main" 226 190
+click "$main" 330 245
+click "$main" 488 306
+sleep 1
+import -window "$main" "$work/before.png"
+press "$main" 130 45 F9
+for _ in $(seq 1 100); do [ -f "$app/命令结果.txt" ] && break; sleep 0.2; done
+[ -f "$app/命令结果.txt" ] || fail "the table command did not run"
+sleep 1
+import -window "$main" "$work/after.png"
+shoot "$main" windows-full
+# The output panel is the right part of the window: it changed.
+for shot in before after; do convert "$work/$shot.png" -crop 300x500+570+40 "$work/$shot-output.png"; done
+changed=$(compare -metric AE "$work/before-output.png" "$work/after-output.png" null: 2>&1 || true)
+[ "${changed%% *}" -gt 100 ] 2>/dev/null || fail "the output panel did not change ($changed)"
+close_with_yes button
+say "passed"

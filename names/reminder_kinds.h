@@ -4,6 +4,7 @@
 // all come from this one table.
 
 #include <QStringList>
+#include <QStringView>
 #include <iterator>
 
 namespace zorvik {
@@ -39,8 +40,11 @@ constexpr int reminderKindIndex(ReminderKind kind) {
 }
 
 // What a new "配置.ini" stores under "提醒类型": the beep.
-inline constexpr char16_t kDefaultStoredKind[] = u"0";
-static_assert(kDefaultStoredKind[0] - u'0' == reminderKindIndex(ReminderKind::Beep));
+// A view rather than an array: with -fsanitize=undefined, GCC cannot take
+// an array variable's length in a constant expression.
+inline constexpr QStringView kDefaultStoredKind = u"0";
+static_assert(kDefaultStoredKind.size() == 1 &&
+              kDefaultStoredKind[0].unicode() - u'0' == reminderKindIndex(ReminderKind::Beep));
 
 inline QStringList reminderKindCaptions() {
     QStringList captions;

@@ -52,6 +52,18 @@ class DesktopTest : public ::testing::Test {
         window = desktop->programWindow();
     }
     QPoint client() const { return desktop->inside(window).topLeft() + QPoint(0, kMenuBar); }
+    // Opens the menu "程序" and waits for it on the screen: keys typed
+    // before it is mapped would go to the window.
+    void openProgramMenu() {
+        const auto shown = [&] {
+            return desktop
+                ->run(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--class"_s, u"zorvik"_s})
+                .count('\n');
+        };
+        const qsizetype before = shown();
+        desktop->click(desktop->inside(window).topLeft() + QPoint(20, 10));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return shown() > before; }, 5000)) << "menu 程序";
+    }
     // Clicks a point of the client area and waits for the window's inside
     // to take the given size.
     void clickAndResize(QPoint at, QSize inside) {
@@ -165,8 +177,7 @@ TEST_F(DesktopTest, DialogsOpenAboveTheWindowKeptOnTop) {
     } dialogs[] = {{u"Down Down Down Right Down Return"_s, u"导出功能提示"_s, u"Return"_s},
                    {u"Down Down Down Right Return"_s, u"——请选择导入的文件夹"_s, u"Escape"_s}};
     for (const auto& d : dialogs) {
-        desktop->click(desktop->inside(window).topLeft() + QPoint(20, 10));  // "程序"
-        QTest::qWait(200);
+        openProgramMenu();
         desktop->key(d.keys);
         const QString dialog = desktop->waitForWindow(d.title);
         ASSERT_FALSE(dialog.isEmpty()) << d.title.toStdString();
@@ -233,7 +244,7 @@ TEST_F(DesktopTest, StayOnTopKeepsTheWindowActive) {
 
 TEST_F(DesktopTest, HotkeyFieldTakesTheRightWindowsKeyAndSpace) {
     ASSERT_NO_FATAL_FAILURE(start(Desktop::WindowManager));
-    desktop->click(desktop->inside(window).topLeft() + QPoint(20, 10));  // "程序"
+    openProgramMenu();
     desktop->key(u"Down Down"_s);
     QTest::qWait(300);
     save(desktop->screenshot(), desktop->frame(window), u"menu"_s);

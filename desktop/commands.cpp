@@ -7,6 +7,7 @@
 #include "desktop/tray.h"
 #include "names/main_window.h"
 #include "runtime/runtime.h"
+#include "settings/config.h"
 #include "text/commands.h"
 #include "timer/timer_state.h"
 
@@ -68,12 +69,11 @@ void actOnWaiting() {
     for (auto& [request, reply] : std::exchange(waiting, {})) reply(act(request));
 }
 
-qint32 boxesTotal() {
-    const auto part = [](const QString& box) {
-        return rt::toNumber(rt::getProperty(kMainWindow, box, rt::slot::EditContent).toString());
-    };
-    return qint32(part(ctl::kHoursBox) * 3600 + part(ctl::kMinutesBox) * 60 +
-                  part(ctl::kSecondsBox));
+// The duration as the boxes hold it: each box's change is saved as typed.
+qint32 savedDuration() {
+    const auto part = [](const Setting& box) { return rt::toNumber(readSetting(box)); };
+    return qint32(part(setting::Hours) * 3600 + part(setting::Minutes) * 60 +
+                  part(setting::Seconds));
 }
 
 }  // namespace
@@ -92,7 +92,7 @@ void startAgain() {
         showMainWindow();
         return;
     }
-    if (const qint32 total = core().totalSeconds; boxesTotal() != total)
+    if (const qint32 total = core().totalSeconds; savedDuration() != total)
         fillTimeBoxes(QString::number(total / 3600), QString::number(total % 3600 / 60),
                       QString::number(total % 60));
     click(ctl::kStartButton);

@@ -34,9 +34,10 @@ export PULSE_SERVER="unix:$sound/native"
 
 xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
   set -e
-  wine_boot() { [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1; }
-  wine_boot
-  # One Wine server for the whole run, not one per test program.
+  [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+  # One Wine server for the whole run, not one per test program; the one
+  # that made a new prefix ends first, or this one would not start.
+  wineserver -w
   wineserver -p
   status=0
   ctest --test-dir "$1" --output-on-failure -j 2 --timeout 600 || status=$?

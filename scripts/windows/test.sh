@@ -32,19 +32,5 @@ server=$!
 trap 'kill $server 2>/dev/null; rm -rf "$sound"' EXIT
 export PULSE_SERVER="unix:$sound/native"
 
-xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
-  set -e
-  # A new prefix: the server that made it ends first, or the one below
-  # would not start.
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1
-    wineserver -w
-  fi
-  # One Wine server for the whole run, not one per test program; one left
-  # running by a run cut short serves as well.
-  wineserver -p 2>/dev/null || true
-  status=0
-  ctest --test-dir "$1" --output-on-failure -j 2 --timeout 600 || status=$?
-  wineserver -k || true
-  exit $status
-' _ "$build"
+xvfb-run -a -s "-screen 0 1920x1080x24" bash "$WIN_SCRIPTS/wine_session.sh" \
+  ctest --test-dir "$build" --output-on-failure -j 2 --timeout 600

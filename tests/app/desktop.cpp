@@ -129,15 +129,25 @@ bool Desktop::startProgram(const QStringList& arguments) {
 }
 
 QByteArray Desktop::run(const QString& tool, const QStringList& args, int timeoutMs) const {
-    QProcess p;
-    p.setProcessEnvironment(env_);
-    p.start(tool, args);
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished();
-        return {};
+    QElapsedTimer t;
+    t.start();
+    for (;;) {
+        QProcess p;
+        p.setProcessEnvironment(env_);
+        p.start(tool, args);
+        if (!p.waitForFinished(std::max(0, timeoutMs - int(t.elapsed())))) {
+            p.kill();
+            p.waitForFinished();
+            return {};
+        }
+        if (p.exitCode() == 0) return p.readAllStandardOutput();
+        // A window that goes away while xdotool walks the tree in a search
+        // (a menu closing as its item opens a dialog) ends it with
+        // BadWindow; the search itself still has an answer.
+        const bool walked = tool == u"xdotool"_s && args.value(0) == u"search"_s;
+        if (!walked || !p.readAllStandardError().contains("BadWindow") || t.elapsed() >= timeoutMs)
+            return {};
     }
-    return p.exitCode() == 0 ? p.readAllStandardOutput() : QByteArray();
 }
 
 QRect Desktop::inside(const QString& window) const {

@@ -29,7 +29,8 @@ XDG_RUNTIME_DIR=$sound pulseaudio -n --daemonize=no --exit-idle-time=-1 \
   -L "module-native-protocol-unix socket=$sound/native auth-anonymous=1" \
   -L "module-null-sink sink_name=zorvik" >"$sound/log" 2>&1 &
 server=$!
-trap 'kill $server 2>/dev/null; rm -rf "$sound"' EXIT
+# The server writes into its folder as it ends: the folder goes after it.
+trap 'kill $server 2>/dev/null; wait $server 2>/dev/null; rm -rf "$sound"' EXIT
 export PULSE_SERVER="unix:$sound/native"
 
 xvfb-run -a -s "-screen 0 1920x1080x24" bash "$WIN_SCRIPTS/wine_session.sh" \

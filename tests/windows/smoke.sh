@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # The portable ZIP tried under Wine as a Windows user would: unpacked into a
 # folder of its own and started in a new Wine prefix (Chinese fonts, code
-# page 936) on the X display given. Three starts:
+# page 936) on the X display given. Three kinds of start:
 #  1. a first start: the window "ZorvikV1.0" with its Chinese captions, a
 #     new "配置.ini" with the twelve keys in GBK as Windows' profile reader
 #     sees them, and 是 to the exit question ending the program with 0 and
 #     leaving no process behind;
 #  2. an interval reminder, started with the start hotkey, showing its box;
 #  3. a table row's command run by cmd, its output shown in the output
-#     panel.
+#     panel (looked for in up to three starts: see below).
 # With ZORVIK_SCREENSHOTS set, the window and the reminder box are saved there
 # (their insides: no window manager draws a frame here).
 # Usage: DISPLAY=... bash tests/windows/smoke.sh ZIP

@@ -43,30 +43,36 @@ for tool in profile_dump font_check; do
 done
 win() { echo "Z:${1//\//\\}"; }
 
-# Window lookups by exact title; prints the first visible one's id.
-find_window() {
-  local id
-  for _ in $(seq 1 "$((${2:-60} * 5))"); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
+# within SECONDS COMMAND...: true as soon as the command is, tried five
+# times a second.
+within() {
+  local tries=$(($1 * 5))
+  shift
+  for _ in $(seq 1 "$tries"); do
+    "$@" && return 0
     sleep 0.2
   done
   return 1
 }
-# Keys go to the window Wine has active: a click on a spot of it that does
-# nothing activates it (with no window manager, X's input focus alone does
-# not), then the keys are typed for real (XTEST).
-press() {
-  xdotool mousemove --window "$1" "$2" "$3" click 1
-  sleep 0.5
-  xdotool key "${@:4}"
+# Window lookups by exact title; prints the first visible one's id.
+visible() {
+  xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | awk 'NR == 1 { print } END { exit NR == 0 }'
 }
+find_window() { within "${2:-60}" visible "$1"; }
 # Clicks at a point of the window's client area.
 click() {
   xdotool mousemove --window "$1" "$2" "$3" click 1
   sleep 0.5
 }
+# Keys go to the window Wine has active: a click on a spot of it that does
+# nothing activates it (with no window manager, X's input focus alone does
+# not), then the keys are typed for real (XTEST).
+press() {
+  click "$1" "$2" "$3"
+  xdotool key "${@:4}"
+}
 size() { xdotool getwindowgeometry "$1" | sed -n 's/ *Geometry: //p'; }
+resized() { [ "$(size "$1")" != "$2" ]; }
 # Clicks a button that opens or closes a panel, and waits until the window
 # has taken its new size: under a loaded Wine the next click would
 # otherwise land where the button is not yet.
@@ -74,8 +80,7 @@ click_resize() {
   local before
   before=$(size "$1")
   click "$1" "$2" "$3"
-  for _ in $(seq 1 75); do [ "$(size "$1")" != "$before" ] && return 0; sleep 0.2; done
-  fail "the click at $2,$3 left the window at $before"
+  within 15 resized "$1" "$before" || fail "the click at $2,$3 left the window at $before"
 }
 shoot() { [ -n "$shots" ] && import -window "$1" "$shots/$2.png"; true; }
 
@@ -111,7 +116,7 @@ write_profile() { printf '%s' "$1" | sed 's/$/\r/' | iconv -f UTF-8 -t GBK >"$ap
 
 say "first start"
 start
-for _ in $(seq 1 50); do [ -f "$app/配置.ini" ] && break; sleep 0.2; done
+within 10 test -f "$app/配置.ini" || true
 sleep 1
 wine "$work/profile_dump.exe" "$(win "$app/配置.ini")" "$(win "$work/profile.txt")"
 expected='[计时]
@@ -210,16 +215,15 @@ table_command() {
   sleep 1
   panel before
   press "$main" 130 45 F9
-  for _ in $(seq 1 100); do [ -f "$app/命令结果.txt" ] && break; sleep 0.2; done
-  [ -f "$app/命令结果.txt" ] || fail "the table command did not run"
+  within 20 test -f "$app/命令结果.txt" || fail "the table command did not run"
   changed=0
-  for _ in $(seq 1 50); do
-    panel after
-    changed=$(compare -metric AE "$work/before-output.png" "$work/after-output.png" null: 2>&1 || true)
-    [ "${changed%% *}" -gt 100 ] 2>/dev/null && return 0
-    sleep 0.2
-  done
-  return 1
+  within 10 output_shown
+}
+# True once the panel below "任务1：" differs from before by over 100 pixels.
+output_shown() {
+  panel after
+  changed=$(compare -metric AE "$work/before-output.png" "$work/after-output.png" null: 2>&1 || true)
+  [ "${changed%% *}" -gt 100 ] 2>/dev/null
 }
 # Under Wine, about one start in four shows none of the output of a command
 # that did run (not understood; see docs/architecture.md): a start that does is

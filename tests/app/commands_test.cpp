@@ -4,6 +4,7 @@
 // notice clicked over the session bus.
 
 #include <gtest/gtest.h>
+#include "test_paths.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -1,4 +1,5 @@
 #include "desktop.h"
+#include "test_paths.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -4,6 +4,7 @@
 // bus. With ZORVIK_SCREENSHOT_DIR set, the screenshots are saved there.
 
 #include <gtest/gtest.h>
+#include "test_paths.h"
 
 #include <QDir>
 #include <QJsonArray>

@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <random>
+#include "test_paths.h"
 
 #include "common/program_fixture.h"
 #include "common/speech_endpoint.h"

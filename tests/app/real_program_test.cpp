@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <memory>
+#include "test_paths.h"
 
 #include "common/process.h"
 #include "common/program_fixture.h"

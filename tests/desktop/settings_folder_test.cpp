@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QStandardPaths>
 #include <optional>
+#include "test_paths.h"
 
 #include "common/files.h"
 #include "common/program_fixture.h"

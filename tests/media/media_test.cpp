@@ -2,6 +2,7 @@
 // opened asynchronously, with the open's deadline on a manual clock.
 
 #include <gtest/gtest.h>
+#include "test_paths.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include "test_paths.h"
 
 namespace speechtest {
 

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
+#include "test_paths.h"
 
 #include "common/files.h"
 #include "common/program_fixture.h"

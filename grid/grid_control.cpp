@@ -305,10 +305,12 @@ GridFile GridControl::toGridFile() const {
 void GridControl::applyGridFile(const GridFile& file) {
     GridModel next(nullptr);
     next.load(file);
-    // Most rows share one height: making it the default leaves only the
-    // others to resize, which keeps loading large tables fast.
+    // Most rows share one height, and most columns one width: making them
+    // the defaults leaves only the others to resize, and each resize costs
+    // time in proportion to the sections there are.
     verticalHeader()->setDefaultSectionSize(next.commonRowHeight());
-    horizontalHeader()->setDefaultSectionSize(gridShownSize(file.settings.defaultColumnWidth));
+    horizontalHeader()->setDefaultSectionSize(
+        next.commonColumnWidth(gridShownSize(file.settings.defaultColumnWidth)));
     hiddenExtent_ = 0;
     model_->resetTo(std::move(next));
     syncView();
@@ -335,6 +337,10 @@ bool GridControl::loadFile(const QString& path) {
     return true;
 }
 
+namespace {
+constexpr int kColumnsSizedOneByOne = 1024;
+}  // namespace
+
 void GridControl::syncView() {
     QHeaderView* vertical = verticalHeader();
     vertical->setUpdatesEnabled(false);
@@ -342,8 +348,14 @@ void GridControl::syncView() {
     for (int r = 0; r < rows(); ++r)
         if (gridShownSize(model_->rows[r].height) != common) syncRow(r);
     vertical->setUpdatesEnabled(true);
+    // Each resize costs time in proportion to the columns there are, so a
+    // damaged file of countless columns of countless widths would hold the
+    // window for minutes. Past the first columns (more than any table a
+    // person scrolls through) the view shows the common width; the file's
+    // own widths stay in the model and are saved as they came.
     const int defaultWidth = horizontalHeader()->defaultSectionSize();
-    for (int c = 0; c < columns(); ++c)
+    const int sized = std::min(columns(), kColumnsSizedOneByOne);
+    for (int c = 0; c < sized; ++c)
         if (gridShownSize(model_->widths[c]) != defaultWidth)
             setColumnWidth(c, gridShownSize(model_->widths[c]));
     syncFixedRows();

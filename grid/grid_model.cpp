@@ -156,15 +156,31 @@ Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
     return f;
 }
 
-int GridModel::commonRowHeight() const {
+namespace {
+
+// The shown size most of the sizes have; fallback when there are none.
+template <typename Range, typename Size>
+int mostCommonShownSize(const Range& items, Size size, int fallback) {
     QHash<int, int> seen;
-    int best = 24, bestCount = 0;
-    for (const GridRow& row : rows) {
-        const int shown = gridShownSize(row.height);
+    int best = fallback, bestCount = 0;
+    for (const auto& item : items) {
+        const int shown = gridShownSize(size(item));
         const int count = ++seen[shown];
         if (count > bestCount) best = shown, bestCount = count;
     }
     return best;
+}
+
+}  // namespace
+
+int GridModel::commonRowHeight() const {
+    return mostCommonShownSize(
+        rows, [](const GridRow& r) { return r.height; }, 24);
+}
+
+int GridModel::commonColumnWidth(int fallback) const {
+    return mostCommonShownSize(
+        widths, [](int32_t w) { return w; }, fallback);
 }
 
 void GridModel::insertRowAt(int position, int32_t height) {

@@ -86,6 +86,7 @@ class GridModel : public QAbstractTableModel {
 
     // The shown height most rows share (the view's default row height).
     int commonRowHeight() const;
+    int commonColumnWidth(int fallback) const;
     // Structural changes, announced to the views; merges follow their rows.
     void insertRowAt(int position, int32_t height);
     void removeRowAt(int row);

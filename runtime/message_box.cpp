@@ -11,6 +11,7 @@
 
 #include "runtime/runtime.h"
 #include "runtime/window_host.h"
+#include "text/commands.h"
 
 using namespace Qt::StringLiterals;
 
@@ -150,7 +151,8 @@ void fitText(QMessageBox* box, const QString& message, QWidget* parent) {
         details->setWordWrapMode(QTextOption::WrapAnywhere);
 }
 
-QMessageBox* makeBox(const QString& message, int style, const QString& caption, QWidget* parent) {
+QMessageBox* makeBox(const QString& stored, int style, const QString& caption, QWidget* parent) {
+    const QString message = withDirectionMarksShown(stored);
     auto* box = new Box(iconFor(style), caption.isEmpty() ? u"信息："_s : caption, QString(),
                         buttonsFor(style), parent);
     // Texts come from the user's files and the interpreter: shown as they

@@ -5,6 +5,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include "text/commands.h"
+
 namespace rt {
 
 qsizetype scrollbackStart(QStringView text) {
@@ -57,7 +59,7 @@ void appendToLog(QPlainTextEdit* box, const QString& text) {
     // An undo history would keep every character ever shown.
     if (doc->isUndoRedoEnabled()) doc->setUndoRedoEnabled(false);
     // The document keeps lines, not line-end bytes: CR LF is one break.
-    QString lines = text;
+    QString lines = withDirectionMarksShown(text);
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     lines = withLongLinesBroken(lines, doc->lastBlock().length() - 1);
     lines.remove(0, scrollbackStart(lines));

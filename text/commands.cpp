@@ -208,4 +208,22 @@ QString systemFolder() {
 #endif
 }
 
+QString withDirectionMarksShown(const QString& text) {
+    const auto isMark = [](char16_t c) {
+        return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x200E ||
+               c == 0x200F || c == 0x061C;
+    };
+    if (std::none_of(text.begin(), text.end(), [&](QChar c) { return isMark(c.unicode()); }))
+        return text;
+    QString shown;
+    shown.reserve(text.size() + 16);
+    for (QChar c : text) {
+        if (isMark(c.unicode()))
+            shown += QStringLiteral("<U+%1>").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 }  // namespace rt

@@ -31,6 +31,12 @@ int toInteger(const QString& text);
 double toNumber(const QString& text);
 float toFloat(const QString& text);
 
+// Text as stored, for a reader: the invisible characters that reorder
+// what follows them (U+202A..U+202E, U+2066..U+2069, U+200E, U+200F,
+// U+061C) become visible marks such as "<U+202E>", so that "12345 abc"
+// with an override before it still reads "12345 abc".
+QString withDirectionMarksShown(const QString& text);
+
 // ---- files and folders ---------------------------------------------------
 bool writeFile(const QString& path, const QList<QByteArray>& parts);
 bool deleteFile(const QString& path);

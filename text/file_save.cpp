@@ -87,22 +87,23 @@ bool replaceThroughTemporary(const QString& target, QByteArrayView bytes) {
 }
 
 // The way that needs no new file: the existing file is rewritten where it
-// stands. Should the disk refuse part of it, the old bytes go back (they fit
-// in the space the file already had).
+// stands. Should the disk refuse part of it, the old bytes go back: they fit
+// in the blocks the file already had. Unbuffered, so that the bytes a
+// refused write left behind are in no buffer that a later write or the close
+// could put in front of the old ones.
 bool rewriteInPlace(const QString& target, QByteArrayView bytes) {
     QFile file(target);
-    if (!file.exists() || !file.open(QIODevice::ReadWrite)) return false;
+    if (!file.exists() || !file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) return false;
     const QByteArray old = file.readAll();
     if (file.error() != QFileDevice::NoError) return false;
-    const bool ok = file.seek(0) && file.write(bytes.data(), bytes.size()) == bytes.size() &&
-                    file.resize(bytes.size()) && flushToDisk(file);
-    if (!ok) {
-        file.seek(0);
-        file.write(old);
-        file.resize(old.size());
-        file.flush();
-    }
-    return ok;
+    if (file.seek(0) && file.write(bytes.data(), bytes.size()) == bytes.size() &&
+        file.resize(bytes.size()) && flushToDisk(file))
+        return true;
+    file.unsetError();
+    if (!(file.seek(0) && file.write(old) == old.size() && file.resize(old.size())))
+        qWarning("could not put the old content of %s back", qUtf8Printable(target));
+    flushToDisk(file);
+    return false;
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // "配置.ini": created with the defaults, written on every change, read
 // back at start-up, and robust against hand edits.
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
@@ -300,37 +302,55 @@ TEST_F(FailedSaves, AFolderGoneIsToldOnceAndItsReturnGetsTheWholeState) {
     EXPECT_EQ(failureBoxes().size(), 2);
 }
 
-TEST_F(FailedSaves, AFullDiskIsToldOnceAndTheFirstSaveWithRoomWritesTheTable) {
+TEST_F(FailedSaves, AFullDiskLeavesBothFilesAsTheyWereAndTheFirstSaveWithRoomWritesAll) {
     const QString disk = path(u"disk"_s);
     QDir().mkpath(disk);
     if (QProcess::execute(u"mount"_s,
                           {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=256k"_s, u"tmpfs"_s, disk}) != 0)
         GTEST_SKIP() << "no privilege to mount a small file system";
     mounted = disk;
+    // "配置.ini" fills exactly one page, so the next longer value needs a
+    // block the full disk no longer has; a line the program does not know
+    // is kept as it stands, which makes the padding.
+    QByteArray ini = rt::toGbk(
+        u"[计时]\r\n时=0\r\n分=5\r\n秒=15\r\n模式选择=倒计时\r\n提醒类型=0\r\n间隔提醒时间=1\r\n"
+        u"自定义音频路径=\r\n窗口置顶=假\r\n最终结束音=真\r\n[自定义提醒]\r\n启用自定义提醒=假\r\n"
+        u"启用CMD命令=假\r\n[热键配置]\r\n开始=\r\n"_s);
+    ini += "; " + QByteArray(4096 - ini.size() - 4, 'x') + "\r\n";
+    zt::writeAll(disk + u"/配置.ini"_s, ini);
     rt::setProgramDirectory(disk);
     zorvik::configFilePath.clear();
     zorvik::reminderDataPath.clear();
     rt::unloadAll();
     loadMain();
+    const QString longText = u"长"_s.repeated(3000);
+    addRow(longText);
+    const QByteArray iniBefore = zt::readAll(disk + u"/配置.ini"_s);
+    const QByteArray tableBefore = zt::readAll(disk + u"/自定义提醒数据"_s);
+    ASSERT_EQ(iniBefore.size(), 4096);
+    ASSERT_GT(tableBefore.size(), 4096);
     QFile filler(disk + u"/filler"_s);
     ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
     while (filler.write(QByteArray(4096, 'x')) == 4096 && filler.flush()) {
     }
     filler.close();
 
-    const QString longText = u"长"_s.repeated(3000);
-    addRow(longText);
-    addRow(longText);
-    set(u"输入_分"_s, rt::slot::EditContent, u"7"_s);
+    rt::gridSetCell(zt::kMain, u"高级表格1"_s, 1, 1, rt::kGridCellText, longText + longText);
+    zorvik::onGridCellEdited();
+    set(u"输入_分"_s, rt::slot::EditContent, u"17"_s);
     ASSERT_EQ(failureBoxes().size(), 1);
     EXPECT_TRUE(failureBoxes()[0]->text().contains(u"“自定义提醒数据”"_s));
     EXPECT_TRUE(failureBoxes()[0]->text().contains(u"磁盘空间已满"_s));
+    EXPECT_EQ(zt::readAll(disk + u"/自定义提醒数据"_s), tableBefore) << "a refused save destroys";
+    EXPECT_EQ(zt::readAll(disk + u"/配置.ini"_s), iniBefore) << "a refused save destroys";
 
     ASSERT_TRUE(QFile::remove(disk + u"/filler"_s));
     set(u"输入_分"_s, rt::slot::EditContent, u"8"_s);
     const auto file = rt::decodeGridFile(zt::readAll(disk + u"/自定义提醒数据"_s));
     ASSERT_TRUE(file.has_value());
-    EXPECT_EQ(file->settings.rows, 3) << "both rows written by the save that had room";
+    EXPECT_TRUE(std::ranges::any_of(file->cells, [&](const rt::GridCellRecord& c) {
+        return c.row == 1 && c.column == 1 && c.text == longText + longText;
+    })) << "the table as the window shows it, written by the first save with room";
     EXPECT_EQ(rt::readIniEntry(disk + u"/配置.ini"_s, u"计时"_s, u"分"_s), u"8"_s);
     EXPECT_EQ(failureBoxes().size(), 1);
 }

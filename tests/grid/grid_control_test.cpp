@@ -13,6 +13,7 @@
 
 #include "grid/grid_commands.h"
 #include "grid/grid_control.h"
+#include "grid/grid_model.h"
 
 #include "common/files.h"
 
@@ -194,6 +195,20 @@ TEST(GridControl, SaveThenLoadGivesBackTheSameGridAndBytes) {
     rt::gridInsertRow(other, u"r"_s, 1);
     EXPECT_EQ(other.toGridFile().merges[0].firstRow, 2);
     EXPECT_EQ(other.rowSpan(2, 0), 2);
+
+    // A damaged file of 200,000 columns of all widths loads (in a moment:
+    // bench_table_file) and is saved back with every width it had.
+    rt::GridFile wide = g.toGridFile();
+    wide.settings.columns = 200000;
+    wide.columnWidths.resize(wide.settings.columns);
+    for (int c = 0; c < wide.settings.columns; ++c) wide.columnWidths[c] = 600 + c % 997 * 15;
+    const QByteArray wideBytes = rt::encodeGridFile(wide);
+    writeAll(path, wideBytes);
+    ASSERT_TRUE(rt::gridLoad(other, path));
+    EXPECT_EQ(other.columns(), 200000);
+    EXPECT_EQ(other.columnWidth(1), rt::gridShownSize(615));
+    ASSERT_TRUE(rt::gridSave(other, path));
+    EXPECT_EQ(readAll(path), wideBytes);
 }
 
 TEST(GridControl, LoadsFilesOfEveryVersion) {

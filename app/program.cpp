@@ -3,6 +3,8 @@
 
 #include "app/program.h"
 
+#include "app/end_signals.h"
+
 #include <QApplication>
 #include <QPointer>
 #include <QWidget>
@@ -121,6 +123,12 @@ int startProgram() {
     if (qEnvironmentVariableIsSet("ZORVIK_STARTUP_PROBE"))
         new rt::FirstPaintProbe([](const QObject* o) { return o == rt::windowWidget(kMainWindow); },
                                 qApp);
+    endOnSignals([] {
+        if (rt::isLoaded(kMainWindow))
+            rt::destroyWindow(kMainWindow);
+        else
+            QCoreApplication::quit();
+    });
     return rt::runMessageLoop(kMainWindow);
 }
 

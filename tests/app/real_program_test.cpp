@@ -2,11 +2,17 @@
 // built program started under the X server the test runs with.
 
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLockFile>
 #include <QProcess>
 #include <QPushButton>
+#ifndef Q_OS_WIN
+#include <unistd.h>
+
+#include <csignal>
+#endif
 #include <memory>
 #include "test_paths.h"
 
@@ -14,6 +20,7 @@
 #include "common/program_fixture.h"
 #include "common/speech_endpoint.h"
 #include "common/wait.h"
+#include "grid/grid_format.h"
 #include "media/beep.h"
 #include "shell/table_command.h"
 #include "text/profile.h"
@@ -233,5 +240,70 @@ TEST_F(BuiltProgram, YesWhileSpeechPlaysEndsAtOnce) {
     RecordProperty("msFromYesToExitWhileSpeaking", int(ms));
     EXPECT_FALSE(QFile::exists(path(u"read.mp3"_s)));
 }
+
+#ifndef Q_OS_WIN
+// The processes whose command line is exactly words, found through /proc.
+QList<qint64> processesRunning(const QByteArray& words) {
+    QList<qint64> found;
+    for (QDirIterator it(u"/proc"_s); it.hasNext();) {
+        bool number = false;
+        const qint64 pid = it.next().section(u'/', -1).toLongLong(&number);
+        QFile cmdline(it.filePath() + u"/cmdline"_s);
+        if (number && cmdline.open(QIODevice::ReadOnly) &&
+            cmdline.readAll().replace('\0', ' ').trimmed() == words)
+            found << pid;
+    }
+    return found;
+}
+
+// The system's requests to end, with a table command still running: the
+// program ends as Yes ends it, and takes what the command started along.
+TEST_F(BuiltProgram, EndSignalsEndItAsYesDoesAndLeaveNoCommandRunning) {
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        SCOPED_TRACE(signal);
+        // A unique sleep, so that another test's processes are not counted.
+        const QByteArray sleep = "sleep " + QByteArray::number(3000 + signal * 7 + getpid() % 997);
+        rt::GridFile table;
+        table.settings.rows = 2;
+        table.settings.columns = 3;
+        table.settings.fixedRows = 1;
+        table.rowHeights = {40, 40};
+        table.columnWidths = {86, 216, 168};
+        table.cells = {{0, 0, u"间隔时间(分)"_s, 0, {}},
+                       {0, 1, u"提醒内容"_s, 0, {}},
+                       {0, 2, u"CMD命令(试验)"_s, 0, {}},
+                       {1, 0, u"0.05"_s, 0, {}},
+                       {1, 1, u"睡"_s, 0, {}},
+                       {1, 2, QString::fromLatin1(sleep), 0, {}}};
+        QFile file(path(u"自定义提醒数据"_s));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(rt::encodeGridFile(table));
+        file.close();
+        const QList<std::array<QString, 3>> settings = {
+            {u"计时"_s, u"时"_s, u"0"_s},
+            {u"计时"_s, u"分"_s, u"5"_s},
+            {u"计时"_s, u"秒"_s, u"0"_s},
+            {u"计时"_s, u"模式选择"_s, u"倒计时"_s},
+            {u"自定义提醒"_s, u"启用自定义提醒"_s, u"真"_s},
+            {u"自定义提醒"_s, u"启用CMD命令"_s, u"真"_s},
+            {u"计时"_s, u"最终结束音"_s, u"假"_s},
+            {u"热键配置"_s, u"开始"_s, u"113"_s}};
+        for (const auto& [section, key, value] : settings)
+            ASSERT_TRUE(rt::writeIniEntry(path(u"配置.ini"_s), section, key, value));
+        ASSERT_FALSE(start().isEmpty());
+        ASSERT_TRUE(focused(u"ZorvikV1.0"_s));
+        zt::pause(100);  // Qt takes the focus in as the window becoming active
+        xdotool({u"key"_s, u"F2"_s});
+        ASSERT_TRUE(zt::waitUntil([&] { return !processesRunning(sleep).isEmpty(); }, 8000))
+            << "the table's command runs";
+        ::kill(pid_t(program.processId()), signal);
+        ASSERT_TRUE(program.waitForFinished(10000)) << "still running 10 s after the signal";
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << "not ended by the signal itself";
+        EXPECT_EQ(program.exitCode(), 0);
+        EXPECT_TRUE(zt::waitUntil([&] { return processesRunning(sleep).isEmpty(); }, 3000))
+            << "the command's process outlived the program";
+    }
+}
+#endif
 
 }  // namespace

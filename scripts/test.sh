@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, fails on a C++ file that is not formatted,
-# builds Zorvik with its tests and runs every test: the unit and widget
-# tests, the program under Xvfb, and the table file loader's and the
-# profile file's fuzz targets: 40,000 inputs each, the same inputs on every
-# machine (scripts/fuzz.sh without FUZZ_RUNS draws new ones).
+# builds Zorvik with its tests, with AddressSanitizer and UndefinedBehavior-
+# Sanitizer, and runs every test once: the unit and widget tests, the
+# program under Xvfb, and the table file loader's and the profile file's
+# fuzz targets: 40,000 inputs each, the same inputs on every machine
+# (scripts/fuzz.sh without FUZZ_RUNS draws new ones). Arguments go on to
+# CMake after these defaults, so -DZORVIK_SANITIZE=OFF gives a plain build.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$ROOT/scripts/setup.sh"
@@ -11,7 +13,10 @@ bash "$ROOT/scripts/setup.sh"
 bash "$ROOT/scripts/format.sh" --check
 export BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 # Warnings fail the build here, as in CI; a packager's build only shows them.
-bash "$ROOT/scripts/build.sh" -DZORVIK_WERROR=ON "$@"
+# The sanitizers catch what a test that passes does not show (a read past
+# an end, a use after free); the benchmarks build in CI's Release build.
+bash "$ROOT/scripts/build.sh" -DZORVIK_WERROR=ON -DZORVIK_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
+  -DZORVIK_BENCH=OFF "$@"
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 chmod 700 "$XDG_RUNTIME_DIR"
 # A sanitizer build reports leaks; system libraries' own are not ours.

@@ -1,5 +1,6 @@
 #include "timer/delivery.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
@@ -130,8 +131,11 @@ void chooseAudioFile() {
     rt::setProperty(kMainWindow, dialog, rt::slot::DialogFolder, folder);
     rt::openCommonDialog(kMainWindow, dialog, [dialog](bool chosen) {
         if (!chosen) return;
+        // Stored as the system writes paths (backslashes on Windows); either
+        // separator reads back.
         writeSetting(setting::AudioFile,
-                     rt::getProperty(kMainWindow, dialog, rt::slot::DialogFile).toString());
+                     QDir::toNativeSeparators(
+                         rt::getProperty(kMainWindow, dialog, rt::slot::DialogFile).toString()));
         rt::setProperty(kMainWindow, ctl::kChooseAudioButton, rt::slot::ButtonCaption,
                         u"切换音频"_s);
     });

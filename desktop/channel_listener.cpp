@@ -1,6 +1,7 @@
 #include "desktop/channel_listener.h"
 
 #include <QLocalSocket>
+#include <QVariant>
 
 #ifndef Q_OS_WIN
 #include <QFile>
@@ -17,16 +18,36 @@
 
 namespace zorvik::desktop {
 
-ChannelListener::ChannelListener(std::function<void(QLocalSocket*)> onConnection,
-                                 QObject* parent)
+ChannelListener::ChannelListener(std::function<void(QLocalSocket*)> onConnection, QObject* parent)
     : QObject(parent), onConnection_(std::move(onConnection)) {}
 
+namespace {
+constexpr char kHeard[] = "zorvikHeard";
+}
+
+void ChannelListener::markHeard(QLocalSocket* socket) {
+    socket->setProperty(kHeard, true);
+}
+
+bool ChannelListener::makeRoom() {
+    open_.removeIf([](const QPointer<QLocalSocket>& s) { return s.isNull(); });
+    if (open_.size() < kMaxConnections) return true;
+    for (qsizetype i = 0; i < open_.size(); ++i) {
+        QLocalSocket* oldest = open_[i];
+        if (oldest->property(kHeard).toBool()) continue;
+        open_.removeAt(i);
+        QObject::disconnect(oldest, nullptr, nullptr, nullptr);  // its end asks for nothing
+        oldest->abort();
+        oldest->deleteLater();
+        return true;
+    }
+    return false;
+}
+
 void ChannelListener::take(QLocalSocket* socket) {
-    ++open_;
-    connect(socket, &QObject::destroyed, this, [this] {
-        --open_;
-        acceptWaiting();
-    });
+    open_ << socket;
+    connect(socket, &QObject::destroyed, this, &ChannelListener::acceptWaiting,
+            Qt::QueuedConnection);
     onConnection_(socket);
 }
 
@@ -65,7 +86,7 @@ bool ChannelListener::listen(const QString& name) {
 
 void ChannelListener::acceptWaiting() {
     if (!notifier_ || resting_) return;
-    while (open_ < kMaxConnections) {
+    while (makeRoom()) {
         const int fd = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED) continue;
@@ -88,7 +109,7 @@ void ChannelListener::acceptWaiting() {
         }
         take(socket);
     }
-    notifier_->setEnabled(false);  // full: the rest wait in the queue
+    notifier_->setEnabled(false);  // every place is being answered: the rest wait in the queue
 }
 
 void ChannelListener::resume() {

@@ -1,10 +1,14 @@
 #pragma once
 // The listening end of the channel between copies. Later copies connect,
-// send one line and wait for one back; whatever connects is held to a few
-// conversations at a time (the rest wait in the system's queue), and a
-// moment without descriptors to spare never closes the channel for good.
+// send one line at once and wait for one back. A few connections are open
+// at a time: a new one takes the place of the oldest whose line is not in
+// yet (a copy sends its line as it connects; one that dawdles is not a
+// copy), and a moment without descriptors to spare never closes the
+// channel for good.
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <functional>
 
 class QLocalServer;
@@ -25,13 +29,17 @@ class ChannelListener : public QObject {
     // name: a socket's full path, or a pipe's name on Windows. Only this
     // user may connect.
     bool listen(const QString& name);
+    // Its request line is in: the connection keeps its place until it ends.
+    static void markHeard(QLocalSocket* socket);
 
   private:
+    // False when every place is taken by a connection that was heard.
+    bool makeRoom();
     void take(QLocalSocket* socket);
     void acceptWaiting();
 
     std::function<void(QLocalSocket*)> onConnection_;
-    int open_ = 0;
+    QList<QPointer<QLocalSocket>> open_;
 #ifdef Q_OS_WIN
     QLocalServer* server_ = nullptr;
 #else

@@ -70,11 +70,10 @@ QString userFolder() {
 // the usual ones are missing or taken by someone else.
 QString socketFolder(QString* made) {
     const QByteArray uid = QByteArray::number(::getuid());
-    const QByteArray own = "/tmp/zorvik-" + uid;
-    ::mkdir(own.constData(), 0700);
-    for (const QByteArray& folder : {qgetenv("XDG_RUNTIME_DIR"), "/run/user/" + uid, own})
+    for (const QByteArray& folder : {qgetenv("XDG_RUNTIME_DIR"), "/run/user/" + uid})
         if (!folder.isEmpty() && folder.size() < 60 && privateFolder(folder))
             return QFile::decodeName(folder);
+    if (const QString own = userFolder(); !own.isEmpty()) return own;
     QByteArray fresh = "/tmp/zorvik-XXXXXX";
     if (!::mkdtemp(fresh.data())) return {};
     *made = QFile::decodeName(fresh);
@@ -135,6 +134,7 @@ class Conversation : public QObject {
 
     void take(const Request& request) {
         heard_ = true;
+        ChannelListener::markHeard(socket_);
         if (!handler_) {
             socket_->disconnectFromServer();
             return;
@@ -228,12 +228,11 @@ SingleInstance::~SingleInstance() {
 }
 
 #ifndef Q_OS_WIN
-QStringList SingleInstance::lockPaths() const {
-    QStringList paths{QDir(folder_).filePath(kLockName)};
-    // The fallback is shared by every read-only settings folder: named for this one.
-    if (const QString folder = userFolder(); !folder.isEmpty())
-        paths << QDir(folder).filePath(name_ + QStringLiteral(".lock"));
-    return paths;
+QString SingleInstance::lockPath(int which) const {
+    if (which == 0) return QDir(folder_).filePath(kLockName);
+    // Shared by every settings folder that takes no files: named for this one.
+    const QString folder = userFolder();
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(name_ + QStringLiteral(".lock"));
 }
 #endif
 
@@ -249,7 +248,9 @@ bool SingleInstance::lock() {
     }
     return mutex_ != nullptr;
 #else
-    for (const QString& path : lockPaths()) {
+    for (int which = 0; which < 2; ++which) {
+        const QString path = lockPath(which);
+        if (path.isEmpty()) continue;
         auto lock = std::make_unique<QLockFile>(path);
         // The owner's process id is in the lock: a copy that crashed leaves
         // a lock that tryLock recognises as stale and takes over, whatever
@@ -286,8 +287,10 @@ QString SingleInstance::serverName() const {
     return name_;
 #else
     if (!listening_.isEmpty()) return listening_;
-    for (const QString& lockPath : lockPaths()) {
-        QFile place(placeBeside(lockPath));
+    for (int which = 0; which < 2; ++which) {
+        const QString lock = lockPath(which);
+        if (lock.isEmpty()) continue;
+        QFile place(placeBeside(lock));
         if (!place.open(QIODevice::ReadOnly)) continue;
         const QString socket = QFile::decodeName(place.read(4096).trimmed());
         if (ownSocket(socket)) return socket;

@@ -52,7 +52,8 @@ class SingleInstance : public QObject {
 #else
     // Beside the settings, else (a folder that takes no files) in a folder
     // of the user's: where the lock and the listener's place are looked for.
-    QStringList lockPaths() const;
+    // which: 0 the settings folder, 1 the fallback; "" when there is none.
+    QString lockPath(int which) const;
     std::unique_ptr<QLockFile> lock_;
     QString listening_;
     QString madeFolder_;  // removed at the end when made for this copy alone

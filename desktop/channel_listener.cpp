@@ -2,6 +2,7 @@
 
 #include <QLocalSocket>
 #include <QVariant>
+#include <algorithm>
 
 #ifndef Q_OS_WIN
 #include <QFile>
@@ -29,22 +30,26 @@ void ChannelListener::markHeard(QLocalSocket* socket) {
     socket->setProperty(kHeard, true);
 }
 
-bool ChannelListener::makeRoom() {
+bool ChannelListener::hasRoom() {
     open_.removeIf([](const QPointer<QLocalSocket>& s) { return s.isNull(); });
-    if (open_.size() < kMaxConnections) return true;
-    for (qsizetype i = 0; i < open_.size(); ++i) {
-        QLocalSocket* oldest = open_[i];
-        if (oldest->property(kHeard).toBool()) continue;
-        open_.removeAt(i);
-        QObject::disconnect(oldest, nullptr, nullptr, nullptr);  // its end asks for nothing
-        oldest->abort();
-        oldest->deleteLater();
-        return true;
-    }
-    return false;
+    return open_.size() < kMaxConnections ||
+           std::any_of(open_.cbegin(), open_.cend(), [](const QPointer<QLocalSocket>& s) {
+               return !s->property(kHeard).toBool();
+           });
 }
 
 void ChannelListener::take(QLocalSocket* socket) {
+    // hasRoom() said there is: a free place, or one whose line is not in.
+    if (open_.size() >= kMaxConnections) {
+        const auto oldest = std::find_if(open_.begin(), open_.end(), [](const auto& s) {
+            return !s->property(kHeard).toBool();
+        });
+        QLocalSocket* dawdler = *oldest;
+        open_.erase(oldest);
+        QObject::disconnect(dawdler, nullptr, nullptr, nullptr);  // its end asks for nothing
+        dawdler->abort();
+        dawdler->deleteLater();
+    }
     open_ << socket;
     connect(socket, &QObject::destroyed, this, &ChannelListener::acceptWaiting,
             Qt::QueuedConnection);
@@ -86,7 +91,7 @@ bool ChannelListener::listen(const QString& name) {
 
 void ChannelListener::acceptWaiting() {
     if (!notifier_ || resting_) return;
-    while (makeRoom()) {
+    while (hasRoom()) {
         const int fd = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED) continue;

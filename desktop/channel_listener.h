@@ -34,7 +34,8 @@ class ChannelListener : public QObject {
 
   private:
     // False when every place is taken by a connection that was heard.
-    bool makeRoom();
+    bool hasRoom();
+    // Takes the place of the oldest unheard connection when all are taken.
     void take(QLocalSocket* socket);
     void acceptWaiting();
 

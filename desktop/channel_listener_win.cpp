@@ -18,7 +18,7 @@ bool ChannelListener::listen(const QString& name) {
 void ChannelListener::acceptWaiting() {
     while (server_ && server_->hasPendingConnections()) {
         QLocalSocket* socket = server_->nextPendingConnection();
-        if (!makeRoom()) {
+        if (!hasRoom()) {
             socket->abort();
             socket->deleteLater();
             continue;

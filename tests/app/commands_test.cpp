@@ -234,18 +234,21 @@ TEST_F(Commands, AnotherUsersFolderInTmpNeverLetsASecondCopyRun) {
     ASSERT_EQ(QProcess::execute(u"useradd"_s, {u"--no-create-home"_s, u"--home-dir"_s, home.path(),
                                                u"--shell"_s, u"/bin/false"_s, user}),
               0);
+    QByteArray shared;
+    const auto cleanUp = qScopeGuard([&] {
+        desktop.reset();  // the user's processes end first
+        if (!shared.isEmpty()) QDir(QString::fromLatin1(shared)).removeRecursively();
+        QProcess::execute(u"userdel"_s, {user});
+    });
     const passwd* account = ::getpwnam(user.toLocal8Bit().constData());
     ASSERT_NE(account, nullptr);
     const uid_t uid = account->pw_uid;
     const gid_t gid = account->pw_gid;
-    // Root is the other user: it makes the folder in this user's name.
-    const QByteArray shared = "/tmp/zorvik-" + QByteArray::number(uid);
+    // Root is the other user: it makes the folder in this user's name (one
+    // left by an earlier user of the number goes first).
+    shared = "/tmp/zorvik-" + QByteArray::number(uid);
+    QDir(QString::fromLatin1(shared)).removeRecursively();
     ASSERT_EQ(::mkdir(shared.constData(), 0755), 0);
-    const auto cleanUp = qScopeGuard([&] {
-        desktop.reset();  // the user's processes end first
-        ::rmdir(shared.constData());
-        QProcess::execute(u"userdel"_s, {user});
-    });
 
     desktop = std::make_unique<Desktop>(Desktop::WindowManager);
     ASSERT_TRUE(desktop->ready());

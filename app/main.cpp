@@ -29,11 +29,9 @@ int main(int argc, char** argv) {
     // Read before any window system is reached: help, the version and a
     // command line that is not understood need no display.
     desktop::Invocation invocation;
-    if (!fatalError) {
-        QStringList arguments;
-        for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-        invocation = desktop::parseArguments(arguments);
-    }
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    if (!fatalError) invocation = desktop::parseArguments(arguments);
     switch (invocation.outcome) {
         case desktop::Invocation::Help:
             desktop::printOut(desktop::usageText());
@@ -47,6 +45,12 @@ int main(int argc, char** argv) {
             return 2;
         case desktop::Invocation::Run:
             break;
+    }
+    if (!fatalError && !desktop::displayAvailable(arguments)) {
+        // A window system would end this start at once: the running copy,
+        // reached without one, may still carry the command out.
+        QCoreApplication app(argc, argv);
+        return desktop::handOverWithoutDisplay(invocation.request);
     }
     QApplication app(argc, argv);
     rt::loadQtTranslations();

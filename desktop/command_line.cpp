@@ -1,6 +1,7 @@
 #include "desktop/command_line.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <cstdio>
 
 #ifdef Q_OS_WIN
@@ -69,16 +70,44 @@ void print(FILE* stream, const QString& text) {
 }  // namespace
 
 std::optional<Request> parseDuration(const QString& text) {
-    // 25m, 1h30m, 90s, 1h30m15s; 1:30:00 (h:m:s) and 25:00 (m:s). Each
-    // number fits the three characters a duration box holds.
-    static const QRegularExpression units(uR"(^(?:(\d{1,3})h)?(?:(\d{1,3})m)?(?:(\d{1,3})s)?$)"_s,
-                                          QRegularExpression::CaseInsensitiveOption);
+    // 1:30:00 (h:m:s) and 25:00 (m:s).
     static const QRegularExpression clock(uR"(^(?:(\d{1,3}):)?(\d{1,3}):(\d{1,3})$)"_s);
-    QRegularExpressionMatch m = units.match(text);
-    if (text.isEmpty() || !m.hasMatch()) m = clock.match(text);
-    if (text.isEmpty() || !m.hasMatch()) return std::nullopt;
-    return Request{Request::Start, boxText(m.captured(1)), boxText(m.captured(2)),
-                   boxText(m.captured(3))};
+    if (const QRegularExpressionMatch m = clock.match(text); m.hasMatch())
+        return Request{Request::Start, boxText(m.captured(1)), boxText(m.captured(2)),
+                       boxText(m.captured(3))};
+    // Numbers with units, largest first: 25m, 25min, 1h30m, 90s, 1h30m15s.
+    // A number without a unit follows the one before it (1h30, 1m30) and
+    // alone is minutes (90), as other timers read it. The last number may
+    // have a fraction (2.5m, 1.5h), carried into the smaller units.
+    static const QRegularExpression part(uR"((\d{1,3})(?:\.(\d{1,3}))?(min|h|m|s)?)"_s,
+                                         QRegularExpression::CaseInsensitiveOption);
+    int parts[3] = {0, 0, 0};  // the three boxes: hours, minutes, seconds
+    int next = 0;              // the smallest box still free
+    for (qsizetype at = 0; at < text.size();) {
+        const QRegularExpressionMatch m = part.match(text, at, QRegularExpression::NormalMatch,
+                                                     QRegularExpression::AnchorAtOffsetMatchOption);
+        if (!m.hasMatch()) return std::nullopt;
+        at = m.capturedEnd();
+        const QString unit = m.captured(3).toLower();
+        const int box = unit == u"h"_s   ? 0
+                        : unit == u"s"_s ? 2
+                        : unit.isEmpty() ? std::max(next, 1)
+                                         : 1;
+        const bool last = at == text.size();
+        if (box < next || box > 2 || (unit.isEmpty() && !last)) return std::nullopt;
+        parts[box] = m.captured(1).toInt();
+        next = box + 1;
+        if (const QString fraction = m.captured(2); !fraction.isEmpty()) {
+            if (box == 2 || !last) return std::nullopt;  // the boxes hold whole seconds
+            const int scale = fraction.size() == 1 ? 10 : fraction.size() == 2 ? 100 : 1000;
+            const int seconds = fraction.toInt() * (box == 0 ? 3600 : 60) / scale;
+            parts[1] += box == 0 ? seconds / 60 : 0;
+            parts[2] += box == 0 ? seconds % 60 : seconds;
+        }
+    }
+    if (next == 0) return std::nullopt;
+    return Request{Request::Start, QString::number(parts[0]), QString::number(parts[1]),
+                   QString::number(parts[2])};
 }
 
 Invocation parseArguments(const QStringList& arguments) {
@@ -120,8 +149,9 @@ otherwise Zorvik starts and then carries it out.
   --reset     end the run, as the 重置 button does
   --show      bring the window to the front
   DURATION    put the duration into the time boxes and start a countdown:
-              25m, 1h30m, 90s, 1h30m15s, 1:30:00 (h:m:s) or 25:00 (m:s),
-              each number at most 999; refused while a run is under way
+              25m, 25min, 1h30m, 1h30, 90s, 2.5m, 1:30:00 (h:m:s), 25:00
+              (m:s) or a bare number of minutes (90), each number at most
+              999; refused while a run is under way
   -h, --help  show this help
   --version   show the version
 

@@ -37,16 +37,19 @@ void endEventLoop(int code) {
     QTimer::singleShot(0, qApp, [code] { QCoreApplication::exit(code); });
 }
 
-// A plain start only wants the window in front: whatever the first copy
-// says (an older one says nothing), this one is done.
+// The exit code follows the first copy's answer. A plain start only wants
+// the window in front, which an older copy does without a word before it
+// closes the connection.
 void handOver(SingleInstance& first, const std::optional<Request>& request) {
     const bool plain = !request || request->kind == Request::Show;
-    first.handOver(request.value_or(Request{}), [plain](std::optional<QString> answer) {
-        if (plain || (answer && answer->isEmpty())) return endEventLoop(0);
-        printError(answer ? u"zorvik: "_s + *answer + u'\n'
-                          : u"zorvik: the running copy did not answer\n"_s);
-        endEventLoop(answer ? 2 : 1);
-    });
+    first.handOver(request.value_or(Request{}),
+                   [plain](std::optional<QString> answer, bool closed) {
+                       if ((answer && answer->isEmpty()) || (plain && closed && !answer))
+                           return endEventLoop(0);
+                       printError(answer ? u"zorvik: "_s + *answer + u'\n'
+                                         : u"zorvik: the running copy did not answer\n"_s);
+                       endEventLoop(answer ? 2 : 1);
+                   });
 }
 
 class Desktop : public QObject {
@@ -107,6 +110,34 @@ bool settle(const std::optional<Request>& request) {
                                 u"提示："_s);
     }
     return true;
+}
+
+bool displayAvailable(const QStringList& arguments) {
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    Q_UNUSED(arguments);
+    return true;
+#else
+    QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    for (qsizetype i = 0; i + 1 < arguments.size(); ++i)
+        if (arguments[i] == u"-platform"_s || arguments[i] == u"--platform"_s)
+            platform = arguments[i + 1];
+    // offscreen, vnc, eglfs and the like need no display server.
+    if (!platform.isEmpty() && !platform.startsWith(u"xcb"_s) && !platform.startsWith(u"wayland"_s))
+        return true;
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#endif
+}
+
+int handOverWithoutDisplay(const std::optional<Request>& request) {
+    describeApplication();
+    auto* instance = new SingleInstance(rt::settingsDirectory(), qApp);
+    if (!instance->claimedElsewhere()) {
+        printError(u"zorvik: no display to open the window on (DISPLAY is not set)\n"_s);
+        return 1;
+    }
+    handOver(*instance, request);
+    return QCoreApplication::exec();
 }
 
 QObject* integrate() {

@@ -20,6 +20,16 @@ namespace zorvik::desktop {
 // once its window is up.
 bool settle(const std::optional<Request>& request = std::nullopt);
 
+// Whether a window can be opened: a display server to reach, or a
+// platform that needs none. arguments: the command line without the
+// program's name.
+bool displayAvailable(const QStringList& arguments);
+// Without a display a command (or a plain start) is for the copy that
+// runs: hands it over and returns the exit code once the answer came
+// (runs the event loop of the QCoreApplication that exists by then); 1
+// with a word on standard error when no copy runs.
+int handOverWithoutDisplay(const std::optional<Request>& request);
+
 // Follows the engine from now on: tray, sleep block, attention. Returns
 // the object that holds them (parented to the application).
 QObject* integrate();

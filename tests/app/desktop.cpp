@@ -120,7 +120,11 @@ bool Desktop::startProgram(const QStringList& arguments) {
     const QProcessEnvironment plain = env_;
     env_.insert(u"ZORVIK_STARTUP_PROBE"_s, u"1"_s);
     env_.insert(u"QT_LINUX_ACCESSIBILITY_ALWAYS_ON"_s, u"1"_s);
-    QProcess* program = spawn(exe, arguments);
+    QProcess* program =
+        launcher_.isEmpty()
+            ? spawn(exe, arguments)
+            : spawn(launcher_.first(), launcher_.mid(1) + QStringList{exe} + arguments);
+    pid_ = program->processId();
     env_ = plain;
     const QByteArray out = readUntil(
         program, [](const QByteArray& o) { return o.contains("first-paint"); }, 15000);

@@ -22,9 +22,13 @@ class Desktop {
     // A variable of the environment the program and the tools start in.
     void setVariable(const QString& name, const QString& value) { env_.insert(name, value); }
 
+    // What the program is started through (setpriv, to be another user).
+    void startThrough(const QStringList& launcher) { launcher_ = launcher; }
+    QStringList launcher() const { return launcher_; }
     // Starts the built program in the folder; true once its window shows.
     bool startProgram(const QStringList& arguments = {});
     QString programWindow() const { return window_; }
+    qint64 programPid() const { return pid_; }
     // Runs a tool on this display; its standard output, "" on failure.
     QByteArray run(const QString& tool, const QStringList& args, int timeoutMs = 10000) const;
     // The window's inside (menu bar and client area) on the screen.
@@ -49,5 +53,7 @@ class Desktop {
     QProcessEnvironment env_;
     QTemporaryDir dir_;
     QString window_;
+    QStringList launcher_;
+    qint64 pid_ = 0;
     bool ready_ = false;
 };

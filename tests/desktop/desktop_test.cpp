@@ -94,7 +94,7 @@ TEST(SingleCopy, ASecondCopyOnTheSameFolderHandsOverItsRequestAndHearsTheAnswer)
     EXPECT_FALSE(second.claim({}));
     const auto handOver = [&](const Request& r) {
         std::optional<std::optional<QString>> answer;
-        second.handOver(r, [&](std::optional<QString> a) { answer = a; });
+        second.handOver(r, [&](std::optional<QString> a, bool) { answer = a; });
         EXPECT_TRUE(waitFor([&] { return answer.has_value(); }));
         return answer.value_or(std::nullopt);
     };

@@ -35,6 +35,11 @@ for command in --toggle --reset; do
   grep -qx "Exec=zorvik $command" "$prefix/share/applications/$ID.desktop" || fail "no $command action"
 done
 appstreamcli validate --no-net "$prefix/share/metainfo/$ID.metainfo.xml" >/dev/null
+# A software centre shows the screenshots from the repository's docs/.
+src="$(cd "$(dirname "$0")/../.." && pwd)"
+shots="$(grep -o 'main/docs/[^<]*' "$prefix/share/metainfo/$ID.metainfo.xml" | sed 's#^main/##')"
+[ -n "$shots" ] || fail "the metadata names no screenshot"
+for shot in $shots; do [ -f "$src/$shot" ] || fail "no $shot in the repository"; done
 echo "install layout, desktop entry with its actions and metadata valid"
 
 # A read-only installed copy, and the bare program alone in a read-only

@@ -5,16 +5,6 @@
 
 namespace rt::detail {
 
-int windowsCodePage(const QByteArray& name) {
-    if (name == "GBK") return 936;
-    if (name == "UTF-8") return 65001;
-    if (name == "GB18030") return 54936;
-    if (name == "US-ASCII") return 20127;
-    if (name == "ISO-8859-1") return 28591;
-    if (name.startsWith("windows-")) return name.mid(8).toInt();
-    return 0;
-}
-
 namespace {
 
 // Converts bytes that make whole characters; false when one is not valid.

@@ -9,9 +9,6 @@
 #ifdef Q_OS_WIN
 namespace rt::detail {
 
-// The Windows code page behind a converter name ("GBK" 936, "UTF-8"
-// 65001, "windows-1252" 1252, ...); 0 when there is none.
-int windowsCodePage(const QByteArray& converterName);
 QString windowsDecode(int codePage, QByteArrayView bytes);
 // whole: set to false when a character had no form in the page.
 QByteArray windowsEncode(int codePage, const QString& text, bool* whole = nullptr);

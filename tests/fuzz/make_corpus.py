@@ -4,9 +4,12 @@ file per format version (1 to 6), each with a record of every kind its
 version holds, plus the two files the program itself writes most (header
 only, a few rows). For the profile file: "配置.ini" as a new program writes
 it, as a modern editor saves it (UTF-8 with its mark, or without one as
-Linux editors do), and as hands edit it.
-Run from anywhere:
-python3 tests/fuzz/make_corpus.py [grid output folder] [profile output folder]."""
+Linux editors do), and as hands edit it. For the speech service: request
+heads as the timer's own client sends them (every byte of the text
+percent-encoded, with the service's secret), and as a hand-typed request
+with "+" for spaces and bare line ends.
+Run from anywhere: python3 tests/fuzz/make_corpus.py [grid output folder]
+[profile output folder] [request output folder]."""
 import os
 import struct
 import sys
@@ -111,6 +114,28 @@ def profile_samples():
     }
 
 
+# What the timer's network session adds to every request it sends.
+SESSION_HEADERS = ("User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)\r\n"
+                   "Accept: */*\r\nConnection: Keep-Alive\r\nAccept-Encoding: gzip, deflate\r\n"
+                   "Accept-Language: en-US,*")
+
+
+def program_request(text, secret):
+    encoded = "".join("%%%02X" % b for b in text.encode())
+    return ("GET /txt/apiz.php?text=%s&spd=6 HTTP/1.1\r\nHost: 127.0.0.1:41237\r\n"
+            "Authorization: Bearer %s\r\n%s" % (encoded, secret, SESSION_HEADERS)).encode()
+
+
+def request_samples():
+    secret = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08"
+    return {
+        "program_chinese": program_request("休息一下，喝杯水", secret),
+        "program_mixed": program_request("Stand up: 起来 5 分钟 😀", secret),
+        "typed": b"GET /txt/apiz.php?text=test+123%e4%bc%91&spd=3 HTTP/1.1\nHost: localhost:41237\n"
+                 b"User-Agent: curl/7.88.1\nAccept: */*",
+    }
+
+
 def write_all(folder, files):
     os.makedirs(folder, exist_ok=True)
     for name, data in files.items():
@@ -129,6 +154,8 @@ def main():
     write_all(out, files)
     write_all(sys.argv[2] if len(sys.argv) > 2 else os.path.join(here, "profile_corpus"),
               profile_samples())
+    write_all(sys.argv[3] if len(sys.argv) > 3 else os.path.join(here, "request_corpus"),
+              request_samples())
 
 
 if __name__ == "__main__":

@@ -21,7 +21,12 @@ if [ -n "${FUZZ_RUNS:-}" ]; then
 fi
 BUILD="${FUZZ_BUILD_DIR:-$ROOT/build-fuzz}"
 
-CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+LAUNCHER=()
+if command -v ccache >/dev/null; then
+  LAUNCHER=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$ROOT")}" CCACHE_NOHASHDIR=1
+fi
+CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${LAUNCHER[@]}" \
   -DZORVIK_FUZZ=ON -DZORVIK_TESTS=ON -DZORVIK_BENCH=OFF -DZORVIK_SPEECH=OFF >/dev/null
 cmake --build "$BUILD" --target fuzz_grid_file fuzz_profile fuzz_speech_request -j "$(nproc)"
 

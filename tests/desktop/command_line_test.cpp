@@ -38,6 +38,7 @@ TEST(CommandLine, ReadsRequestsDurationsAndQtsOwnOptions) {
         {{u"--help"_s}, Invocation::Help, std::nullopt},
         {{u"-h"_s}, Invocation::Help, std::nullopt},
         {{u"--version"_s}, Invocation::Version, std::nullopt},
+        {{u"--history"_s}, Invocation::History, std::nullopt},
         {{u"--start"_s}, Invocation::Invalid, std::nullopt},
         {{u"25"_s}, Invocation::Invalid, std::nullopt},
         {{u"25x"_s}, Invocation::Invalid, std::nullopt},

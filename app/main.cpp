@@ -5,6 +5,7 @@
 #include "app/program.h"
 #include "desktop/command_line.h"
 #include "desktop/desktop.h"
+#include "desktop/history_report.h"
 #include "runtime/runtime.h"
 #include "runtime/translations.h"
 
@@ -43,6 +44,8 @@ int main(int argc, char** argv) {
             desktop::printError(u"zorvik: "_s + invocation.problem + u"\n\n"_s +
                                 desktop::usageText());
             return 2;
+        case desktop::Invocation::History:
+            return desktop::printHistory(argc, argv);
         case desktop::Invocation::Run:
             break;
     }

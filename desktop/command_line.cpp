@@ -125,6 +125,7 @@ Invocation parseArguments(const QStringList& arguments) {
         const QString& a = arguments[i];
         if (a == u"-h"_s || a == u"--help"_s) return answer(Invocation::Help);
         if (a == u"--version"_s) return answer(Invocation::Version);
+        if (a == u"--history"_s) return answer(Invocation::History);
         if (const int n = qtOptionLength(arguments, i)) {
             i += n - 1;
             continue;
@@ -152,6 +153,8 @@ otherwise Zorvik starts and then carries it out.
               25m, 25min, 1h30m, 1h30, 90s, 2.5m, 1:30:00 (h:m:s), 25:00
               (m:s) or a bare number of minutes (90), each number at most
               999; refused while a run is under way
+  --history   print the time counted today, this week and in all, from
+              计时记录.csv beside 配置.ini, without opening a window
   -h, --help  show this help
   --version   show the version
 

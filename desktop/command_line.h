@@ -28,7 +28,7 @@ using Reply = std::function<void(const QString& refusal)>;
 using RequestHandler = std::function<void(const Request&, Reply)>;
 
 struct Invocation {
-    enum Outcome { Run, Help, Version, Invalid };
+    enum Outcome { Run, Help, Version, Invalid, History };
     Outcome outcome = Run;
     std::optional<Request> request;  // Run: what the command line asks for
     QString problem;                 // Invalid: what was not understood

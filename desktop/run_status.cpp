@@ -4,7 +4,9 @@
 #include <QPixmap>
 #include <algorithm>
 
+#include "settings/run_log.h"
 #include "timer/engine.h"
+#include "timer/run_history.h"
 
 using namespace Qt::StringLiterals;
 
@@ -13,6 +15,7 @@ namespace zorvik::desktop {
 RunStatus currentStatus() {
     const TimerCore& c = core();
     RunStatus s{c.state, clockText(), c.mode == RunMode::Countdown};
+    s.todaySeconds = secondsCountedToday();
     if (c.runActive()) {
         const double done = s.countdown
                                 ? c.elapsedSeconds
@@ -39,7 +42,7 @@ QString statusText(const RunStatus& s) {
                    (s.state == RunState::Running ? u" · 计时中"_s : u" · 已暂停"_s);
             break;
     }
-    return u"ZorvikV1.0\n"_s + line;
+    return u"ZorvikV1.0\n"_s + line + u"\n今日计时 "_s + durationText(s.todaySeconds);
 }
 
 int ringStep(const RunStatus& s) {

@@ -3,11 +3,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStorageInfo>
+#include <algorithm>
+#include <iterator>
 
 #include "names/main_window.h"
 #include "runtime/runtime.h"
 #include "settings/config.h"
 #include "settings/reminder_table.h"
+#include "settings/run_log.h"
 
 using namespace Qt::StringLiterals;
 
@@ -15,7 +18,7 @@ namespace zorvik {
 namespace {
 
 struct Episode {
-    bool failing[2] = {false, false};
+    bool failing[3] = {false, false, false};
     bool told = false;  // the user knows: no more boxes until a save lands
     bool retrying = false;
 };
@@ -49,14 +52,21 @@ void tell(const QString& path) {
         box->setObjectName(u"zorvikSaveFailedBox"_s);
 }
 
-// The other file is behind since its own save failed: now that the disk
-// takes writes again, it is written whole from what the window shows.
+// The other files are behind since their own saves failed: now that the
+// disk takes writes again, each is written whole from what the window
+// shows, and the record gets the runs it missed.
 void catchUp(DataFile saved) {
     if (episode.retrying) return;
     episode.retrying = true;
-    if (saved == DataFile::Config && episode.failing[int(DataFile::Table)]) saveReminderTable();
-    if (saved == DataFile::Table && episode.failing[int(DataFile::Config)]) saveUnsavedSettings();
+    if (saved != DataFile::Table && episode.failing[int(DataFile::Table)]) saveReminderTable();
+    if (saved != DataFile::Config && episode.failing[int(DataFile::Config)]) saveUnsavedSettings();
+    if (saved != DataFile::RunLog && episode.failing[int(DataFile::RunLog)]) writePendingRuns();
     episode.retrying = false;
+}
+
+bool anyFailing() {
+    return std::any_of(std::begin(episode.failing), std::end(episode.failing),
+                       [](bool f) { return f; });
 }
 
 }  // namespace
@@ -69,7 +79,7 @@ void noteSave(DataFile file, const QString& path, bool saved) {
         return;
     }
     catchUp(file);
-    if (!episode.failing[0] && !episode.failing[1]) episode.told = false;
+    if (!anyFailing()) episode.told = false;
 }
 
 void savesKnownToFail() {

@@ -1,14 +1,14 @@
 #pragma once
-// A save of "配置.ini" or "自定义提醒数据" that fails is told to the user
-// once, in a box that does not hold the window, and the first save that
-// succeeds afterwards also writes the other file if it is behind: what the
-// window shows is what the next start finds.
+// A save of "配置.ini", "自定义提醒数据" or a line of "计时记录.csv" that
+// fails is told to the user once, in a box that does not hold the window,
+// and the first save that succeeds afterwards also writes the others if
+// they are behind: what the window shows is what the next start finds.
 
 #include <QString>
 
 namespace zorvik {
 
-enum class DataFile { Config, Table };
+enum class DataFile { Config, Table, RunLog };
 
 // After every save of one of the two files.
 void noteSave(DataFile file, const QString& path, bool saved);

@@ -12,6 +12,7 @@
 #include "media/sound.h"
 #include "text/commands.h"
 #include "timer/clock.h"
+#include "timer/run_history.h"
 #include "timer/run_view.h"
 #include "timer/scheduling.h"
 #include "timer/speech_queue.h"
@@ -72,6 +73,7 @@ bool beforeWait() {
 // The part of a pass after its wait: the second is counted. False: stop.
 bool afterWait() {
     TimerCore& c = core();
+    c.countedSeconds += 1;
     if (c.mode == RunMode::Countdown) {
         c.elapsedSeconds += 1;
         c.secondsSinceReminder += 1;
@@ -162,6 +164,7 @@ QString endedAtText() {
 }
 
 void stopEngine() {
+    if (core().runActive()) recordRun(RunOutcome::Exited);
     if (loop.timerId) clock().cancel(loop.timerId);
     loop = Loop{};
     notify(RunEvent::Stopped);
@@ -176,6 +179,8 @@ void startOrPause() {
     RunView& view = runView();
     if (!c.runActive()) {
         c.startedAt = rt::nowTime();
+        c.countedSeconds = 0;
+        c.recorded = false;
         view.showRecord(RunRecord::StartedAt, startedAtText());
         view.showRecords(false);
         const double total = rt::toNumber(view.entry(RunEntry::Hours)) * 3600.0 +
@@ -234,12 +239,14 @@ void endOfRun() {
     c.secondsSinceReminder = c.currentRow = 0;
     c.rowArmed = false;
     setRunState(RunState::Ended);
+    recordRun(RunOutcome::Finished);
     playEndSound();
     notify(RunEvent::Ended);
 }
 
 void resetTimer() {
     TimerCore& c = core();
+    if (c.runActive()) recordRun(RunOutcome::Reset);
     // The counting loop stops at once; the second it was waiting for is
     // not counted, and nothing holds a start that follows right away.
     if (loop.timerId) clock().cancel(loop.timerId);

@@ -35,6 +35,10 @@ struct TimerCore {
     RunMode mode = RunMode::Countdown;  // of the run last set counting
     // The last run's start and end, as rt::nowTime tells time.
     double startedAt = 0, endedAt = 0;
+    // Seconds the run has counted, whatever the mode; and whether it has
+    // gone into the record of the time spent.
+    qint32 countedSeconds = 0;
+    bool recorded = false;
 };
 
 TimerCore& core();

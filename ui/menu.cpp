@@ -17,6 +17,7 @@ std::vector<rt::MenuItemDesc> mainMenu() {
         M{1, u"配置文件"_s, false, true, {}},
         M{2, u"导入"_s, false, false, {{chosen, u"importSettings"_s}}},
         M{2, u"导出"_s, false, false, {{chosen, u"exportSettings"_s}}},
+        M{1, u"计时记录"_s, false, false, {{chosen, u"openHistoryWindow"_s}}},
         M{0, u"帮助"_s, false, false, {}},
         M{1, u"关于"_s, false, false, {{chosen, u"openHelpWindow"_s}}},
     };

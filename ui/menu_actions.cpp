@@ -7,6 +7,7 @@
 #include "settings/import_export.h"
 #include "text/commands.h"
 #include "timer/timer_state.h"
+#include "ui/history_window.h"
 #include "ui/hotkey_window.h"
 
 using namespace Qt::StringLiterals;
@@ -29,6 +30,7 @@ void registerMenuAndHotkeyHandlers() {
     rt::bindAction(u"onEndSoundChosen"_s, onEndSoundChosen);
     rt::bindAction(u"openHotkeyWindow"_s, [] { rt::loadWindow(u"热键窗口"_s); });
     rt::bindAction(u"openHelpWindow"_s, [] { rt::loadWindow(u"帮助窗口"_s); });
+    registerHistoryHandlers();
     rt::bindAction(u"importSettings"_s,
                    [] { importSettings([] { return core().state != RunState::Running; }); });
     rt::bindAction(u"exportSettings"_s, exportSettings);

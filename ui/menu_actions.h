@@ -2,8 +2,8 @@
 
 namespace zorvik {
 
-// Binds the menu items, the hotkey window, the help window and the start
-// hotkey poll.
+// Binds the menu items, the hotkey window, the help and history windows
+// and the start hotkey poll.
 void registerMenuAndHotkeyHandlers();
 
 }  // namespace zorvik

@@ -4,6 +4,7 @@
 #include "media/media_kind.h"
 #include "runtime/runtime.h"
 #include "ui/help_window.h"
+#include "ui/history_window.h"
 #include "ui/hotkey_window.h"
 
 namespace zorvik {
@@ -14,6 +15,7 @@ void registerWindows() {
     rt::registerWindow(mainWindowDescription());
     rt::registerWindow(hotkeyWindowDescription());
     rt::registerWindow(helpWindowDescription());
+    rt::registerWindow(historyWindowDescription());
 }
 
 }  // namespace zorvik

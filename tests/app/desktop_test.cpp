@@ -7,6 +7,7 @@
 #include "test_paths.h"
 
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -115,6 +116,22 @@ TEST_P(PanelsTest, ClientAreaShowsOnlyThePanelsOfItsSize) {
     desktop->key(u"ctrl+End"_s);  // the picture shows the indented lines
     QTest::qWait(300);
     save(desktop->screenshot(), desktop->frame(help), u"help"_s);
+
+    // The menu's last item opens the record of the time spent.
+    const QString today = QDate::currentDate().toString(u"yyyy-MM-dd "_s);
+    QFile record(desktop->folder() + u"/计时记录.csv"_s);
+    ASSERT_TRUE(record.open(QIODevice::WriteOnly));
+    record.write((u"\uFEFF开始,结束,设定秒数,计时秒数,方式,结果\r\n"_s + today + u"08:00:00,"_s +
+                  today + u"08:25:00,1500,1500,倒计时,完成\r\n"_s + today + u"09:00:00,"_s + today +
+                  u"09:12:40,1500,760,正计时,重置\r\n"_s)
+                     .toUtf8());
+    record.close();
+    openProgramMenu();
+    desktop->key(u"Down Down Down Down Return"_s);
+    const QString history = desktop->waitForWindow(u"ZorvikV1.0——计时记录"_s);
+    ASSERT_FALSE(history.isEmpty());
+    QTest::qWait(300);
+    save(desktop->screenshot(), desktop->frame(history), u"history"_s);
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktop, PanelsTest,

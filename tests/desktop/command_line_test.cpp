@@ -44,6 +44,7 @@ TEST(CommandLine, ReadsRequestsDurationsAndQtsOwnOptions) {
         {{u"--help"_s}, Invocation::Help, std::nullopt},
         {{u"-h"_s}, Invocation::Help, std::nullopt},
         {{u"--version"_s}, Invocation::Version, std::nullopt},
+        {{u"--history"_s}, Invocation::History, std::nullopt},
         {{u"--start"_s}, Invocation::Invalid, std::nullopt},
         {{u"1000"_s}, Invocation::Invalid, std::nullopt},
         {{u"25mins"_s}, Invocation::Invalid, std::nullopt},

@@ -30,20 +30,21 @@ TEST_F(Tray, TooltipAndRingFollowTheRun) {
         std::function<void()> act;
         QString text;
         int ring;
+        QString today;  // the runs recorded today and the one under way
     };
     const QString title = u"ZorvikV1.0\n"_s;
     const std::vector<Step> steps = {
-        {[] {}, u"00:00:00 · 未开始"_s, -1},
-        {[&] { click(u"开始"_s); }, u"剩余 00:00:04 · 计时中"_s, 0},
-        {[&] { runSeconds(2); }, u"剩余 00:00:02 · 计时中"_s, 24},
-        {[&] { click(u"开始"_s), runSeconds(1); }, u"剩余 00:00:02 · 已暂停"_s, 36},
-        {[&] { click(u"开始"_s), runSeconds(1); }, u"00:00:00 · 时间到"_s, 48},
+        {[] {}, u"00:00:00 · 未开始"_s, -1, u"00:00:00"_s},
+        {[&] { click(u"开始"_s); }, u"剩余 00:00:04 · 计时中"_s, 0, u"00:00:00"_s},
+        {[&] { runSeconds(2); }, u"剩余 00:00:02 · 计时中"_s, 24, u"00:00:02"_s},
+        {[&] { click(u"开始"_s), runSeconds(1); }, u"剩余 00:00:02 · 已暂停"_s, 36, u"00:00:03"_s},
+        {[&] { click(u"开始"_s), runSeconds(1); }, u"00:00:00 · 时间到"_s, 48, u"00:00:04"_s},
         {[&] { click(u"重置"_s), countUpMode(), click(u"开始"_s), runSeconds(1); },
-         u"已计 00:00:01 · 计时中"_s, 12},
+         u"已计 00:00:01 · 计时中"_s, 12, u"00:00:05"_s},
     };
     for (const Step& s : steps) {
         s.act();
-        EXPECT_EQ(statusText(currentStatus()), title + s.text);
+        EXPECT_EQ(statusText(currentStatus()), title + s.text + u"\n今日计时 "_s + s.today);
         EXPECT_EQ(ringStep(currentStatus()), s.ring) << s.text.toStdString();
     }
 }

@@ -16,6 +16,7 @@
 #include "runtime/fonts.h"
 #include "runtime/line_edit.h"
 #include "ui/help_window.h"
+#include "ui/history_window.h"
 #include "ui/hotkey_window.h"
 #include "ui/window_descriptions.h"
 
@@ -161,6 +162,8 @@ TEST_F(LayoutTest, EveryCaptionAndEnteredValueFitsItsControl) {
         if (!keyDisplayName(code).isEmpty()) expectEditShows(field, keyDisplayName(code), "hotkey");
     menuItem(u"关于"_s)->trigger();
     expectControlsFit(helpWindowDescription());
+    menuItem(u"计时记录"_s)->trigger();
+    expectControlsFit(historyWindowDescription());
 }
 
 // The controls that make up each panel but the always-open timer panel.

@@ -1,5 +1,7 @@
 #include "app/end_signals.h"
 
+#include <QtGlobal>
+
 #ifdef Q_OS_WIN
 
 namespace zorvik {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QtGlobal>
+
 #ifdef Q_OS_WIN
 #include <QDir>
 #include <QTemporaryDir>

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QMenu>
@@ -66,6 +67,13 @@ class EventForwarder : public QObject {
             case QEvent::FocusOut:
                 event = ev::FocusOut;
                 break;
+            case QEvent::ContextMenu:
+                // The Menu key opens the focused control's context menu
+                // beside its key press. A control whose key presses go to a
+                // handler takes that key as it takes any other: no menu.
+                return static_cast<QContextMenuEvent*>(e)->reason() ==
+                           QContextMenuEvent::Keyboard &&
+                       takesKeys();
             default:
                 return QObject::eventFilter(watched, e);
         }
@@ -77,6 +85,10 @@ class EventForwarder : public QObject {
     }
 
   private:
+    bool takesKeys() const {
+        ControlEntry* c = findControl(findWindow(window_), control_);
+        return c && c->desc.events.find(ev::KeyDown) != c->desc.events.end();
+    }
     static int mouseKeyState(const QMouseEvent* m) {
         int s = 0;
         if (m->modifiers() & Qt::ControlModifier) s |= 1;

@@ -341,6 +341,7 @@ void buildControls(WindowInstance* w) {
             buildControl(w, d);
     }
     stackControls(w);
+    if (w->host) w->host->keepFocusOnShownPanels();
 }
 
 void buildLaterControls(WindowInstance* w) {
@@ -349,6 +350,7 @@ void buildLaterControls(WindowInstance* w) {
     for (const ControlDesc& d : w->desc.controls)
         if (names.contains(d.name)) buildControl(w, d);
     stackControls(w);
+    if (w->host) w->host->keepFocusOnShownPanels();
     // A window on its way out only needs the objects, not their settings.
     if (!w->destroying) dispatch(w, w->desc.events, ev::Completed, {});
 }

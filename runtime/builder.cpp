@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QMenu>
@@ -66,6 +67,13 @@ class EventForwarder : public QObject {
             case QEvent::FocusOut:
                 event = ev::FocusOut;
                 break;
+            case QEvent::ContextMenu:
+                // The Menu key opens the focused control's context menu
+                // beside its key press. A control whose key presses go to a
+                // handler takes that key as it takes any other: no menu.
+                return static_cast<QContextMenuEvent*>(e)->reason() ==
+                           QContextMenuEvent::Keyboard &&
+                       takesKeys();
             default:
                 return QObject::eventFilter(watched, e);
         }
@@ -77,6 +85,10 @@ class EventForwarder : public QObject {
     }
 
   private:
+    bool takesKeys() const {
+        ControlEntry* c = findControl(findWindow(window_), control_);
+        return c && c->desc.events.find(ev::KeyDown) != c->desc.events.end();
+    }
     static int mouseKeyState(const QMouseEvent* m) {
         int s = 0;
         if (m->modifiers() & Qt::ControlModifier) s |= 1;
@@ -329,6 +341,7 @@ void buildControls(WindowInstance* w) {
             buildControl(w, d);
     }
     stackControls(w);
+    if (w->host) w->host->keepFocusOnShownPanels();
 }
 
 void buildLaterControls(WindowInstance* w) {
@@ -337,6 +350,7 @@ void buildLaterControls(WindowInstance* w) {
     for (const ControlDesc& d : w->desc.controls)
         if (names.contains(d.name)) buildControl(w, d);
     stackControls(w);
+    if (w->host) w->host->keepFocusOnShownPanels();
     // A window on its way out only needs the objects, not their settings.
     if (!w->destroying) dispatch(w, w->desc.events, ev::Completed, {});
 }

@@ -106,6 +106,9 @@ static bool rejectTyped(InputFilter filter, QKeyEvent* e) {
 }
 
 TextEdit::TextEdit(QWidget* parent, InputFilter filter) : QPlainTextEdit(parent), filter_(filter) {
+    // Tab goes on to the next control, as in a dialog; a box that kept it
+    // would hold the keyboard for good.
+    setTabChangesFocus(true);
     setReadOnly(filter == InputFilter::ReadOnly);
     if (filter == InputFilter::ReadOnly) {
         setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -115,6 +118,15 @@ TextEdit::TextEdit(QWidget* parent, InputFilter filter) : QPlainTextEdit(parent)
 }
 
 void TextEdit::keyPressEvent(QKeyEvent* e) {
+    // Ctrl+Tab, which leaves a box that takes Tab elsewhere, leaves this one too.
+    if ((e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab) &&
+        (e->modifiers() & Qt::ControlModifier)) {
+        const bool back = e->key() == Qt::Key_Backtab || (e->modifiers() & Qt::ShiftModifier);
+        if (focusNextPrevChild(!back)) {
+            e->accept();
+            return;
+        }
+    }
     if (rejectTyped(filter_, e)) {
         e->accept();
         return;

@@ -1,13 +1,27 @@
 #include "runtime/keys.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QKeyEvent>
 #include <QSet>
 #include <QWidget>
+#include <algorithm>
+#include <array>
+#include <optional>
 #include <unordered_map>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+#endif
+// The X server's key state, where Qt runs on X11 and libxcb was found.
+#ifdef ZORVIK_HAVE_LIBXCB
+#include <QGuiApplication>
+#if QT_CONFIG(xcb)
+#define ZORVIK_XCB 1
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#endif
 #endif
 
 namespace rt {
@@ -189,14 +203,77 @@ int keyStateOf(const QKeyEvent* e) {
 
 namespace {
 
+#ifdef ZORVIK_XCB
+// The X server the windows are on; none elsewhere (the offscreen platform
+// may hold a connection of its own, which no key goes through).
+xcb_connection_t* xcbConnection() {
+    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+// The keys down now as the X server has them (one bit per X key code), or
+// nothing when the program does not run on X11.
+std::optional<std::array<quint8, 32>> x11Keymap() {
+    xcb_connection_t* connection = xcbConnection();
+    if (!connection) return std::nullopt;
+    xcb_query_keymap_reply_t* reply =
+        xcb_query_keymap_reply(connection, xcb_query_keymap(connection), nullptr);
+    if (!reply) return std::nullopt;
+    std::array<quint8, 32> keys;
+    std::copy(std::begin(reply->keys), std::end(reply->keys), keys.begin());
+    std::free(reply);
+    return keys;
+}
+#endif
+
+// Whether the system keeps a key state of its own that can be asked: X11's
+// (Windows' is asked directly). Wayland, for one, keeps it to itself.
+bool systemKnowsKeys() {
+#ifdef ZORVIK_XCB
+    return xcbConnection() != nullptr;
+#else
+    return false;
+#endif
+}
+
 // Application-wide: follows the keys the application sees (elsewhere than
 // on Windows, where the system keeps the key state) and tells the watcher
 // of every key and of every change of a window's activation or minimised
 // state, the moments at which a poll of a key may have to start or stop.
+//
+// A release can go where the application never sees it: a window manager
+// that closes a window on Alt+F4 takes the keys, and the window that had
+// them is gone. A key seen going down is therefore asked of the system
+// before it counts as held, where the system can tell (X11); where it
+// cannot, a held key is forgotten whenever a window of the program loses
+// the focus or closes.
 class KeyTracker : public QObject {
   public:
     QSet<int> down, pressedSince;
+    // The system's codes (X key codes) each key went down with.
+    QHash<int, QSet<quint32>> places;
     std::function<void()> watcher;
+
+    // Drops a key the system has seen released behind the application's back.
+    void checkHeld(int vk) {
+#ifdef ZORVIK_XCB
+        if (!down.contains(vk) || !places.contains(vk)) return;
+        const std::optional<std::array<quint8, 32>> keymap = x11Keymap();
+        if (!keymap) return;
+        for (const quint32 code : places.value(vk))
+            if (code < 256 && ((*keymap)[code / 8] >> (code % 8)) & 1) return;
+        down.remove(vk);
+        places.remove(vk);
+#else
+        Q_UNUSED(vk);
+#endif
+    }
+    void forgetAll() {
+        down.clear();
+        pressedSince.clear();
+        places.clear();
+    }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
@@ -207,11 +284,12 @@ class KeyTracker : public QObject {
                 tell();
                 break;
             case QEvent::ApplicationStateChange:
-                if (QGuiApplication::applicationState() != Qt::ApplicationActive) {
-                    down.clear();
-                    pressedSince.clear();
-                }
+                if (QGuiApplication::applicationState() != Qt::ApplicationActive) forgetAll();
                 tell();
+                break;
+            case QEvent::WindowDeactivate:
+            case QEvent::Hide:
+                if (isProgramWindow(watched) && !systemKnowsKeys()) forgetAll();
                 break;
             case QEvent::ActivationChange:
             case QEvent::WindowStateChange:
@@ -225,6 +303,12 @@ class KeyTracker : public QObject {
     }
 
   private:
+    // A window of the program's own, not a menu, list or tip above one.
+    static bool isProgramWindow(QObject* o) {
+        if (!o->isWidgetType()) return false;
+        const auto* w = static_cast<QWidget*>(o);
+        return w->isWindow() && w->windowType() != Qt::Popup && w->windowType() != Qt::ToolTip;
+    }
     void follow(const QKeyEvent* k) {
 #ifndef Q_OS_WIN
         const int vk = virtualKeyCode(k);
@@ -232,8 +316,11 @@ class KeyTracker : public QObject {
         if (k->type() == QEvent::KeyPress) {
             down.insert(vk);
             pressedSince.insert(vk);
+            if (k->nativeScanCode() != 0 && systemKnowsKeys())
+                places[vk].insert(k->nativeScanCode());
         } else if (!k->isAutoRepeat()) {
             down.remove(vk);
+            places.remove(vk);
         }
 #else
         Q_UNUSED(k);
@@ -275,6 +362,7 @@ bool keyMayBeDown(int vk) {
 bool keyDownOrPressedSinceLastQuery(int vk) {
     installKeyTracker();
     if (!tracker || vk <= 0) return false;
+    tracker->checkHeld(vk);
     const bool result = tracker->down.contains(vk) || tracker->pressedSince.contains(vk);
     tracker->pressedSince.remove(vk);
     return result;

@@ -19,7 +19,10 @@ int keyStateOf(const QKeyEvent* e);
 // same key (the last-query part is cleared by this call). Windows asks the
 // system; elsewhere an application-wide tracker, installed on first use,
 // remembers pressed keys and forgets them all when the application is
-// deactivated.
+// deactivated. A key it saw go down counts as down only while the X
+// server has it down too (on X11: its release may have gone to another
+// client); where the system tells nothing (Wayland, offscreen), held keys
+// are forgotten whenever a window of the program loses the focus or closes.
 bool keyDownOrPressedSinceLastQuery(int vk);
 // Whether that query could answer yes: always on Windows, where only the
 // system knows; elsewhere while the tracker has the key down or holds a

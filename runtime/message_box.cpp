@@ -1,13 +1,17 @@
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFontMetrics>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTextEdit>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 #include "runtime/runtime.h"
 #include "runtime/window_host.h"
@@ -89,20 +93,26 @@ int textWidthLimit(int screenWidth) {
 class Box : public QMessageBox {
   public:
     using QMessageBox::QMessageBox;
+    // Runs once the box has its size, before it is on the screen.
+    std::function<void(QWidget*)> place;
 
   protected:
     void showEvent(QShowEvent* e) override {
+        makeRoomForTitle();
         QMessageBox::showEvent(e);
-        widenForTitle();
-    }
-    bool event(QEvent* e) override {
-        const bool done = QMessageBox::event(e);
-        if (e->type() == QEvent::LayoutRequest) widenForTitle();
-        return done;
+        if (place) place(this);
     }
 
   private:
-    void widenForTitle() {
+    // The box takes its size from its layout whenever that changes; the
+    // row of buttons, which spans the box, asks for the title's width, so
+    // every such pass keeps it. (Widening the box after the layout had
+    // sized it was undone by the next pass and redone once it showed, and
+    // a window manager told both sizes at once at times put the box in the
+    // screen's corner.)
+    void makeRoomForTitle() {
+        auto* buttons = findChild<QDialogButtonBox*>();
+        if (!buttons || !layout()) return;
         QFont face = QApplication::font();
         face.setBold(true);
         if (face.pixelSize() > 0)
@@ -110,11 +120,8 @@ class Box : public QMessageBox {
         else
             face.setPointSizeF(face.pointSizeF() * 1.2);
         const int needed = QFontMetrics(face).horizontalAdvance(windowTitle()) + kFrameBesideTitle;
-        if (width() >= needed) return;
-        setFixedSize(needed, height());
-        // The box answers a size change with a new layout pass that would
-        // undo this one; the size is settled.
-        QCoreApplication::removePostedEvents(this, QEvent::LayoutRequest);
+        const QMargins margins = layout()->contentsMargins();
+        buttons->setMinimumWidth(needed - margins.left() - margins.right());
     }
 };
 
@@ -151,7 +158,7 @@ void fitText(QMessageBox* box, const QString& message, QWidget* parent) {
         details->setWordWrapMode(QTextOption::WrapAnywhere);
 }
 
-QMessageBox* makeBox(const QString& stored, int style, const QString& caption, QWidget* parent) {
+Box* makeBox(const QString& stored, int style, const QString& caption, QWidget* parent) {
     const QString message = withDirectionMarksShown(stored);
     auto* box = new Box(iconFor(style), caption.isEmpty() ? u"信息："_s : caption, QString(),
                         buttonsFor(style), parent);
@@ -171,6 +178,40 @@ QMessageBox* makeBox(const QString& stored, int style, const QString& caption, Q
 QList<QPointer<QWidget>>& independentBoxes() {
     static QList<QPointer<QWidget>> boxes;
     return boxes;
+}
+
+// A new independent box opens a title bar's height below and right of the
+// newest one still open, so that a pile of them shows as one; where that
+// would leave the screen it goes back to the screen's left or top edge.
+// The first opens where a box opens by itself.
+void placeAmongOpenBoxes(QWidget* box) {
+    const QList<QPointer<QWidget>>& boxes = independentBoxes();
+    QWidget* newest = nullptr;
+    for (auto it = boxes.crbegin(); it != boxes.crend() && !newest; ++it)
+        if (*it && *it != box && (*it)->isVisible()) newest = *it;
+    const QScreen* screen = newest ? newest->screen() : nullptr;
+    if (!screen) return;
+    // The frame the window manager drew around the newest box, when it has
+    // told it (it may not have yet): a title bar above, thin edges beside.
+    const QRect inside = newest->geometry(), frame = newest->frameGeometry();
+    QMargins margins(inside.left() - frame.left(), inside.top() - frame.top(),
+                     frame.right() - inside.right(), frame.bottom() - inside.bottom());
+    const bool told = margins.left() >= 0 && margins.right() >= 0 && margins.bottom() >= 0 &&
+                      margins.top() > margins.bottom();
+    const int titleBar =
+        told ? margins.top()
+             : std::max(box->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, box),
+                        box->fontMetrics().height() + 8);
+    if (!told) margins = QMargins(0, titleBar, 0, 0);
+    const QRect area = screen->availableGeometry();
+    QPoint at = inside.topLeft() + QPoint(titleBar, titleBar);
+    if (at.x() + box->width() + margins.right() > area.x() + area.width())
+        at.setX(area.x() + margins.left());
+    if (at.y() + box->height() + margins.bottom() > area.y() + area.height())
+        at.setY(area.y() + margins.top());
+    // The inside's place (a window's move() counts a frame, which a box
+    // being shown does not have yet).
+    box->setGeometry(QRect(at, box->size()));
 }
 
 }  // namespace
@@ -199,8 +240,9 @@ QObject* askUser(const QString& message, int style, const QString& caption, cons
 QObject* showMessageBoxAsync(const QString& message, const QString& caption, const QString& above) {
     QObject* shown = nullptr;
     onGuiThread([&] {
-        QMessageBox* box = makeBox(message, MbOk, caption, nullptr);
+        Box* box = makeBox(message, MbOk, caption, nullptr);
         box->setObjectName(u"zorvikReminderBox"_s);
+        box->place = placeAmongOpenBoxes;
         // Independent of every window, and modal to none; above the window
         // it belongs over even where that one stays on top of the others.
         // (The modality first: setting it takes a dialog's flags back to

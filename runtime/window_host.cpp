@@ -53,6 +53,35 @@ void HostWindow::clipToPanels() {
     // empty mask would show everything; a pixel outside shows nothing.)
     shown &= client_->rect();
     client_->setMask(shown.isEmpty() ? QRegion(-1, -1, 1, 1) : shown);
+    shown_ = shown;
+    keepFocusOnShownPanels();
+}
+
+namespace {
+// The focus policy a control had before its panel closed.
+constexpr char kFocusPolicyAway[] = "zorvikFocusPolicyAway";
+}  // namespace
+
+void HostWindow::keepFocusOnShownPanels() {
+    if (instance_->desc.panels.empty()) return;
+    // Tab walks the window's chain of controls past those that take no
+    // focus; a control of a closed panel takes none until it shows again.
+    for (QWidget* w : client_->findChildren<QWidget*>()) {
+        const bool onScreen = shown_.intersects(QRect(w->mapTo(client_, QPoint()), w->size()));
+        const QVariant away = w->property(kFocusPolicyAway);
+        if (!onScreen && !away.isValid() && w->focusPolicy() != Qt::NoFocus) {
+            w->setProperty(kFocusPolicyAway, int(w->focusPolicy()));
+            w->setFocusPolicy(Qt::NoFocus);
+        } else if (onScreen && away.isValid()) {
+            w->setFocusPolicy(Qt::FocusPolicy(away.toInt()));
+            w->setProperty(kFocusPolicyAway, QVariant());
+        }
+    }
+    // A control whose panel closes under it gives the focus on.
+    QWidget* focused = focusWidget();
+    if (focused && client_->isAncestorOf(focused) &&
+        focused->property(kFocusPolicyAway).isValid() && !focusNextPrevChild(true))
+        focused->clearFocus();
 }
 
 void HostWindow::setOuterSize(QSize outer) {

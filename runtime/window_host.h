@@ -3,6 +3,7 @@
 // widget that gives a window Windows-like outer-size semantics.
 
 #include <QPointer>
+#include <QRegion>
 #include <QSize>
 #include <QWidget>
 #include <map>
@@ -66,6 +67,10 @@ class HostWindow : public QWidget {
     QPoint outerPos() const;
     void setOuterPos(QPoint p);
     void setAlwaysOnTop(bool on);
+    // Keyboard focus goes only to controls of the open panels: the others
+    // are not on the screen. Kept by every change of the panels; called
+    // again once controls are built.
+    void keepFocusOnShownPanels();
     bool closingByRequest = false;
 
   protected:
@@ -78,6 +83,7 @@ class HostWindow : public QWidget {
     QWidget* client_;
     QMenuBar* menuBar_ = nullptr;
     QSize outer_;
+    QRegion shown_;  // the open panels, in client coordinates
 };
 
 WindowInstance* findWindow(const QString& name);

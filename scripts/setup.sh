@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   # build
-  cmake g++ ninja-build ccache pkg-config qt6-base-dev qt6-multimedia-dev libgtest-dev
+  cmake g++ ninja-build ccache pkg-config qt6-base-dev qt6-multimedia-dev libgtest-dev libxcb1-dev
   libespeak-ng-dev libmp3lame-dev libpulse-dev libgstreamer1.0-dev
   # run and test
   xvfb xauth xdotool fonts-noto-cjk gstreamer1.0-plugins-base gstreamer1.0-plugins-good

@@ -132,7 +132,11 @@ void onDeleteRowClicked() {
 }
 
 void onReloadTableClicked() {
-    loadTable(programDataFile());
+    // The file every edit is saved to: the program folder's, or the
+    // imported folder's after an import. Reading any other would have the
+    // next edit write that table over the imported one.
+    if (reminderDataPath.isEmpty()) reminderDataPath = programDataFile();
+    loadTable(reminderDataPath);
 }
 
 void onGridCellEdited() {

@@ -34,7 +34,7 @@ void loadReminderTable();
 
 void onInsertRowClicked();
 void onDeleteRowClicked();
-void onReloadTableClicked();  // always the program folder's file
+void onReloadTableClicked();  // the file edits are saved to (reminderDataPath)
 void onGridCellEdited();
 
 // Binds the four handlers above under their own names.

@@ -53,9 +53,21 @@ void playCustomAudio() {
     });
 }
 
+bool stillOpen(const QPointer<QObject>& box) {
+    const auto* widget = qobject_cast<QWidget*>(box.data());
+    return widget && widget->isVisible();
+}
+
+// Boxes left open for hours (a one-second interval) would pile up without
+// end; the newest are kept, as the user has not yet seen them.
 void showReminderBox(const QString& message) {
     QList<QPointer<QObject>>& boxes = deliveries().boxes;
-    boxes.removeAll(nullptr);
+    boxes.removeIf([](const QPointer<QObject>& box) { return !stillOpen(box); });
+    while (boxes.size() >= kMaxReminderBoxes) {
+        auto* oldest = qobject_cast<QWidget*>(boxes.takeFirst().data());
+        oldest->hide();
+        oldest->deleteLater();
+    }
     boxes << rt::showMessageBoxAsync(message, kReminderTitle, kMainWindow);
 }
 

@@ -12,6 +12,10 @@ namespace zorvik {
 inline const QString kIntervalMessage = QStringLiteral("请注意，间隔提醒时间到了！");
 inline const QString kReminderTitle = QStringLiteral("时间到！！！！！");
 
+// Reminder boxes open at once at most: a screenful. When one more falls
+// due, the oldest still open is closed for it.
+inline constexpr int kMaxReminderBoxes = 20;
+
 // Hands one reminder over to delivery; returns at once. An empty text
 // delivers the interval message.
 void deliverReminder(const QString& text);

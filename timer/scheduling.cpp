@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <utility>
 
 #include "shell/table_command.h"
 #include "text/commands.h"
@@ -64,6 +65,7 @@ void customStep() {
         // Advance: the next pass loads the row.
         if (c.currentRow < c.customRowCount) {
             c.rowArmed = true;
+            c.rowCompared = false;
             c.currentRow += 1;
         }
         return;
@@ -78,7 +80,15 @@ void customStep() {
     const QString& command = row.command;
     // A row without a time is passed over without resetting the count.
     if (seconds == 0 && c.currentRow < c.customRowCount) c.rowArmed = false;
-    if (seconds == 0 || c.secondsSinceReminder != seconds) return;
+    if (seconds == 0) return;
+    // A row is first compared two passes after the reminder before it (or
+    // later, after a skipped row): one whose seconds have passed by then
+    // (a one-second row) is due in that pass, and the rows after it count
+    // from there. Later comparisons wait for the count to reach the row.
+    const bool firstComparison = !std::exchange(c.rowCompared, true);
+    const bool due = c.secondsSinceReminder == seconds ||
+                     (firstComparison && seconds > 0 && c.secondsSinceReminder > seconds);
+    if (!due) return;
     c.rowArmed = false;
     c.secondsSinceReminder = 0;
     deliverReminder(text);

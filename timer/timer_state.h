@@ -27,6 +27,9 @@ struct TimerCore {
     ReminderKind reminderKind = ReminderKind::Beep;
     qint32 customRowCount = 0;
     bool rowArmed = false;
+    // The current row has been compared with the count since it was
+    // advanced to: only its first comparison may find its seconds passed.
+    bool rowCompared = false;
     qint32 currentRow = 0;
     qint32 secondsSinceReminder = 0;
     qint32 elapsedSeconds = 0;

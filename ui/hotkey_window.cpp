@@ -140,11 +140,10 @@ void closeHotkeyWindow() {
 }
 
 void onHotkeyWindowClosing() {
-    loadStartHotkey();
     // The key just chosen was pressed in this window, where the poll does
-    // not act on it; forget that press so the poll does not take it for a
-    // fresh one once the main window is active again.
-    rt::keyDownOrPressedSinceLastQuery(startHotkeyCode);
+    // not act on it; loading the key forgets that press, so the poll does
+    // not take it for a fresh one once the main window is active again.
+    loadStartHotkey();
     followStartHotkey();
     // While the program ends the main window may already be gone, and the
     // start action has nothing left to act on.

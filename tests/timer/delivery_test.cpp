@@ -11,6 +11,7 @@
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
 #include "test_paths.h"
 
@@ -139,6 +140,55 @@ TEST_F(Delivery, MessageBoxesShowTheirTextAndHoldNothing) {
     shown.sort();
     EXPECT_EQ(shown, (QStringList{u"休息"_s, kInterval, kInterval, kInterval}));
     EXPECT_FALSE(control()->hasPlayer()) << "message boxes need no player";
+}
+
+// Boxes left open pile up: each new one opens a title bar's height away
+// from the one before, on the screen, so that the pile shows.
+TEST_F(Delivery, EachNewBoxOpensAwayFromTheOpenOnes) {
+    chooseKind(ReminderKind::Box);
+    set(u"提醒_编辑框"_s, rt::slot::EditContent, u"0.05"_s);  // every 3 s
+    startAndCount(9);
+    const QList<QMessageBox*> boxes = reminderBoxes();
+    ASSERT_EQ(boxes.size(), 3);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QList<QPoint> corners;
+    for (QMessageBox* box : boxes) {
+        EXPECT_TRUE(screen.contains(box->frameGeometry()));
+        corners << box->frameGeometry().topLeft();
+    }
+    for (int earlier : {0, 1}) {
+        const QPoint apart = corners[2] - corners[earlier];
+        EXPECT_GE(std::min(std::abs(apart.x()), std::abs(apart.y())), 10)
+            << "box 3 at " << corners[2].x() << "," << corners[2].y() << ", box " << earlier + 1
+            << " at " << corners[earlier].x() << "," << corners[earlier].y();
+    }
+}
+
+// A one-second interval for an afternoon must not leave thousands of boxes:
+// at most a screenful stay, the newest; a reset closes none of them.
+TEST_F(Delivery, AtMostAScreenfulOfBoxesStaysOpenTheNewest) {
+    chooseKind(ReminderKind::Box);
+    set(u"提醒_编辑框"_s, rt::slot::EditContent, u"0.05"_s);  // every 3 s
+    setTime(0, 5, 0);
+    click(u"开始"_s);
+    QList<QPointer<QMessageBox>> seen;  // a closed box may be gone, its address taken again
+    for (int second = 0; second < 150; ++second) {
+        clock.advanceSeconds(1);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+        for (QMessageBox* box : reminderBoxes())
+            if (!seen.contains(box)) seen << box;
+    }
+    ASSERT_EQ(seen.size(), 50);
+    QList<QMessageBox*> open = reminderBoxes(), newest;
+    EXPECT_EQ(open.size(), zorvik::kMaxReminderBoxes);
+    for (const QPointer<QMessageBox>& box : seen.mid(50 - zorvik::kMaxReminderBoxes))
+        newest << box.data();
+    std::sort(open.begin(), open.end());
+    std::sort(newest.begin(), newest.end());
+    EXPECT_EQ(open, newest) << "the oldest are closed";
+    zorvik::resetTimer();
+    QApplication::processEvents();
+    EXPECT_EQ(reminderBoxes().size(), zorvik::kMaxReminderBoxes) << "the user may be reading them";
 }
 
 // Texts come from a table anyone can hand over: markup is shown as typed,

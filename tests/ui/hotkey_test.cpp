@@ -1,6 +1,7 @@
 // The hotkey window and the start hotkey poll.
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QTimer>
 
@@ -98,6 +99,20 @@ TEST_F(HotkeyTest, FieldTakesEveryKeyFromTheStartAndStoresItsCode) {
     EXPECT_TRUE(rt::isLoaded(kHotkey));
 }
 
+// The Menu key comes as the system gives it: a keyboard context menu for
+// the field, then the key. It is stored as any key, and no menu opens.
+TEST_F(HotkeyTest, MenuKeyIsStoredAsItsCode) {
+    loadMain();
+    openWindow();
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                           field()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(field(), &menu);
+    QTest::keyClick(field(), Qt::Key_Menu);
+    EXPECT_EQ(stored(), u"93"_s);
+    EXPECT_EQ(fieldText(), QString());
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "no context menu";
+}
+
 TEST_F(HotkeyTest, ClosingStartsTheTimerOnceOnlyWhenTheKeyChanged) {
     loadMain();
     storeHotkey(u"113"_s);
@@ -170,6 +185,24 @@ TEST_F(HotkeyTest, HeldKeyActsAtEveryPollAndNoHotkeyNeverActs) {
         QTest::keyClick(mainWidget(), key);
         poll();
     }
+    EXPECT_EQ(startCaption(), u"开始"_s);
+}
+
+// Alt+F4 on the help window, where the system keeps its key state to
+// itself (Wayland, offscreen): Alt went down in the help window and its
+// release went to no window of the program. The held key is forgotten as
+// the window goes, and nothing acts on it in the main window.
+TEST_F(HotkeyTest, AKeyHeldInAWindowThatClosesIsForgotten) {
+    loadMain();
+    storeHotkey(u"18"_s);
+    menuItem(u"关于"_s)->trigger();
+    activate(kHelp);
+    QTest::keyPress(rt::windowWidget(kHelp), Qt::Key_Alt);
+    rt::destroyWindow(kHelp);
+    waitUnloaded(kHelp);
+    activate(kMain);
+    EXPECT_FALSE(pollTimer()->isActive());
+    poll();
     EXPECT_EQ(startCaption(), u"开始"_s);
 }
 

@@ -79,9 +79,31 @@ TEST_F(ImportTest, ChosenFolderIsAppliedAndReceivesEveryLaterWrite) {
     press(kMain, u"插入表格_按钮"_s);
     EXPECT_NE(bytesOf(otherFile(u"自定义提醒数据"_s)), importedTable);
     EXPECT_EQ(bytesOf(path(u"自定义提醒数据"_s)), programTable);
+}
 
-    press(kMain, u"按钮3"_s);  // "刷新" reads the program folder's table
-    EXPECT_EQ(gridRows(), 1);
+// "刷新" reads the file the table is saved to: after an import, the
+// imported folder's, so the next edit keeps the imported rows.
+TEST_F(ImportTest, ReloadAfterAnImportKeepsTheImportedTable) {
+    loadMain();
+    const QString table = otherFile(u"自定义提醒数据"_s);
+    rt::gridInsertRow(kMain, kGrid, u"30"_s);
+    rt::gridSetCell(kMain, kGrid, 1, 1, rt::kGridCellText, u"学英语"_s);
+    ASSERT_TRUE(rt::gridSave(kMain, kGrid, table));
+    ASSERT_TRUE(rt::gridLoad(kMain, kGrid, path(u"自定义提醒数据"_s)));
+    const QByteArray programTable = bytesOf(path(u"自定义提醒数据"_s));
+    chooseFolder(otherDir.path());
+    menuItem(u"导入"_s)->trigger();
+
+    press(kMain, u"按钮3"_s);  // "刷新"
+    EXPECT_EQ(gridRows(), 2);
+    press(kMain, u"插入表格_按钮"_s);
+    const auto saved = rt::decodeGridFile(bytesOf(table));
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(saved->settings.rows, 3);
+    QStringList texts;
+    for (const auto& c : saved->cells) texts << c.text;
+    EXPECT_EQ(texts.mid(3), (QStringList{u"30"_s, u"学英语"_s, u"请编辑"_s}));
+    EXPECT_EQ(bytesOf(path(u"自定义提醒数据"_s)), programTable);
 }
 
 TEST_F(ImportTest, EmptyFolderReceivesBothFilesWithDefaults) {

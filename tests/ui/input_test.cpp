@@ -1,10 +1,12 @@
-// The filtered boxes' rules hold for every way text comes in, and a
-// disabled control of any kind looks disabled.
+// The filtered boxes' rules hold for every way text comes in, a disabled
+// control of any kind looks disabled, and the keyboard goes only where the
+// window shows.
 
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
 #include <QMimeData>
+#include <QPlainTextEdit>
 
 #include "common/program_fixture.h"
 #include "runtime/line_edit.h"
@@ -91,6 +93,43 @@ TEST_F(InputTest, DisabledControlsOfEveryKindLookDisabled) {
         EXPECT_GT(darkest(w), enabled + 40) << name.toStdString() << " greys out";
         rt::setProperty(kMain, name, rt::slot::Disabled, false);
     }
+}
+
+// Tab never takes the focus into a closed panel, where nothing of it shows,
+// and it leaves the command output box, Ctrl+Tab too.
+TEST_F(InputTest, TabGoesOnlyToControlsOnTheScreenAndLeavesTheOutputBox) {
+    loadMain();
+    QWidget* client = rt::windowWidget(kMain)->findChild<QWidget*>(u"client"_s);
+    const auto focused = [] { return QApplication::focusWidget(); };
+    const auto onScreen = [&](QWidget* w) {
+        return w && client->isAncestorOf(w) &&
+               client->mask().intersects(QRect(w->mapTo(client, QPoint()), w->size()));
+    };
+    auto* output = qobject_cast<QPlainTextEdit*>(rt::controlObject(kMain, u"编辑框_CMD输出"_s));
+    ASSERT_NE(output, nullptr);
+    for (const int width : {265, 878, 265}) {
+        rt::setProperty(kMain, kMain, rt::slot::Width, width);
+        rt::setProperty(kMain, kMain, rt::slot::Height, width == 265 ? 300 : 580);
+        if (width == 878) output->setFocus();
+        EXPECT_TRUE(onScreen(focused())) << "after the resize to " << width;
+        QSet<QWidget*> visited;
+        for (int press = 0; press < 40; ++press) {
+            QTest::keyClick(focused(), Qt::Key_Tab);
+            ASSERT_TRUE(onScreen(focused()))
+                << width << ", press " << press << ": " << focused()->objectName().toStdString();
+            visited << focused();
+        }
+        EXPECT_EQ(visited.contains(output), width == 878);
+    }
+    rt::setProperty(kMain, kMain, rt::slot::Width, 878);
+    rt::setProperty(kMain, kMain, rt::slot::Height, 580);
+    for (const Qt::KeyboardModifiers mods :
+         {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::ControlModifier)}) {
+        output->setFocus();
+        QTest::keyClick(output, Qt::Key_Tab, mods);
+        EXPECT_NE(focused(), output) << int(mods);
+    }
+    EXPECT_FALSE(output->toPlainText().contains(u'\t'));
 }
 
 }  // namespace

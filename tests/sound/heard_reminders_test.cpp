@@ -24,9 +24,9 @@ constexpr double kInterval = 6;  // seconds: 0.1 minute
 struct Case {
     const char* name;
     ReminderKind kind;
-    const char* file;      // the own audio file ("" for speech)
-    double threshold;      // loudness that counts as sound (MIDI plays quietly)
-    double soundSeconds;   // how much sound each reminder must bring, at least
+    const char* file;     // the own audio file ("" for speech)
+    double threshold;     // loudness that counts as sound (MIDI plays quietly)
+    double soundSeconds;  // how much sound each reminder must bring, at least
 };
 void PrintTo(const Case& c, std::ostream* os) {
     *os << c.name;
@@ -37,11 +37,10 @@ void PrintTo(const Case& c, std::ostream* os) {
 // one). Returns the file and the seconds of sound its source has.
 std::pair<QString, double> speechMp3(const QString& folder) {
     const QString wav = folder + u"/speech.wav"_s, mp3 = folder + u"/speech.mp3"_s;
-    const bool made =
-        QProcess::execute(u"espeak-ng"_s, {u"-v"_s, u"cmn"_s, u"-w"_s, wav,
-                                            u"请注意，间隔提醒时间到了！"_s}) == 0 &&
-        QProcess::execute(u"lame"_s, {u"--quiet"_s, u"-t"_s, u"-m"_s, u"m"_s, u"-b"_s,
-                                       u"48"_s, wav, mp3}) == 0;
+    const bool made = QProcess::execute(u"espeak-ng"_s, {u"-v"_s, u"cmn"_s, u"-w"_s, wav,
+                                                         u"请注意，间隔提醒时间到了！"_s}) == 0 &&
+                      QProcess::execute(u"lame"_s, {u"--quiet"_s, u"-t"_s, u"-m"_s, u"m"_s, u"-b"_s,
+                                                    u"48"_s, wav, mp3}) == 0;
     QFile source(wav);
     if (!made || !source.open(QIODevice::ReadOnly)) return {};
     double sound = 0;
@@ -53,7 +52,11 @@ std::pair<QString, double> speechMp3(const QString& folder) {
 // An organ's A4, held for half a second (96 ticks to a quarter note at the
 // default 120 beats a minute).
 QString shortMidi(const QString& folder) {
-    const QByteArray track = QByteArray::fromHex("00C010" "00904564" "60804500" "00FF2F00");
+    const QByteArray track = QByteArray::fromHex(
+        "00C010"
+        "00904564"
+        "60804500"
+        "00FF2F00");
     QByteArray length(4, 0);
     qToBigEndian(quint32(track.size()), length.data());
     QFile f(folder + u"/short.mid"_s);

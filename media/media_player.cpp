@@ -78,7 +78,7 @@ void MediaPlayerControl::close() {
     endPending(false);
     releasePlayer();
     opened_ = prerolling_ = false;
-    durationMs_ = 0;
+    durationMs_ = learnedMs_ = 0;
     file_.clear();
 }
 
@@ -92,16 +92,20 @@ void MediaPlayerControl::open(const QString& file, std::function<void(bool)> don
         return;
     }
     file_ = info.absoluteFilePath();
+    deadline_.start(kOpenTimeout, [this] { settle(false); });
+    load();
+}
+
+bool MediaPlayerControl::load() {
     auto* device = new QFile(file_);
     if (!device->open(QIODevice::ReadOnly)) {
         delete device;
-        file_.clear();
-        endPending(false);
-        return;
+        settle(false);
+        return false;
     }
     makePlayer();
-    deadline_.start(kOpenTimeout, [this] { settle(false); });
     detail::setMediaDevice(player_, device, QUrl::fromLocalFile(file_));
+    return true;
 }
 
 // The backend decodes in the background; the caller needs a yes or no, and
@@ -113,13 +117,24 @@ void MediaPlayerControl::check() {
         return;
     }
     if (!isSettled(player_->mediaStatus()) || !detail::mediaPlayerSettled(player_)) return;
-    if (player_->duration() > 0) {
+    const qint64 length = player_->duration();
+    if (learnedMs_ > 0 || (length > 0 && !prerolling_)) {
         settle(true);
         return;
     }
-    // Some formats (MP3 without a header frame) only report their length
-    // once the pipeline has prerolled; pausing does that without sound.
-    if (!prerolling_) {
+    // MP3 without a header frame (speech as LAME writes it to a stream)
+    // tells its length only once the pipeline has prerolled again, which a
+    // pause does without sound. But pausing a stopped player makes this
+    // backend flush with a seek that ends where the length is known then:
+    // at 0, so that player would end the medium before a sample sounds.
+    // It only learns the length; a fresh player, never paused or sought,
+    // plays the whole medium.
+    if (length > 0) {
+        learnedMs_ = length;
+        prerolling_ = false;
+        detail::disposeMediaPlayer(std::exchange(player_, nullptr));
+        load();
+    } else if (!prerolling_) {
         prerolling_ = true;
         player_->pause();
     }
@@ -134,10 +149,8 @@ void MediaPlayerControl::settle(bool ok) {
     // Taken first: stopping below reports a status change of its own.
     auto done = std::move(pending_);
     pending_ = nullptr;
-    durationMs_ = player_->duration();
+    durationMs_ = learnedMs_ > 0 ? learnedMs_ : player_->duration();
     opened_ = true;
-    // A preroll leaves the medium paused at its start, ready to play.
-    prerolling_ = false;
     later(this, [done = std::move(done)] { done(true); });
     watchIdle();
 }

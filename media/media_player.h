@@ -38,7 +38,9 @@ class MediaPlayerControl : public QObject {
     // close cuts short gets false. Nothing runs once the control is gone.
     void open(const QString& file, std::function<void(bool)> done);
     // Starts playback, from positionMs when it is not negative. Returns at
-    // once; false when nothing playable is open.
+    // once; false when nothing playable is open. A position needs a medium
+    // that tells its length when opened (WAV, MIDI, MP3 with a header
+    // frame); an MP3 without one plays from its start.
     bool play(int positionMs = -1);
     void stop();
     // Stops and lets go of the medium (and its file); a pending open ends false.
@@ -79,11 +81,15 @@ class MediaPlayerControl : public QObject {
     QTimer poll_;  // the system tells nothing when a medium ends
 #else
     void makePlayer();
+    // A player for file_, opened on a device of its own; false (and the
+    // open settled so) when the file cannot be read.
+    bool load();
     void check();
     void settle(bool ok);
 
     QMediaPlayer* player_ = nullptr;
     bool prerolling_ = false;
+    qint64 learnedMs_ = 0;  // the length a spent player learned for this open
     Deadline deadline_;
 #endif
     QString file_;

@@ -81,8 +81,8 @@ TEST_F(MediaPlayerTest, AFailedOpenNeverSpoilsTheNext) {
         EXPECT_EQ(player.lengthSeconds(), 0);
         ASSERT_TRUE(open(kMp3)) << "after " << junk.left(20).constData();
         EXPECT_EQ(player.lengthSeconds(), 2);
-        ASSERT_TRUE(player.play(2700));  // the last 0.2 s
-        EXPECT_TRUE(ended.wait(3000));
+        ASSERT_TRUE(player.play());
+        EXPECT_TRUE(ended.wait(4000));
     }
     EXPECT_EQ(ended.count(), 3);
 }
@@ -107,7 +107,7 @@ TEST_F(MediaPlayerTest, PlaysToTheEndFromAPosition) {
     ASSERT_TRUE(player.play());
     EXPECT_TRUE(ended.wait(3000));
     // Played from 2.6 s of 2.9 s, the clip ends well before its full length.
-    ASSERT_TRUE(open(kMp3));
+    ASSERT_TRUE(open(write("long.wav", rt::toneWave(440, 2900))));
     QElapsedTimer t;
     t.start();
     ASSERT_TRUE(player.play(2600));

@@ -41,13 +41,29 @@ QString endNotice() {
 
 }  // namespace
 
-CommandShell::CommandShell(QObject* parent) : QObject(parent) {
+CommandShell::CommandShell(QObject* parent)
+    : QObject(parent)
+#ifdef Q_OS_WIN
+      ,
+      output_(this,
+              [this](const QByteArray& bytes) {
+                  arrived_ += bytes;
+                  sinceOutput_.start();
+                  promptShown_ = bytes.endsWith('>');
+                  schedulePump();
+                  writeWhenReady();
+              })
+#endif
+{
     process_.setProcessChannelMode(QProcess::MergedChannels);
 #ifdef Q_OS_WIN
-    process_.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments* args) {
+    process_.setCreateProcessArgumentsModifier([this](QProcess::CreateProcessArguments* args) {
         args->flags |= CREATE_NO_WINDOW;
         args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
         args->startupInfo->wShowWindow = SW_HIDE;
+        // The output goes to a pipe of our own (see output_pipe_win.h); the
+        // one QProcess made stays silent.
+        if (outputEnd_) args->startupInfo->hStdOutput = args->startupInfo->hStdError = outputEnd_;
     });
 #else
     // Its own process group, so that shutting down reaches whatever a table
@@ -58,6 +74,10 @@ CommandShell::CommandShell(QObject* parent) : QObject(parent) {
     connect(&process_, &QProcess::finished, this, &CommandShell::onFinished);
     showTimer_.setSingleShot(true);
     connect(&showTimer_, &QTimer::timeout, this, &CommandShell::pumpTurn);
+#ifdef Q_OS_WIN
+    paceTimer_.setSingleShot(true);
+    connect(&paceTimer_, &QTimer::timeout, this, &CommandShell::writeWhenReady);
+#endif
 }
 
 CommandShell::~CommandShell() {
@@ -127,10 +147,19 @@ bool CommandShell::startProcess() {
     process_.setArguments(args);
     process_.setWorkingDirectory(folder_);
     decoder_.reset();
+#ifdef Q_OS_WIN
+    outputEnd_ = output_.open();
+#endif
     process_.start();
     const bool started = process_.waitForStarted(kStartTimeoutMs);
 #ifdef Q_OS_WIN
-    if (started) holdInJob();
+    outputEnd_ = nullptr;
+    if (started) {
+        holdInJob();
+        output_.startReading();
+    } else {
+        output_.close();
+    }
 #endif
     return started;
 }
@@ -144,8 +173,36 @@ void CommandShell::sendLine(const QString& line) {
         deliver(false);
         if (!startProcess()) return;
     }
-    process_.write(encodeForConsole(withEmptyInput(line) + QStringLiteral("\r\n")));
+    const QByteArray typed = encodeForConsole(withEmptyInput(line) + QStringLiteral("\r\n"));
+#ifdef Q_OS_WIN
+    typed_ << typed;
+    writeWhenReady();
+#else
+    process_.write(typed);
+#endif
 }
+
+#ifdef Q_OS_WIN
+// Wine's cmd takes whatever its input pipe holds in one read and runs only
+// the first line of it: lines that wait there together are lost but one.
+// So a line goes only when the interpreter waits for one, which its prompt
+// says (it ends the output with '>' just before reading), or, where it
+// shows no prompt (echo off), once it has been quiet for a while.
+void CommandShell::writeWhenReady() {
+    constexpr qint64 kQuietMs = 1500;
+    if (typed_.isEmpty() || process_.state() != QProcess::Running) return;
+    const bool quiet = (!sinceWrite_.isValid() || sinceWrite_.elapsed() >= kQuietMs) &&
+                       (!sinceOutput_.isValid() || sinceOutput_.elapsed() >= kQuietMs);
+    if (!promptShown_ && !quiet) {
+        if (!paceTimer_.isActive()) paceTimer_.start(int(kQuietMs / 4));
+        return;
+    }
+    process_.write(typed_.takeFirst());
+    promptShown_ = false;
+    sinceWrite_.start();
+    if (!typed_.isEmpty()) paceTimer_.start(int(kQuietMs / 4));
+}
+#endif
 
 void CommandShell::showText(const QString& text) {
     deliver(false);
@@ -172,6 +229,15 @@ void CommandShell::stopProcess() {
 #endif
     process_.kill();
     process_.waitForFinished(kStopTimeoutMs);
+#ifdef Q_OS_WIN
+    output_.close();
+    arrived_.clear();
+    typed_.clear();
+    paceTimer_.stop();
+    promptShown_ = false;
+    sinceWrite_.invalidate();
+    sinceOutput_.invalidate();
+#endif
 }
 
 bool CommandShell::isRunning() const {
@@ -200,8 +266,10 @@ void CommandShell::pumpTurn() {
     // A fast writer fills the pipe faster than one read per turn empties it:
     // take what the pipe holds right now too (a poll, never a wait), so a
     // flood moves at the speed of reading rather than of showing.
+#ifndef Q_OS_WIN
     for (qint64 taken = 0; taken < kDrainBytes && process_.waitForReadyRead(0);)
         taken += readAvailable();
+#endif
     // Finding where the scrollback starts scans it: done when something is
     // shown, and in between only when twice a scrollback is waiting.
     if (pending_.size() > 2 * rt::kScrollbackChars) dropUnshowable();
@@ -219,7 +287,7 @@ void CommandShell::pumpTurn() {
     lastShown_.start();
     // A CR held back alone waits for the output that follows it.
     const bool moreToShow = pending_.size() > 1 || (pending_.size() == 1 && pending_[0] != u'\r');
-    if (moreToShow || process_.bytesAvailable() > 0 || endNoticeDue_) schedulePump();
+    if (moreToShow || outputWaiting() || endNoticeDue_) schedulePump();
 }
 
 void CommandShell::dropUnshowable() {
@@ -233,12 +301,25 @@ void CommandShell::adaptTurnChars(qint64 turnNs, bool budgetUsedUp) {
         turnChars_ = qMin(kMaxTurnChars, turnChars_ * 2);
 }
 
+bool CommandShell::outputWaiting() const {
+#ifdef Q_OS_WIN
+    return !arrived_.isEmpty();
+#else
+    return process_.bytesAvailable() > 0;
+#endif
+}
+
 qint64 CommandShell::readAvailable() {
+#ifdef Q_OS_WIN
+    process_.readAll();  // nothing is written there
+    const QByteArray block = std::exchange(arrived_, {});
+#else
     const QByteArray block = process_.readAll();
+#endif
     const QByteArrayView bytes(block);
     for (qsizetype at = 0; at < bytes.size(); at += kReadSize)
         pending_ += decoder_.decodeChunk(bytes.sliced(at, qMin(kReadSize, bytes.size() - at)));
-    if (endNoticeDue_ && process_.bytesAvailable() == 0) {
+    if (endNoticeDue_ && !outputWaiting()) {
         pending_ += endNotice();
         endNoticeDue_ = false;
     }

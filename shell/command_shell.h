@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "shell/console_text.h"
+#include "shell/output_pipe_win.h"
 
 namespace zorvik {
 
@@ -58,11 +59,14 @@ class CommandShell : public QObject {
     void dropUnshowable();
     void adaptTurnChars(qint64 turnNs, bool budgetUsedUp);
     qint64 readAvailable();  // bytes read
+    // Output that has arrived and is not read yet.
+    bool outputWaiting() const;
     // Hands at most limit characters (all when negative) to the sink.
     void deliver(bool holdTrailingCr, qsizetype limit = -1);
     void onFinished();
 #ifdef Q_OS_WIN
     void holdInJob();
+    void writeWhenReady();
 #endif
 
     QProcess process_;
@@ -70,6 +74,14 @@ class CommandShell : public QObject {
     // Holds the interpreter and everything it starts, so that shutting down
     // (or the program ending in any way) ends all of them.
     void* job_ = nullptr;
+    OutputPipe output_;
+    void* outputEnd_ = nullptr;  // handed to the interpreter as its output and error
+    QByteArray arrived_;         // read from output_, not yet decoded
+    // Lines typed one at a time: see writeWhenReady().
+    QList<QByteArray> typed_;
+    bool promptShown_ = false;  // the interpreter waits for its next line
+    QElapsedTimer sinceWrite_, sinceOutput_;
+    QTimer paceTimer_;
 #endif
     Sink sink_;
     QString commandLine_;

@@ -34,7 +34,7 @@ bool gbkAvailable() {
 }
 
 void endEventLoop(int code) {
-    QTimer::singleShot(0, qApp, [code] { QCoreApplication::exit(code); });
+    QTimer::singleShot(0, QCoreApplication::instance(), [code] { QCoreApplication::exit(code); });
 }
 
 // The exit code follows the first copy's answer. A plain start only wants
@@ -131,7 +131,7 @@ bool displayAvailable(const QStringList& arguments) {
 
 int handOverWithoutDisplay(const std::optional<Request>& request) {
     describeApplication();
-    auto* instance = new SingleInstance(rt::settingsDirectory(), qApp);
+    auto* instance = new SingleInstance(rt::settingsDirectory(), QCoreApplication::instance());
     if (!instance->claimedElsewhere()) {
         printError(u"zorvik: no display to open the window on (DISPLAY is not set)\n"_s);
         return 1;

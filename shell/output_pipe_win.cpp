@@ -40,9 +40,8 @@ DWORD WINAPI OutputPipe::readLoop(void* context) {
     while (!self->stopping_ && ReadFile(self->read_, buffer, sizeof buffer, &got, nullptr)) {
         if (got == 0) continue;
         QMetaObject::invokeMethod(
-            self->owner_, [receive = self->receive_, bytes = QByteArray(buffer, got)] {
-                receive(bytes);
-            },
+            self->owner_,
+            [receive = self->receive_, bytes = QByteArray(buffer, got)] { receive(bytes); },
             Qt::QueuedConnection);
     }
     return 0;

@@ -17,6 +17,7 @@ HostWindow::HostWindow(WindowInstance* instance)
     if (d.maximizeButton) flags |= Qt::WindowMaximizeButtonHint;
     setWindowFlags(flags);
     client_->setObjectName(QStringLiteral("client"));
+    watchBlockedCloses();
 }
 
 void HostWindow::setMenuBar(QMenuBar* bar) {
@@ -113,7 +114,17 @@ void HostWindow::setAlwaysOnTop(bool on) {
     native->setFlags(flags);
 }
 
+bool HostWindow::event(QEvent* e) {
+    if (e->type() == QEvent::WindowUnblocked && closeWhenUnblocked) {
+        closeWhenUnblocked = false;
+        // After the dialog's own ending has run its course.
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
+    return QWidget::event(e);
+}
+
 void HostWindow::closeEvent(QCloseEvent* e) {
+    closeWhenUnblocked = false;
     if (closingByRequest || instance_->destroying) {
         e->accept();
         return;

@@ -72,8 +72,12 @@ class HostWindow : public QWidget {
     // again once controls are built.
     void keepFocusOnShownPanels();
     bool closingByRequest = false;
+    // A close request came while a modal dialog blocked the window: it is
+    // carried out once the window is unblocked (blocked_close.cpp).
+    bool closeWhenUnblocked = false;
 
   protected:
+    bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
   private:
@@ -85,6 +89,9 @@ class HostWindow : public QWidget {
     QSize outer_;
     QRegion shown_;  // the open panels, in client coordinates
 };
+
+// Notes close requests that Qt drops while a modal dialog blocks a window.
+void watchBlockedCloses();
 
 WindowInstance* findWindow(const QString& name);
 std::vector<WindowInstance*> loadedWindows();

@@ -209,6 +209,25 @@ TEST_F(DesktopTest, DialogsOpenAboveTheWindowKeptOnTop) {
     }
 }
 
+// A close request that comes while the folder chooser blocks the window
+// (a window manager's close, a session's at logout) is asked once the
+// chooser has gone, not dropped.
+TEST_F(DesktopTest, ACloseWhileADialogBlocksTheWindowIsAskedWhenItGoes) {
+    ASSERT_NO_FATAL_FAILURE(start(Desktop::WindowManager));
+    openProgramMenu();
+    desktop->key(u"Down Down Down Right Return"_s);  // 导入
+    const QString chooser = desktop->waitForWindow(u"——请选择导入的文件夹"_s);
+    ASSERT_FALSE(chooser.isEmpty());
+    ASSERT_EQ(desktop->run(QStringLiteral(ZORVIK_BINARY_DIR "/tests/send_close"), {window}),
+              "sent\n");
+    QTest::qWait(500);
+    EXPECT_TRUE(desktop->run(u"xdotool"_s, {u"search"_s, u"--name"_s, u"^提示：$"_s}).isEmpty())
+        << "the question waits for the chooser";
+    desktop->run(u"xdotool"_s, {u"windowactivate"_s, u"--sync"_s, chooser});
+    desktop->key(u"Escape"_s);
+    EXPECT_FALSE(desktop->waitForWindow(u"提示："_s).isEmpty()) << "the close was dropped";
+}
+
 // A reminder that falls due while the close question is open is above the
 // main window after the question is answered No, whether the window is
 // kept on top or not.

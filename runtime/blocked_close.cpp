@@ -66,8 +66,7 @@ class BlockedCloseWatcher : public QAbstractNativeEventFilter {
             const auto* event = static_cast<const xcb_generic_event_t*>(message);
             if ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE) {
                 const auto* m = static_cast<const xcb_client_message_event_t*>(message);
-                if (m->format == 32 && m->type == protocols_ &&
-                    m->data.data32[0] == deleteWindow_)
+                if (m->format == 32 && m->type == protocols_ && m->data.data32[0] == deleteWindow_)
                     target = m->window;
             }
         }

@@ -3,6 +3,12 @@
 
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QTimer>
+#include <memory>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 #include "runtime/controls.h"
 #include "runtime/registry.h"
@@ -72,6 +78,35 @@ void applyFilters(QFileDialog* dialog, const QList<Filter>& filters) {
 #endif
 }
 
+#ifdef Q_OS_WIN
+// The system's folder chooser runs on a thread of its own. Told to pick
+// folders, Wine's gives itself its own title ("选择文件夹"), over the one Qt
+// set just before; the title goes back on for as long as the chooser takes
+// to show (a chooser that keeps it is left alone).
+void keepChooserTitle(QFileDialog* dialog, const QString& title) {
+    auto* timer = new QTimer(dialog);
+    auto ticks = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, dialog, [timer, ticks, title] {
+        const auto retitle = [](HWND window, LPARAM wanted) -> BOOL {
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            wchar_t kind[16] = {}, shown[256] = {};
+            GetClassNameW(window, kind, 16);
+            GetWindowTextW(window, shown, 256);
+            const auto* text = reinterpret_cast<const QString*>(wanted);
+            if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
+                QString::fromWCharArray(kind) == QLatin1String("#32770") &&
+                QString::fromWCharArray(shown) != *text)
+                SetWindowTextW(window, reinterpret_cast<LPCWSTR>(text->utf16()));
+            return TRUE;
+        };
+        EnumWindows(retitle, reinterpret_cast<LPARAM>(&title));
+        if (++*ticks >= 60) timer->stop();
+    });
+    timer->start(50);
+}
+#endif
+
 }  // namespace
 
 void chooseFolder(const QString& initialFolder, const QString& title, const QString& owner,
@@ -82,6 +117,9 @@ void chooseFolder(const QString& initialFolder, const QString& title, const QStr
         dialog->setOption(QFileDialog::ShowDirsOnly);
         dialog->setObjectName(u"zorvikFolderDialog"_s);
         openThen(dialog, std::move(chosen));
+#ifdef Q_OS_WIN
+        keepChooserTitle(dialog, title);
+#endif
     });
 }
 

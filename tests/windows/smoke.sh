@@ -4,8 +4,8 @@
 # page 936) on the X display given. Three kinds of start:
 #  1. a first start: the window "ZorvikV1.0" with its Chinese captions, a
 #     new "配置.ini" with the twelve keys in GBK as Windows' profile reader
-#     sees them, and 是 to the exit question ending the program with 0 and
-#     leaving no process behind;
+#     sees them, the import folder chooser with its title, and 是 to the
+#     exit question ending the program with 0 and leaving no process behind;
 #  2. an interval reminder, started with the start hotkey, showing its box;
 #  3. a table row's command run by cmd, its output shown in the output
 #     panel.
@@ -147,6 +147,13 @@ wine "$work/font_check.exe" "$(win "$work/fonts.txt")" 开始重置退出清空�
   "Microsoft YaHei UI" "Noto Sans CJK SC" SimHei
 grep -v '|0$' "$work/fonts.txt" && fail "faces without the Chinese captions' characters"
 shoot "$main" windows-compact
+# 程序 → 配置 → 导入: the system's folder chooser, with the program's title.
+click "$main" 20 10
+xdotool key Down Down Down Right Return
+chooser=$(find_window '——请选择导入的文件夹' 20) || fail "no folder chooser with its title"
+press "$chooser" 300 5 Escape
+gone() { ! xdotool search --onlyvisible --name "$1" >/dev/null; }
+within 10 gone '——请选择导入的文件夹' || fail "the folder chooser did not close"
 close_with_yes
 
 say "interval reminder"

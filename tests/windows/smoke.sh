@@ -148,7 +148,12 @@ wine "$work/font_check.exe" "$(win "$work/fonts.txt")" 开始重置退出清空�
 grep -v '|0$' "$work/fonts.txt" && fail "faces without the Chinese captions' characters"
 shoot "$main" windows-compact
 # 程序 → 配置 → 导入: the system's folder chooser, with the program's title.
+# The keys wait for the menu on the screen: typed before, they go to the window.
+shown() { xdotool search --onlyvisible --class zorvik.exe 2>/dev/null | wc -l; }
+more_than() { [ "$(shown)" -gt "$1" ]; }
+before=$(shown)
 click "$main" 20 10
+within 10 more_than "$before" || fail "the menu 程序 did not open"
 xdotool key Down Down Down Right Return
 chooser=$(find_window '——请选择导入的文件夹' 20) || fail "no folder chooser with its title"
 press "$chooser" 300 5 Escape
